@@ -1,0 +1,52 @@
+// The encoder command line and the screen filter's capture settings, built
+// from the recording choices. Nothing here touches Windows: the Win32 side
+// (capture_command_win.cpp) supplies the OS class, the microphone and the registry.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "app/record_options.h"
+#include "support/rect.h"
+
+// Request word: audio bits 0x100 / 0x200, video quality code in the low byte.
+using CaptureFlags = uint32_t;
+constexpr CaptureFlags kCaptureSpeaker = 0x100;
+constexpr CaptureFlags kCaptureMicrophone = 0x200;
+constexpr CaptureFlags kQualityNormalCode = 1;
+constexpr CaptureFlags kQualityGoodCode = 2;
+
+// The request word for the recording options: audio bits only when sound is
+// on; quality 0 gives code 1, 1 gives code 2, any other value no code.
+CaptureFlags ComposeCaptureFlags(const RecordOptions& options);
+
+// The screen filter's area: top-left corner and an even, non-zero-ish size.
+struct CaptureArea {
+    int32_t startX = 0;
+    int32_t startY = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+// Corners in any order; a size of 0 becomes 2, any other is cut down to even.
+CaptureArea NormalizeCaptureRect(const Rect& corners);
+
+// The six DWORD values of HKCU\SOFTWARE\screen-capture-recorder, in write order.
+struct ScreenFilterValue {
+    const wchar_t* name;
+    uint32_t value;
+};
+using ScreenFilterSettings = std::array<ScreenFilterValue, 6>;
+ScreenFilterSettings MakeScreenFilterSettings(const CaptureArea& area);
+extern const wchar_t kScreenFilterKey[];
+
+// Assembles the encoder command line into `commandLine` (replacing it) and
+// returns what went on it: 0x100 speaker, 0x200 microphone, plus quality code
+// 1 or 2. `findMicrophone` is asked at most once, only when a microphone is
+// wanted; an empty answer means none. On old Windows the speaker filter is
+// never used and any audio request records the microphone.
+int32_t AssembleCaptureCommandLine(bool currentWindows, CaptureFlags flags,
+                                   const std::function<std::wstring()>& findMicrophone,
+                                   const std::wstring& outputPath, std::wstring& commandLine);

@@ -1,0 +1,15 @@
+// Screen rectangle: four signed 32-bit coordinates, right and bottom exclusive.
+#pragma once
+
+#include <cstdint>
+
+struct Rect {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+    friend bool operator==(const Rect& a, const Rect& b) {
+        return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+    }
+    friend bool operator!=(const Rect& a, const Rect& b) { return !(a == b); }
+};
