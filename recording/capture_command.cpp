@@ -57,6 +57,13 @@ ScreenFilterSettings MakeScreenFilterSettings(const CaptureArea& area) {
     }};
 }
 
+SettingsWrite WriteScreenFilterSettings(ScreenFilterStore& store, const CaptureArea& area) {
+    if (!store.Open()) return SettingsWrite::KeyNotOpened;
+    for (const ScreenFilterValue& v : MakeScreenFilterSettings(area))
+        if (!store.SetDword(v.name, v.value)) return SettingsWrite::ValueNotSet;
+    return SettingsWrite::Written;
+}
+
 int32_t AssembleCaptureCommandLine(bool currentWindows, CaptureFlags flags,
                                    const std::function<std::wstring()>& findMicrophone,
                                    const std::wstring& outputPath, std::wstring& commandLine) {

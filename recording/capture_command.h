@@ -42,6 +42,21 @@ using ScreenFilterSettings = std::array<ScreenFilterValue, 6>;
 ScreenFilterSettings MakeScreenFilterSettings(const CaptureArea& area);
 extern const wchar_t kScreenFilterKey[];
 
+// Where the screen filter's settings go: the current user's registry in the
+// program (capture_command_win.h); tests may put a store of their own.
+class ScreenFilterStore {
+public:
+    virtual ~ScreenFilterStore() = default;
+    virtual bool Open() = 0;
+    virtual bool SetDword(const wchar_t* name, uint32_t value) = 0;
+};
+
+enum class SettingsWrite { Written, KeyNotOpened, ValueNotSet };
+
+// Opens the store and sets the six values in order; the first value that
+// cannot be set stops the rest.
+SettingsWrite WriteScreenFilterSettings(ScreenFilterStore& store, const CaptureArea& area);
+
 // Assembles the encoder command line into `commandLine` (replacing it) and
 // returns what went on it: 0x100 speaker, 0x200 microphone, plus quality code
 // 1 or 2. `findMicrophone` is asked at most once, only when a microphone is

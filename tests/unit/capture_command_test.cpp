@@ -132,3 +132,13 @@ TEST(CaptureArea, ScreenFilterValuesInWriteOrder) {
 }
 
 }  // namespace
+
+#include "devices/os_version.h"
+
+TEST(OsClass, VistaAndLaterOfTheNtFamilyOnly) {
+    EXPECT_TRUE(IsCurrentWindows(2, 6));    // Vista, 7
+    EXPECT_TRUE(IsCurrentWindows(2, 10));   // 10, 11
+    EXPECT_FALSE(IsCurrentWindows(2, 5));   // XP, 2000
+    EXPECT_FALSE(IsCurrentWindows(1, 6));   // the 9x family
+    EXPECT_FALSE(IsCurrentWindows(0, 0));   // a failed query leaves the record zeroed
+}
