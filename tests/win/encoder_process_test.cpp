@@ -158,12 +158,10 @@ TEST_F(EncoderTest, AHundredRecordingsLeaveNoHandleBehind) {
         return true;
     };
     ASSERT_TRUE(cycle());  // the first start opens what the system keeps for good
-    DWORD before = 0;
-    ASSERT_TRUE(GetProcessHandleCount(GetCurrentProcess(), &before));
+    const DWORD before = OpenHandleCount();
+    ASSERT_GT(before, 0u);
     for (int i = 0; i < 100; ++i) ASSERT_TRUE(cycle()) << "cycle " << i;
-    DWORD after = 0;
-    ASSERT_TRUE(GetProcessHandleCount(GetCurrentProcess(), &after));
-    EXPECT_EQ(after, before);
+    EXPECT_EQ(OpenHandleCount(), before);
     EXPECT_EQ(Commands().size(), 101u * 4u);
 }
 
