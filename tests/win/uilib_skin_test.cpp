@@ -27,7 +27,7 @@ const char kTreeSkin[] = R"(<?xml version="1.0" encoding="utf-8"?>
     <Frobnicator name="alien"><Button name="insideAlien"/></Frobnicator>
     <Option name="a1" group="g" height="20" padding="5,0,5,0" selected="true"/>
     <Option name="a2" group="g" height="20" selected="true" sparkle="3"/>
-    <Text name="note" height="xx" text="说明"/>
+    <Text name="note" height="xx" text="说明\n第二行"/>
     <Control name="spacer" height="20" visible="maybe"/>
     <Button name="floating" float="true" pos="200,150,260,180"/>
   </VerticalLayout>
@@ -81,6 +81,7 @@ TEST(SkinBuilder, TreeWindowAttributesAndLayout) {
     EXPECT_EQ(s.pm.FindControl(L""), nullptr);
     ASSERT_NE(s.pm.FindControl(L"title"), nullptr);
     EXPECT_EQ(s.pm.FindControl(L"title")->GetText(), L"标题");
+    EXPECT_EQ(s.pm.FindControl(L"note")->GetText(), L"说明\n第二行") << "a backslash-n starts a new line";
     EXPECT_EQ(s.pm.FindControl(L"ok")->GetParent(), s.pm.FindControl(L"bar"));
 
     // In a group the later selection wins; a malformed boolean keeps the default.
