@@ -54,7 +54,55 @@ shot() {
   done
 }
 
+# rect <skin> <control>: "left top right bottom" as the layout tool prints it.
+rect() {
+  (cd "$tests" && "$wine" skin_layout.exe "$1" 2>/dev/null) | tr -d '\r' | awk -v n="$2" '$1 == "control" && $2 == n {print $4, $5, $6, $7}'
+}
+
+# pixel <x> <y>: the screen's colour there as "#RRGGBB".
+pixel() {
+  convert x:root -crop "1x1+$1+$2" +repage -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | head -1
+}
+
 shot startup startup.xml --select optionAreaFull,optionAudioMix --hide btnSoundXP,txtAudioXP
+
+# Real input on a control found by name: the pointer over the stop button
+# lights it, a click on the "good quality" tile selects it.
+real_input() {
+  local skin=$1 control=$2 action=$3 expect=$4; shift 4
+  (cd "$tests" && exec "$wine" skin_view.exe "$skin" --seconds 20 "$@") >/dev/null 2>&1 &
+  local viewer=$! id="" r
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "^${skin//./\\.}\$" 2>/dev/null | head -1)
+    [ -n "$id" ] && break
+    sleep 0.1
+  done
+  read -r l t rr b <<<"$(rect "$skin" "$control")"
+  if [ -z "$id" ] || [ -z "${b:-}" ]; then
+    echo "FAIL $control: no window or no rectangle"; failures=$((failures + 1))
+  else
+    sleep 0.6
+    eval "$(xdotool getwindowgeometry --shell "$id")"
+    xdotool mousemove --window "$id" $(((l + rr) / 2)) $(((t + b) / 2))
+    sleep 0.3
+    [ "$action" = click ] && { xdotool click 1; sleep 0.3; xdotool mousemove 0 0; sleep 0.3; }
+    local got
+    got=$(pixel $((X + l + 6)) $((Y + t + 7)))
+    if [ "$got" = "$expect" ]; then
+      echo "ok   $control $action: $got"
+    else
+      echo "FAIL $control $action: $got, expected $expect"; failures=$((failures + 1))
+    fi
+  fi
+  kill "$viewer" 2>/dev/null
+  wait "$viewer" 2>/dev/null
+  for _ in $(seq 50); do
+    xdotool search --onlyvisible --name "^${skin//./\\.}\$" >/dev/null 2>&1 || break
+    sleep 0.1
+  done
+}
+real_input status.xml btnStop hover '#EF4444'
+real_input startup.xml optionVideoQualityGood click '#EFF6FF' --hide btnSoundXP,txtAudioXP
 shot startup-old-system startup.xml --select optionAreaCustom,optionVideoQualityGood \
   --hide optionAudioMix,optionAudioSpeaker,optionAudioMicro
 shot startup-sound-off startup.xml --select optionAreaFullWithoutTaskbar,optionAudioMix \

@@ -218,6 +218,24 @@ TEST_F(Frames, RoundCornersFollowTheSizeButNotTheMinimisedWindow) {
     ::DestroyWindow(hwnd);
 }
 
+TEST_F(Frames, TheSkinSizesWindowsMadeWithTheSystemsDefaultSize) {
+    // The status bar and the after-recording window are made this way.
+    TestFrame status(Kept(L"status", L"square.xml"));
+    HWND hwnd = status.Create(nullptr, L"", WS_SYSMENU | WS_MINIMIZEBOX, 0);
+    ASSERT_NE(hwnd, nullptr);
+    RECT window{};
+    ::GetWindowRect(hwnd, &window);
+    EXPECT_EQ(window.right - window.left, 200);
+    EXPECT_EQ(window.bottom - window.top, 100);
+    status.CenterWindow();
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    ::GetMonitorInfoW(::MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &info);
+    ::GetWindowRect(hwnd, &window);
+    EXPECT_NEAR((window.left + window.right) / 2, (info.rcWork.left + info.rcWork.right) / 2, 1);
+    EXPECT_NEAR((window.top + window.bottom) / 2, (info.rcWork.top + info.rcWork.bottom) / 2, 1);
+}
+
 TEST_F(Frames, NoRegionWithoutRoundCornersOrForTheSimplerKinds) {
     auto* square = new TestFrame(Kind(L"ready", L"square.xml"));
     HWND hwnd = Make(square);
