@@ -67,25 +67,25 @@ TEST(UiValues, Booleans) {
 }
 
 TEST(UiValues, PictureDescriptions) {
-    UiImageSpec spec;
-    EXPECT_TRUE(ParseUiImageSpec(L"tick_nor.png", spec));
-    EXPECT_EQ(spec.file, L"tick_nor.png");
-    EXPECT_FALSE(spec.hasDest);
+    UiImageDesc desc;
+    EXPECT_TRUE(ParseUiImageDesc(L"tick_nor.png", desc));
+    EXPECT_EQ(desc.file, L"tick_nor.png");
+    EXPECT_FALSE(desc.hasDest);
 
-    EXPECT_TRUE(ParseUiImageSpec(L"file='check_on.png' dest='0,5,18,23' corner='2,2,2,2'", spec));
-    EXPECT_EQ(spec.file, L"check_on.png");
-    EXPECT_TRUE(spec.hasDest);
-    EXPECT_EQ(spec.dest, (std::array<int32_t, 4>{0, 5, 18, 23}));
-    EXPECT_FALSE(spec.hasSource) << "unknown keys are ignored";
+    EXPECT_TRUE(ParseUiImageDesc(L"file='check_on.png' dest='0,5,18,23' corner='2,2,2,2'", desc));
+    EXPECT_EQ(desc.file, L"check_on.png");
+    EXPECT_TRUE(desc.hasDest);
+    EXPECT_EQ(desc.dest, (std::array<int32_t, 4>{0, 5, 18, 23}));
+    EXPECT_FALSE(desc.hasSource) << "unknown keys are ignored";
 
-    EXPECT_TRUE(ParseUiImageSpec(L"file='a.png' source='0,0,10,10'", spec));
-    EXPECT_TRUE(spec.hasSource);
+    EXPECT_TRUE(ParseUiImageDesc(L"file='a.png' source='0,0,10,10'", desc));
+    EXPECT_TRUE(desc.hasSource);
 
     for (const wchar_t* bad : {L"", L"   ", L"file='a.png' dest='1,2'", L"file='a.png", L"dest='0,0,1,1'",
                                L"file=a.png"}) {
-        UiImageSpec kept;
+        UiImageDesc kept;
         kept.file = L"kept";
-        EXPECT_FALSE(ParseUiImageSpec(bad, kept));
+        EXPECT_FALSE(ParseUiImageDesc(bad, kept));
         EXPECT_EQ(kept.file, L"kept");
     }
 }

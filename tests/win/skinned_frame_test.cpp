@@ -43,6 +43,7 @@ FrameDescription Kind(const wchar_t* kind, const wchar_t* skin) {
         d.systemClose = SystemCloseAction::PostQuit;
         d.deleteOnFinalMessage = true;
     } else if (k == L"process") {
+        d.windowClassName = L"TavrixTestProcessWndClass";  // a class keeps its first style
         d.classStyle = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_SAVEBITS;
         d.destroyPostsQuit = true;
         d.systemClose = SystemCloseAction::BringToTop;
@@ -105,7 +106,7 @@ TEST_F(Frames, CreationRemovesTheSystemFrameAndBuildsTheSkinInOrder) {
     EXPECT_EQ(style & (WS_CLIPSIBLINGS | WS_CLIPCHILDREN), WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
     wchar_t name[64] = {};
     ::GetClassNameW(hwnd, name, 64);
-    EXPECT_STREQ(name, L"TavrixTestFrameWndClass");
+    EXPECT_STREQ(name, L"TavrixTestProcessWndClass");
     EXPECT_EQ(::GetClassLongPtrW(hwnd, GCL_STYLE), static_cast<ULONG_PTR>(0x080B));
 
     // The skin gives the size; the whole window is client area.
