@@ -7,6 +7,7 @@
 #include <gdiplus.h>
 
 #include <cwchar>
+#include <vector>
 
 #include "support/text_win.h"
 
@@ -68,6 +69,20 @@ private:
     HDC m_dc;
     HGDIOBJ m_old;
 };
+
+HGDIOBJ RegionOf(const Rect& r) {
+    if (IsEmptyRect(r)) return CreateRectRgn(0, 0, 0, 0);
+    return CreateRectRgn(r.left, r.top, r.right, r.bottom);
+}
+
+// Adds the ring between `bounds` and `inside` to `target`; `scratch` is reused.
+void AddFrame(HGDIOBJ target, HGDIOBJ scratch, const Rect& bounds, const Rect& inside) {
+    if (IsEmptyRect(bounds)) return;
+    UniqueGdiObject outer(RegionOf(bounds));
+    UniqueGdiObject inner(RegionOf(inside));
+    CombineRgn(static_cast<HRGN>(scratch), static_cast<HRGN>(outer.get()), static_cast<HRGN>(inner.get()), RGN_DIFF);
+    CombineRgn(static_cast<HRGN>(target), static_cast<HRGN>(target), static_cast<HRGN>(scratch), RGN_OR);
+}
 
 }  // namespace
 
@@ -256,18 +271,33 @@ LRESULT RegionSelector::OnCommand(HWND hwnd, UINT message, WPARAM wParam, LPARAM
 
 void RegionSelector::InvalidateMask(bool whole) {
     if (m_mask == nullptr) return;
-    // Outside the outline and its handles the picture is the same dark fill in
-    // every state, so a change repaints only where the old and the new outline
-    // lie. That keeps dragging smooth on large screens.
-    const Rect now = m_model.DrawnBounds();
-    const Rect area = UnionRect(m_drawnBounds, now);
-    m_drawnBounds = now;
-    if (whole || IsEmptyRect(area)) {
+    // Outside the outline and its handles the picture is dark, inside them it
+    // is see-through, in every state. So a change repaints both outlines and
+    // the strips where the inside moved, and nothing else: moving a large
+    // rectangle by a pixel touches a few thin bands, not the whole screen.
+    const Rect bounds = m_model.DrawnBounds();
+    const Rect inside = m_model.DrawnInside();
+    UniqueGdiObject changed(CreateRectRgn(0, 0, 0, 0));
+    UniqueGdiObject part(CreateRectRgn(0, 0, 0, 0));
+    const bool regions = changed && part;
+    if (regions) {
+        AddFrame(changed.get(), part.get(), m_drawnBounds, m_drawnInside);
+        AddFrame(changed.get(), part.get(), bounds, inside);
+        UniqueGdiObject before(RegionOf(m_drawnInside));
+        UniqueGdiObject after(RegionOf(inside));
+        CombineRgn(static_cast<HRGN>(part.get()), static_cast<HRGN>(before.get()), static_cast<HRGN>(after.get()),
+                   RGN_XOR);
+        CombineRgn(static_cast<HRGN>(changed.get()), static_cast<HRGN>(changed.get()),
+                   static_cast<HRGN>(part.get()), RGN_OR);
+    }
+    const bool nothing = IsEmptyRect(UnionRect(m_drawnBounds, bounds));
+    m_drawnBounds = bounds;
+    m_drawnInside = inside;
+    if (whole || nothing || !regions) {
         InvalidateRgn(m_mask, nullptr, FALSE);
         return;
     }
-    const RECT r = ToRECT(area);
-    InvalidateRect(m_mask, &r, FALSE);
+    InvalidateRgn(m_mask, static_cast<HRGN>(changed.get()), FALSE);
 }
 
 bool RegionSelector::MakeSurface() {
@@ -321,7 +351,28 @@ void RegionSelector::PaintMask(HDC dc, const RECT& area) {
            area.top, SRCCOPY);
 }
 
+void RegionSelector::PaintMaskRegion(HDC dc, const RECT& area, HRGN update) {
+    // A region of many pieces is painted by its bounding box instead.
+    constexpr DWORD kMostPieces = 64;
+    std::vector<unsigned char> buffer;
+    const DWORD size = update != nullptr ? GetRegionData(update, 0, nullptr) : 0;
+    if (size >= sizeof(RGNDATAHEADER)) {
+        buffer.resize(size);
+        auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
+        if (GetRegionData(update, size, data) == size && data->rdh.nCount <= kMostPieces) {
+            const auto* pieces = reinterpret_cast<const RECT*>(data->Buffer);
+            for (DWORD i = 0; i < data->rdh.nCount; ++i) PaintMask(dc, pieces[i]);
+            return;
+        }
+    }
+    PaintMask(dc, area);
+}
+
 LRESULT RegionSelector::OnPaint(HWND hwnd) {
+    // The update region is read before BeginPaint validates it.
+    UniqueGdiObject update(CreateRectRgn(0, 0, 0, 0));
+    const bool complex = update && hwnd == m_mask &&
+                         GetUpdateRgn(hwnd, static_cast<HRGN>(update.get()), FALSE) == COMPLEXREGION;
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
     if (hwnd != m_mask) {
@@ -331,7 +382,7 @@ LRESULT RegionSelector::OnPaint(HWND hwnd) {
         return 0;
     }
 
-    PaintMask(dc, ps.rcPaint);
+    PaintMaskRegion(dc, ps.rcPaint, complex ? static_cast<HRGN>(update.get()) : nullptr);
     if (m_model.ShowsRectangle()) {
         const Point p = m_model.buttons();
         MoveButton(m_cancelButton, p.x, p.y);

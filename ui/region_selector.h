@@ -59,6 +59,8 @@ public:
     // Composes `area` of the mask window's picture off-screen and copies it to
     // `dc`: what every paint of the mask window does (public for measuring).
     void PaintMask(HDC dc, const RECT& area);
+    // The same for each rectangle of `update` (the bounding `area` when null).
+    void PaintMaskRegion(HDC dc, const RECT& area, HRGN update);
 
     HWND BackgroundWindow() const { return m_background; }
     HWND MaskWindow() const { return m_mask; }
@@ -102,7 +104,9 @@ private:
     UniqueDeviceContext m_surfaceDc;
     UniqueGdiObject m_surfaceBitmap;
     HGDIOBJ m_surfaceOldBitmap = nullptr;
-    // What the last invalidation asked to be drawn, so the next one covers both
-    // the old and the new outline and nothing else.
+    // What the last invalidation asked to be drawn, so the next one covers
+    // only where the picture changes: both outlines and what the move of the
+    // inside uncovered or covered.
     Rect m_drawnBounds;
+    Rect m_drawnInside;
 };

@@ -272,6 +272,9 @@ TEST_F(RegionSelectorTest, DragResizeMoveAndOkWithRealMouseInput) {
     EXPECT_EQ(MaskPixel(200, 300), kDark);
     EXPECT_EQ(MaskPixel(700, 200), kKey);
     EXPECT_EQ(MaskPixel(700, 160), kDark);
+    EXPECT_EQ(MaskPixel(230, 300), kDark);  // uncovered by the move, away from both outlines
+    EXPECT_EQ(MaskPixel(785, 300), kKey);   // newly inside, away from both outlines
+    EXPECT_EQ(MaskPixel(785, 170), kDark);
     EXPECT_EQ(MaskPixel(250, 300), kBlue);
     EXPECT_EQ(MaskPixel(809, 300), kBlue);
     EXPECT_TRUE(ButtonsVisible());
