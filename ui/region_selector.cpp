@@ -105,6 +105,7 @@ RegionSelector::~RegionSelector() {
 }
 
 int RegionSelector::Create(HINSTANCE instance, void* userData, RegionSelectedCallback callback) {
+    SetLastError(ERROR_SUCCESS);
     HANDLE mutex = CreateMutexW(nullptr, FALSE, kRegionSelectorMutexName);
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
         if (mutex != nullptr) CloseHandle(mutex);
