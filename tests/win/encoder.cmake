@@ -1,0 +1,4 @@
+# The encoder adapter under wine64: its process, pipe and job behaviour with
+# the real stock core, and a screen that changes colour for recordings.
+add_executable(encoder_colour_screen encoder_colour_screen.cpp)
+set_target_properties(encoder_colour_screen PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TAVRIX_TEST_BIN_DIR})
