@@ -2,3 +2,7 @@
 # the real stock core, and a screen that changes colour for recordings.
 add_executable(encoder_colour_screen encoder_colour_screen.cpp)
 set_target_properties(encoder_colour_screen PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TAVRIX_TEST_BIN_DIR})
+
+tavrix_add_test(encoder_process_tests
+  SOURCES encoder_process_test.cpp
+  LIBS tavrix_encoder_win)
