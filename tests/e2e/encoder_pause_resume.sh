@@ -93,12 +93,13 @@ seen=$(awk 'NR == FNR { seq[NR] = $2; r[NR] = $3; g[NR] = $4; b[NR] = $5; n = NR
   END { if (run >= 2 && prev >= 0) printf "%d ", prev }' "$work/colours.txt" "$work/frames.txt")
 echo "colours seen: $seen"
 # Which colours must be there (shown wholly while recording) and which must
-# not (shown wholly while paused, after the core had time to stop).
+# not (shown wholly while paused, after the core had time to stop: it stops
+# within about 0.15 s of "q").
 read -r present absent < <(awk -v t1="$t1" -v tp="$tp" -v tr="$tr" -v tq="$tq" '
   { t[NR] = $1; idx[NR] = $2; n = NR }
   END { for (i = 1; i < n; i++) { s = t[i]; e = t[i + 1]
           if ((s >= t1 + 0.3 && e <= tp - 0.3) || (s >= tr + 1 && e <= tq - 0.3)) p = p idx[i] ","
-          if (s >= tp + 0.5 && e <= tr) a = a idx[i] "," }
+          if (s >= tp + 0.3 && e <= tr) a = a idx[i] "," }
         print (p == "" ? "-" : p), (a == "" ? "-" : a) }' "$work/colours.txt")
 echo "must be seen: $present; must not: $absent"
 [ "$present" != - ] && [ "$absent" != - ] || fail "the colour screen did not change as expected"
