@@ -169,6 +169,10 @@ std::vector<std::wstring> SegmentArguments(const CorePlan& plan, const std::wstr
                                    L"-preset", L"veryfast"});
     else
         words.insert(words.end(), {L"-profile:v", L"high", L"-preset", L"faster"});
+    // No reordered frames: the join cuts every segment where its shortest
+    // track ends, by decoding time, and with B-frames the picture would run
+    // up to two frames past its sound at every pause.
+    words.insert(words.end(), {L"-bf", L"0"});
     if (!plan.audioInputs.empty())
         words.insert(words.end(), {L"-b:a", L"64k", L"-strict", L"-2", L"-c:a", L"aac"});
     // Every packet goes to disk at once and clusters close each second, so a

@@ -164,6 +164,7 @@ TEST(SegmentArguments, MakeTheQualityOptionsTakeEffect) {
     EXPECT_EQ(Find(words, {L"-b:a"}), -1);
     EXPECT_NE(Find(words, {L"-pix_fmt", L"yuv420p", L"-c:v", L"libx264", L"-r", L"10"}), -1);
     EXPECT_NE(Find(words, {L"-f", L"matroska", L"C:\\o\\temp.avi.part001.mkv"}), -1);
+    EXPECT_NE(Find(words, {L"-bf", L"0"}), -1);  // segments are cut by decoding time
     EXPECT_EQ(words.back(), L"C:\\o\\temp.avi.part001.mkv");
 
     plan.quality = VideoQuality::Good;
