@@ -169,12 +169,13 @@ std::vector<std::wstring> SegmentArguments(const CorePlan& plan, const std::wstr
                                    L"-preset", L"veryfast"});
     else
         words.insert(words.end(), {L"-profile:v", L"high", L"-preset", L"faster"});
-    // No reordered frames: the join cuts every segment where its shortest
-    // track ends, by decoding time, and with B-frames the picture would run
-    // up to two frames past its sound at every pause.
-    words.insert(words.end(), {L"-bf", L"0"});
-    if (!plan.audioInputs.empty())
-        words.insert(words.end(), {L"-b:a", L"64k", L"-strict", L"-2", L"-c:a", L"aac"});
+    if (!plan.audioInputs.empty()) {
+        // No reordered frames where there is sound: the join cuts every
+        // segment where its shortest track ends, by decoding time, and with
+        // B-frames the picture would run up to two frames past its sound at
+        // every pause. Without sound nothing is cut and B-frames save space.
+        words.insert(words.end(), {L"-bf", L"0", L"-b:a", L"64k", L"-strict", L"-2", L"-c:a", L"aac"});
+    }
     // Every packet goes to disk at once and clusters close each second, so a
     // crash loses at most about a second of the segment.
     words.insert(words.end(), {L"-flush_packets", L"1", L"-cluster_time_limit", L"1000", L"-f", L"matroska", segmentPath});

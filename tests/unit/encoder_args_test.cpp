@@ -145,6 +145,7 @@ TEST(PlanCore, SubstitutesWhatIsNotRegisteredAndSaysSo) {
     const std::vector<std::wstring> words = SegmentArguments(plan, L"s.mkv");
     EXPECT_EQ(Find(words, {L"-filter_complex"}), -1);
     EXPECT_NE(Find(words, {L"-c:a", L"aac"}), -1);
+    EXPECT_NE(Find(words, {L"-bf", L"0"}), -1);  // with sound, segments are cut by decoding time
 
     notes.clear();
     plan = PlanCore(EncoderRequest(), CaptureDevices(), notes);
@@ -164,7 +165,7 @@ TEST(SegmentArguments, MakeTheQualityOptionsTakeEffect) {
     EXPECT_EQ(Find(words, {L"-b:a"}), -1);
     EXPECT_NE(Find(words, {L"-pix_fmt", L"yuv420p", L"-c:v", L"libx264", L"-r", L"10"}), -1);
     EXPECT_NE(Find(words, {L"-f", L"matroska", L"C:\\o\\temp.avi.part001.mkv"}), -1);
-    EXPECT_NE(Find(words, {L"-bf", L"0"}), -1);  // segments are cut by decoding time
+    EXPECT_EQ(Find(words, {L"-bf"}), -1);  // without sound nothing is cut: B-frames stay
     EXPECT_EQ(words.back(), L"C:\\o\\temp.avi.part001.mkv");
 
     plan.quality = VideoQuality::Good;
