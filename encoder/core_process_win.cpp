@@ -1,0 +1,139 @@
+#include "encoder/core_process_win.h"
+
+#include <cstring>
+
+#include "encoder/encoder_args.h"
+
+UniqueHandle CreateKillOnCloseJob() {
+    UniqueHandle job(CreateJobObjectW(nullptr, nullptr));
+    if (!job) return job;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits)))
+        job.reset();
+    return job;
+}
+
+bool CoreProcess::Start(const std::wstring& commandLine, HANDLE job, HANDLE output, DWORD& error) {
+    error = 0;
+    m_process = ProcessRecord();
+    m_input.reset();
+    m_inJob = false;
+
+    SECURITY_ATTRIBUTES inherit = {};
+    inherit.nLength = sizeof(inherit);
+    inherit.bInheritHandle = TRUE;
+    UniqueHandle readEnd, writeEnd;
+    if (!CreatePipe(readEnd.put(), writeEnd.put(), &inherit, 0)) {
+        error = GetLastError();
+        return false;
+    }
+    if (!SetHandleInformation(writeEnd.get(), HANDLE_FLAG_INHERIT, 0)) {
+        error = GetLastError();
+        return false;
+    }
+
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = readEnd.get();
+    startup.hStdOutput = output;
+    startup.hStdError = output;
+    PROCESS_INFORMATION info = {};
+    std::wstring mutableLine = commandLine;
+    // Suspended until it is in the job, so not one instruction runs outside it.
+    // The adapter has no console (Tavrix starts it without one): neither may the core.
+    const DWORD flags = CREATE_SUSPENDED | CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS;
+    BOOL started = CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE,
+                                  flags | CREATE_BREAKAWAY_FROM_JOB, nullptr, nullptr, &startup, &info);
+    if (!started) {
+        // Inside a job that forbids breaking away, the core stays in that job too.
+        mutableLine = commandLine;
+        started = CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
+                                 &startup, &info);
+    }
+    if (!started) {
+        error = GetLastError();
+        return false;
+    }
+    m_process.process.reset(info.hProcess);
+    m_process.thread.reset(info.hThread);
+    m_process.processId = info.dwProcessId;
+    m_inJob = job != nullptr && AssignProcessToJobObject(job, info.hProcess);
+    ResumeThread(info.hThread);
+    m_input = std::move(writeEnd);
+    return true;
+}
+
+DWORD CoreProcess::Finish(DWORD timeoutMs, bool& forced) {
+    forced = false;
+    if (!Running()) return 0;
+    DWORD written = 0;
+    WriteFile(m_input.get(), "q\n", 2, &written, nullptr);
+    if (WaitForSingleObject(Handle(), timeoutMs) != WAIT_OBJECT_0) {
+        forced = true;
+        TerminateProcess(Handle(), 9);
+        WaitForSingleObject(Handle(), 5000);
+    }
+    return Reap();
+}
+
+DWORD CoreProcess::Reap() {
+    DWORD code = 0;
+    if (!GetExitCodeProcess(Handle(), &code)) code = static_cast<DWORD>(-1);
+    m_process = ProcessRecord();
+    m_input.reset();
+    return code;
+}
+
+void CoreProcess::Discard() {
+    if (!Running()) return;
+    TerminateProcess(Handle(), 9);
+    WaitForSingleObject(Handle(), 5000);
+    Reap();
+}
+
+bool CoreGate::Create(unsigned number) {
+    m_path = L"\\\\.\\pipe\\tavrix-encoder-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(number);
+    m_event.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    m_pipe.reset(CreateNamedPipeW(m_path.c_str(), PIPE_ACCESS_OUTBOUND | FILE_FLAG_OVERLAPPED,
+                                  PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr));
+    return m_event && m_pipe;
+}
+
+bool CoreGate::Open(HANDLE core, DWORD timeoutMs) {
+    OVERLAPPED connect = {};
+    connect.hEvent = m_event.get();
+    bool connected = ConnectNamedPipe(m_pipe.get(), &connect) != FALSE;
+    if (!connected) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_PIPE_CONNECTED) {
+            connected = true;
+        } else if (error == ERROR_IO_PENDING) {
+            HANDLE waits[2] = {m_event.get(), core};
+            if (WaitForMultipleObjects(2, waits, FALSE, timeoutMs) == WAIT_OBJECT_0) {
+                DWORD ignored = 0;
+                connected = GetOverlappedResult(m_pipe.get(), &connect, &ignored, FALSE) != FALSE;
+            } else {
+                DWORD ignored = 0;
+                CancelIo(m_pipe.get());
+                GetOverlappedResult(m_pipe.get(), &connect, &ignored, TRUE);
+            }
+        }
+    }
+    if (!connected) {
+        m_pipe.reset();
+        return false;
+    }
+    OVERLAPPED write = {};
+    write.hEvent = m_event.get();
+    ResetEvent(m_event.get());
+    DWORD written = 0;
+    const DWORD size = static_cast<DWORD>(std::strlen(kGateContent));
+    bool wrote = WriteFile(m_pipe.get(), kGateContent, size, &written, &write) != FALSE;
+    if (!wrote && GetLastError() == ERROR_IO_PENDING)
+        wrote = GetOverlappedResult(m_pipe.get(), &write, &written, TRUE) != FALSE;
+    // Closing our end after the bytes gives the core the end of its input.
+    m_pipe.reset();
+    return wrote && written == size;
+}

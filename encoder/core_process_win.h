@@ -1,0 +1,60 @@
+// The stock ffmpeg build as a child process: started in a job object that
+// ends it when the adapter ends, steered through a pipe on its standard input.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "support/unique_win.h"
+
+// A job whose processes are ended when its last handle closes, which happens
+// when the adapter exits or is killed: no core outlives the adapter.
+UniqueHandle CreateKillOnCloseJob();
+
+// The pipe a waiting core reads its first input from. Opening it lets the
+// core go on to its capture inputs.
+class CoreGate {
+public:
+    // A pipe with a name unique to this process and `number`.
+    bool Create(unsigned number);
+    const std::wstring& Path() const { return m_path; }
+    // Waits up to `timeoutMs` for `core` to open the pipe, writes the gate
+    // content and closes it. False when the core died first or the time passed.
+    bool Open(HANDLE core, DWORD timeoutMs);
+
+private:
+    UniqueFile m_pipe;
+    UniqueHandle m_event;
+    std::wstring m_path;
+};
+
+class CoreProcess {
+public:
+    // Starts `commandLine` with its standard output and error going to
+    // `output` (may be null) and puts it into `job` (may be null).
+    // On failure returns false with the system's error code in `error`.
+    bool Start(const std::wstring& commandLine, HANDLE job, HANDLE output, DWORD& error);
+
+    bool Running() const { return static_cast<bool>(m_process.process); }
+    HANDLE Handle() const { return m_process.process.get(); }
+    DWORD ProcessId() const { return m_process.processId; }
+    // True when the process was put into the job.
+    bool InJob() const { return m_inJob; }
+
+    // Asks the core to finish its file and exit ("q" on its standard input),
+    // waits up to `timeoutMs`, and ends it by force past that. Returns the
+    // exit code; `forced` tells whether it had to be ended.
+    DWORD Finish(DWORD timeoutMs, bool& forced);
+
+    // After the process handle was signalled: its exit code, and the handles closed.
+    DWORD Reap();
+
+    // Ends the process without asking, for a core that has not started capturing.
+    void Discard();
+
+private:
+    ProcessRecord m_process;
+    UniqueHandle m_input;  // write end of the core's standard input
+    bool m_inJob = false;
+};

@@ -1,0 +1,226 @@
+#include "encoder/encoder_args.h"
+
+#include <initializer_list>
+
+const wchar_t kScreenFilterName[] = L"screen-capture-recorder";
+const wchar_t kSpeakerFilterName[] = L"virtual-audio-capturer";
+
+namespace {
+
+const wchar_t kAudioPrefix[] = L"audio=";
+
+// Walks the words, remembering the first mismatch.
+class WordCursor {
+public:
+    explicit WordCursor(const std::vector<std::wstring>& words) : m_words(words) {}
+
+    bool AtEnd() const { return m_next >= m_words.size(); }
+    bool Peek(const wchar_t* word) const { return !AtEnd() && m_words[m_next] == word; }
+    size_t Remaining() const { return m_words.size() - m_next; }
+
+    // True when the next words are exactly `expected`; else the error names the first that differs.
+    bool Expect(std::initializer_list<const wchar_t*> expected) {
+        for (const wchar_t* word : expected) {
+            if (AtEnd()) return Fail(std::wstring(L"the command line ends where \"") + word + L"\" was expected");
+            if (m_words[m_next] != word)
+                return Fail(L"word " + std::to_wstring(m_next + 1) + L" is \"" + m_words[m_next] + L"\" where \"" +
+                            word + L"\" was expected");
+            ++m_next;
+        }
+        return true;
+    }
+    const std::wstring& Take() { return m_words[m_next++]; }
+    bool Fail(std::wstring error) {
+        if (m_error.empty()) m_error = std::move(error);
+        return false;
+    }
+    const std::wstring& Error() const { return m_error; }
+
+private:
+    const std::vector<std::wstring>& m_words;
+    size_t m_next = 0;
+    std::wstring m_error;
+};
+
+ParsedArguments Refuse(const std::wstring& error) {
+    ParsedArguments result;
+    result.error = error;
+    return result;
+}
+
+}  // namespace
+
+ParsedArguments ParseEncoderArguments(const std::vector<std::wstring>& words) {
+    WordCursor cursor(words);
+    EncoderRequest request;
+    const std::wstring screenInput = std::wstring(L"video=") + kScreenFilterName;
+    if (!cursor.Expect({L"-y", L"-pause_support", L"-f", L"dshow", L"-i", screenInput.c_str()}))
+        return Refuse(cursor.Error());
+
+    std::vector<std::wstring> audioNames;
+    while (cursor.Peek(L"-f")) {
+        if (!cursor.Expect({L"-f", L"dshow", L"-i"})) return Refuse(cursor.Error());
+        if (cursor.AtEnd()) return Refuse(L"the command line ends where an audio input was expected");
+        const std::wstring& input = cursor.Take();
+        if (input.compare(0, 6, kAudioPrefix) != 0 || input.size() == 6)
+            return Refuse(L"\"" + input + L"\" is not an audio input (audio=NAME)");
+        const std::wstring name = input.substr(6);
+        if (name.find(L'"') != std::wstring::npos) return Refuse(L"the audio device name \"" + name + L"\" holds a quote");
+        audioNames.push_back(name);
+    }
+    if (audioNames.size() > 2) return Refuse(L"more than two audio inputs");
+    if (audioNames.size() == 2) {
+        if (audioNames[0] != kSpeakerFilterName)
+            return Refuse(L"with two audio inputs the first must be \"" + std::wstring(kSpeakerFilterName) + L"\"");
+        if (audioNames[1] == kSpeakerFilterName) return Refuse(L"the speaker input is given twice");
+        request.speaker = true;
+        request.microphone = audioNames[1];
+    } else if (audioNames.size() == 1) {
+        if (audioNames[0] == kSpeakerFilterName)
+            request.speaker = true;
+        else
+            request.microphone = audioNames[0];
+    }
+
+    if (!cursor.Expect({L"-pix_fmt", L"yuv420p", L"-c:v", L"libx264", L"-r", L"10"})) return Refuse(cursor.Error());
+    if (cursor.Peek(L"-crf")) {
+        if (!cursor.Expect({L"-crf", L"28", L"-maxrate", L"350k", L"-profile", L"main", L"-preset", L"veryfast"}))
+            return Refuse(cursor.Error());
+        request.quality = VideoQuality::Normal;
+    } else {
+        if (!cursor.Expect({L"-profile", L"high", L"-preset", L"faster"})) return Refuse(cursor.Error());
+        request.quality = VideoQuality::Good;
+    }
+    if (!audioNames.empty() && !cursor.Expect({L"-b:a", L"64k", L"-strict", L"-2", L"-c:a", L"aac"}))
+        return Refuse(cursor.Error());
+    if (audioNames.size() == 2 && !cursor.Expect({L"-filter_complex", L"amix"})) return Refuse(cursor.Error());
+
+    if (cursor.Remaining() != 1) {
+        if (cursor.AtEnd()) return Refuse(L"the output path is missing");
+        return Refuse(L"unexpected words after the options; only the output path may follow them");
+    }
+    request.outputPath = cursor.Take();
+    if (request.outputPath.empty()) return Refuse(L"the output path is empty");
+    if (request.outputPath[0] == L'-') return Refuse(L"\"" + request.outputPath + L"\" is an option, not an output path");
+
+    ParsedArguments result;
+    result.request = std::move(request);
+    return result;
+}
+
+CorePlan PlanCore(const EncoderRequest& request, const CaptureDevices& devices, std::vector<std::wstring>& notes) {
+    CorePlan plan;
+    plan.quality = request.quality;
+    if (devices.screenFilter) {
+        plan.videoInput = {L"-f", L"dshow", L"-i", std::wstring(L"video=") + kScreenFilterName};
+    } else if (devices.area) {
+        const ScreenArea& a = *devices.area;
+        plan.videoInput = {L"-f", L"gdigrab", L"-framerate", std::to_wstring(a.fps),
+                           L"-offset_x", std::to_wstring(a.x), L"-offset_y", std::to_wstring(a.y),
+                           L"-video_size", std::to_wstring(a.width) + L"x" + std::to_wstring(a.height),
+                           L"-i", L"desktop"};
+        notes.push_back(std::wstring(L"\"") + kScreenFilterName +
+                        L"\" is not a registered video input: the screen is grabbed through GDI at " +
+                        std::to_wstring(a.x) + L"," + std::to_wstring(a.y) + L" size " + std::to_wstring(a.width) +
+                        L"x" + std::to_wstring(a.height) + L", " + std::to_wstring(a.fps) + L" frames a second");
+    } else {
+        plan.videoInput = {L"-f", L"gdigrab", L"-framerate", L"10", L"-i", L"desktop"};
+        notes.push_back(std::wstring(L"\"") + kScreenFilterName +
+                        L"\" is not a registered video input and its capture area cannot be read: "
+                        L"the whole desktop is grabbed through GDI");
+    }
+    if (request.speaker) {
+        if (devices.speakerFilter)
+            plan.audioInputs.push_back({L"-f", L"dshow", L"-i", std::wstring(L"audio=") + kSpeakerFilterName});
+        else
+            notes.push_back(std::wstring(L"\"") + kSpeakerFilterName +
+                            L"\" is not a registered audio input: recording without the speakers' sound");
+    }
+    if (!request.microphone.empty())
+        plan.audioInputs.push_back({L"-f", L"dshow", L"-i", L"audio=" + request.microphone});
+    return plan;
+}
+
+const char kGateContent[] = ";FFMETADATA1\n";
+
+std::vector<std::wstring> SegmentArguments(const CorePlan& plan, const std::wstring& segmentPath,
+                                           const std::wstring& gatePath) {
+    std::vector<std::wstring> words = {L"-hide_banner", L"-nostats", L"-loglevel", L"warning", L"-y"};
+    // Inputs are opened in order: the gate holds back the capture inputs. It
+    // has no streams, so only the numbering of the inputs after it moves.
+    const size_t first = gatePath.empty() ? 0 : 1;
+    if (!gatePath.empty()) words.insert(words.end(), {L"-f", L"ffmetadata", L"-i", gatePath});
+    words.insert(words.end(), plan.videoInput.begin(), plan.videoInput.end());
+    for (const auto& input : plan.audioInputs) words.insert(words.end(), input.begin(), input.end());
+
+    if (plan.audioInputs.size() >= 2) {
+        // Every audio input is mixed into one track; the labels keep the
+        // mixer's inputs and output explicit whatever the input count.
+        std::wstring graph;
+        for (size_t i = 0; i < plan.audioInputs.size(); ++i)
+            graph += L"[" + std::to_wstring(first + i + 1) + L":a]";
+        graph += L"amix=inputs=" + std::to_wstring(plan.audioInputs.size()) + L"[mixed]";
+        words.insert(words.end(),
+                     {L"-filter_complex", graph, L"-map", std::to_wstring(first) + L":v", L"-map", L"[mixed]"});
+    }
+    words.insert(words.end(), {L"-pix_fmt", L"yuv420p", L"-c:v", L"libx264", L"-r", L"10"});
+    if (plan.quality == VideoQuality::Normal)
+        words.insert(words.end(), {L"-crf", L"28", L"-maxrate", L"350k", L"-bufsize", L"700k", L"-profile:v", L"main",
+                                   L"-preset", L"veryfast"});
+    else
+        words.insert(words.end(), {L"-profile:v", L"high", L"-preset", L"faster"});
+    if (!plan.audioInputs.empty()) {
+        // No reordered frames where there is sound: the join cuts every
+        // segment where its shortest track ends, by decoding time, and with
+        // B-frames the picture would run up to two frames past its sound at
+        // every pause. Without sound nothing is cut and B-frames save space.
+        words.insert(words.end(), {L"-bf", L"0", L"-b:a", L"64k", L"-strict", L"-2", L"-c:a", L"aac"});
+    }
+    // Every packet goes to disk at once and clusters close each second, so a
+    // crash loses at most about a second of the segment.
+    words.insert(words.end(), {L"-flush_packets", L"1", L"-cluster_time_limit", L"1000", L"-f", L"matroska", segmentPath});
+    return words;
+}
+
+std::vector<std::wstring> JoinArguments(const std::wstring& listPath, const std::wstring& outputPath) {
+    // The list names its files relative to itself, and the core finds the
+    // list's folder by the last forward slash only.
+    std::wstring list = listPath;
+    for (wchar_t& c : list)
+        if (c == L'\\') c = L'/';
+    return {L"-hide_banner", L"-nostats", L"-loglevel", L"warning", L"-y", L"-f", L"concat", L"-safe", L"0",
+            L"-i", list, L"-map", L"0", L"-c", L"copy", outputPath};
+}
+
+std::wstring QuoteArgument(const std::wstring& word) {
+    if (!word.empty() && word.find_first_of(L" \t\n\v\"") == std::wstring::npos) return word;
+    // Backslashes are literal except before a quote: there each one is
+    // doubled, and the quote itself is escaped.
+    std::wstring quoted = L"\"";
+    size_t backslashes = 0;
+    for (wchar_t c : word) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        if (c == L'"') {
+            quoted.append(backslashes * 2 + 1, L'\\');
+        } else {
+            quoted.append(backslashes, L'\\');
+        }
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(backslashes * 2, L'\\');
+    quoted += L'"';
+    return quoted;
+}
+
+std::wstring ComposeCommandLine(const std::wstring& program, const std::vector<std::wstring>& words) {
+    std::wstring line = QuoteArgument(program);
+    for (const std::wstring& word : words) {
+        line += L' ';
+        line += QuoteArgument(word);
+    }
+    return line;
+}

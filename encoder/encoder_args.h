@@ -1,0 +1,87 @@
+// The encoder adapter's command line: what Tavrix hands to ffmpeg.exe is
+// checked word by word, and the stock core's command lines (one per segment,
+// one for the final join) are built from it. Nothing here touches Windows.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+enum class VideoQuality { Normal, Good };
+
+// What a recording asks for, read from the adapter's own command line.
+struct EncoderRequest {
+    bool speaker = false;       // the "virtual-audio-capturer" input
+    std::wstring microphone;    // the microphone's device name; empty: none
+    VideoQuality quality = VideoQuality::Normal;
+    std::wstring outputPath;
+};
+
+struct ParsedArguments {
+    std::optional<EncoderRequest> request;  // empty when the words were refused
+    std::wstring error;                     // why they were refused
+};
+
+// Checks the words after the program name. Only the command lines the program
+// builds are accepted: the screen input, then the speaker and/or microphone
+// input, one of the two quality option sets, the audio codec options when
+// there is sound, the mix filter when there are two sound inputs, and the
+// output path last.
+ParsedArguments ParseEncoderArguments(const std::vector<std::wstring>& words);
+
+extern const wchar_t kScreenFilterName[];
+extern const wchar_t kSpeakerFilterName[];
+
+// The capture rectangle for the GDI screen grabber, from the screen filter's
+// registry values.
+struct ScreenArea {
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t fps = 10;
+};
+
+// What the machine offers, found by the Windows side before the first segment.
+struct CaptureDevices {
+    bool screenFilter = false;   // "screen-capture-recorder" is a DirectShow video input
+    bool speakerFilter = false;  // "virtual-audio-capturer" is a DirectShow audio input
+    std::optional<ScreenArea> area;  // the screen filter's registry values, when readable
+};
+
+// The inputs and encoding of every segment of one recording.
+struct CorePlan {
+    std::vector<std::wstring> videoInput;
+    std::vector<std::vector<std::wstring>> audioInputs;
+    VideoQuality quality = VideoQuality::Normal;
+};
+
+// Decides the core's inputs: the screen filter where it is registered, else
+// the GDI grabber over the same rectangle (the whole desktop when the values
+// are missing); the speaker filter only where it is registered. Each
+// substitution adds a line to `notes` saying what and why.
+CorePlan PlanCore(const EncoderRequest& request, const CaptureDevices& devices,
+                  std::vector<std::wstring>& notes);
+
+// The core's arguments (without its own name) for one segment written as
+// Matroska to `segmentPath`. Normal quality gets the buffer size without
+// which the encoder ignores its maximum rate; the profile names the video
+// stream only. With a `gatePath`, the core's first input is a metadata file
+// read from that pipe: the core loads and then waits there, before any
+// capture starts, until the adapter writes the file: a resume then costs no
+// program start.
+std::vector<std::wstring> SegmentArguments(const CorePlan& plan, const std::wstring& segmentPath,
+                                           const std::wstring& gatePath = std::wstring());
+
+// What the gate pipe must carry: an empty metadata file.
+extern const char kGateContent[];
+
+// The core's arguments that join the segments listed in `listPath` into
+// `outputPath` without re-encoding.
+std::vector<std::wstring> JoinArguments(const std::wstring& listPath, const std::wstring& outputPath);
+
+// One word quoted so that the platform's command-line parser gives it back
+// unchanged; the words joined by blanks after `program`.
+std::wstring QuoteArgument(const std::wstring& word);
+std::wstring ComposeCommandLine(const std::wstring& program, const std::vector<std::wstring>& words);

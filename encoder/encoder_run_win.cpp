@@ -1,0 +1,488 @@
+#include "encoder/encoder_run_win.h"
+
+#include <ocidl.h>
+#include <oleauto.h>
+#include <strmif.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstdio>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "encoder/core_process_win.h"
+#include "encoder/session.h"
+#include "support/log.h"
+#include "support/path.h"
+
+namespace {
+
+// {62BE5D10-60EB-11D0-BD3B-00A0C911CE86}
+const CLSID kSystemDeviceEnum = {0x62BE5D10, 0x60EB, 0x11D0, {0xBD, 0x3B, 0x00, 0xA0, 0xC9, 0x11, 0xCE, 0x86}};
+// {29840822-5B84-11D0-BD3B-00A0C911CE86}
+const IID kICreateDevEnum = {0x29840822, 0x5B84, 0x11D0, {0xBD, 0x3B, 0x00, 0xA0, 0xC9, 0x11, 0xCE, 0x86}};
+// {860BB310-5D01-11D0-BD3B-00A0C911CE86}
+const CLSID kVideoInputDeviceCategory = {0x860BB310, 0x5D01, 0x11D0, {0xBD, 0x3B, 0x00, 0xA0, 0xC9, 0x11, 0xCE, 0x86}};
+// {33D9A762-90C8-11D0-BD43-00A0C911CE86}
+const CLSID kAudioInputDeviceCategory = {0x33D9A762, 0x90C8, 0x11D0, {0xBD, 0x43, 0x00, 0xA0, 0xC9, 0x11, 0xCE, 0x86}};
+// {55272A00-42CB-11CE-8135-00AA004BB851}
+const IID kIPropertyBag = {0x55272A00, 0x42CB, 0x11CE, {0x81, 0x35, 0x00, 0xAA, 0x00, 0x4B, 0xB8, 0x51}};
+
+// How long a core may take to finish its segment after "q" before it is ended.
+constexpr DWORD kFinishTimeoutMs = 30000;
+
+template <class T>
+struct ComReleaser {
+    T* p = nullptr;
+    ComReleaser() = default;
+    ComReleaser(const ComReleaser&) = delete;
+    ComReleaser& operator=(const ComReleaser&) = delete;
+    ~ComReleaser() { if (p) p->Release(); }
+};
+
+std::string Narrow(const std::wstring& text) { return Utf8FromWide(text); }
+
+bool FileExists(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+uint64_t FileSize(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+std::string SystemMessage(DWORD error) {
+    return "error " + std::to_string(error);
+}
+
+// Reads a file through a window of 64 KiB: the scan reads a few bytes at a
+// time, mostly forward.
+class BufferedFile {
+public:
+    explicit BufferedFile(const std::wstring& path)
+        : m_file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {}
+    bool Open() const { return static_cast<bool>(m_file); }
+
+    size_t ReadAt(uint64_t offset, uint8_t* buffer, size_t size) {
+        if (size > kWindow) return ReadDirect(offset, buffer, size);
+        if (offset < m_windowStart || offset + size > m_windowStart + m_windowBytes) {
+            m_windowBytes = ReadDirect(offset, m_window, kWindow);
+            m_windowStart = offset;
+        }
+        const uint64_t available = m_windowStart + m_windowBytes > offset ? m_windowStart + m_windowBytes - offset : 0;
+        const size_t count = static_cast<size_t>(std::min<uint64_t>(available, size));
+        std::copy(m_window + (offset - m_windowStart), m_window + (offset - m_windowStart) + count, buffer);
+        return count;
+    }
+
+private:
+    static constexpr size_t kWindow = 65536;
+
+    size_t ReadDirect(uint64_t offset, uint8_t* buffer, size_t size) {
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(offset);
+        if (!SetFilePointerEx(m_file.get(), at, nullptr, FILE_BEGIN)) return 0;
+        DWORD read = 0;
+        if (!ReadFile(m_file.get(), buffer, static_cast<DWORD>(size), &read, nullptr)) return 0;
+        return read;
+    }
+
+    UniqueFile m_file;
+    uint8_t m_window[kWindow];
+    uint64_t m_windowStart = 0;
+    size_t m_windowBytes = 0;
+};
+
+// Commands from standard input, read on a thread of their own because a
+// pipe cannot be waited on together with the core's process handle. The
+// thread shares its state, so it may outlive this object: it blocks in
+// ReadFile until the input brings bytes or closes.
+class InputCommands {
+public:
+    explicit InputCommands(HANDLE input) : m_shared(std::make_shared<Shared>()) {
+        m_shared->event.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        std::thread([shared = m_shared, input] { ReadLoop(*shared, input); }).detach();
+    }
+
+    HANDLE Event() const { return m_shared->event.get(); }
+
+    // Takes what arrived; `closed` tells whether the input has ended.
+    std::vector<EncoderCommand> Take(bool& closed) {
+        std::lock_guard<std::mutex> lock(m_shared->mutex);
+        std::vector<EncoderCommand> commands(m_shared->commands.begin(), m_shared->commands.end());
+        m_shared->commands.clear();
+        closed = m_shared->closed;
+        ResetEvent(m_shared->event.get());
+        return commands;
+    }
+
+private:
+    struct Shared {
+        UniqueHandle event;
+        std::mutex mutex;
+        std::deque<EncoderCommand> commands;
+        bool closed = false;
+    };
+
+    static void ReadLoop(Shared& shared, HANDLE input) {
+        CommandReader reader;
+        char buffer[256];
+        for (;;) {
+            DWORD read = 0;
+            if (!ReadFile(input, buffer, sizeof(buffer), &read, nullptr) || read == 0) break;
+            const std::vector<EncoderCommand> commands = reader.Feed(buffer, read);
+            if (commands.empty()) continue;
+            std::lock_guard<std::mutex> lock(shared.mutex);
+            shared.commands.insert(shared.commands.end(), commands.begin(), commands.end());
+            SetEvent(shared.event.get());
+        }
+        std::lock_guard<std::mutex> lock(shared.mutex);
+        shared.closed = true;
+        SetEvent(shared.event.get());
+    }
+
+    std::shared_ptr<Shared> m_shared;
+};
+
+const char* CommandName(EncoderCommand command) {
+    switch (command) {
+    case EncoderCommand::Pause: return "pause";
+    case EncoderCommand::Resume: return "resume";
+    case EncoderCommand::Quit: return "quit";
+    }
+    return "?";
+}
+
+// The recording in progress: its plan, its segments and its cores. After
+// every pause the next segment's core is started at once and waits at its
+// gate, so a resume only has to open the gate.
+class Recording {
+public:
+    Recording(const EncoderRequest& request, const CorePlan& plan, std::wstring corePath, HANDLE coreOutput)
+        : m_request(request), m_plan(plan), m_corePath(std::move(corePath)), m_coreOutput(coreOutput),
+          m_segments(request.outputPath, FileExists), m_job(CreateKillOnCloseJob()) {
+        if (!m_job) {
+            TAVRIX_LOG(LevelWarning) << "no job object (" << SystemMessage(GetLastError())
+                                     << "): a core may outlive the adapter if it is killed";
+        }
+    }
+
+    CoreProcess& Core() { return m_core; }
+
+    // Starts the next segment's core, waiting at its gate.
+    bool PrepareSegment() {
+        const std::wstring& path = m_segments.Next();
+        if (!m_gate.Create(static_cast<unsigned>(m_segments.Paths().size()))) {
+            TAVRIX_LOG(LevelError) << "cannot make the gate pipe: " << SystemMessage(GetLastError());
+            m_segments.DropLast();
+            return false;
+        }
+        const std::wstring line = ComposeCommandLine(m_corePath, SegmentArguments(m_plan, path, m_gate.Path()));
+        TAVRIX_LOG(LevelDebug) << Narrow(line);
+        DWORD error = 0;
+        if (!m_core.Start(line, m_job.get(), m_coreOutput, error)) {
+            TAVRIX_LOG(LevelError) << "the core did not start: " << SystemMessage(error);
+            m_segments.DropLast();
+            return false;
+        }
+        if (m_job && !m_core.InJob()) {
+            TAVRIX_LOG(LevelWarning) << "the core (process " << m_core.ProcessId() << ") is not in the job";
+        }
+        TAVRIX_LOG(LevelDebug) << "core process " << m_core.ProcessId() << " waits for segment "
+                               << m_segments.Paths().size();
+        return true;
+    }
+
+    // Lets the waiting core record; prepares one first when there is none.
+    bool StartSegment() {
+        if (m_core.Running() && WaitForSingleObject(m_core.Handle(), 0) == WAIT_OBJECT_0) {
+            TAVRIX_LOG(LevelWarning) << "the waiting core exited, exit code " << m_core.Reap();
+            m_segments.DropLast();
+        }
+        if (!m_core.Running() && !PrepareSegment()) return false;
+        if (!m_gate.Open(m_core.Handle(), kFinishTimeoutMs)) {
+            TAVRIX_LOG(LevelError) << "the core did not take up its segment";
+            m_core.Discard();
+            m_segments.DropLast();
+            return false;
+        }
+        TAVRIX_LOG(LevelInfo) << "segment " << m_segments.Paths().size() << ": " << Narrow(m_segments.Paths().back());
+        return true;
+    }
+
+    // Pause: the core finishes its segment; the next one's core gets ready.
+    void EndSegment(bool prepareNext) {
+        bool forced = false;
+        const DWORD code = m_core.Finish(kFinishTimeoutMs, forced);
+        if (forced) {
+            TAVRIX_LOG(LevelWarning) << "the core did not finish its segment within " << kFinishTimeoutMs / 1000
+                                     << " s and was ended";
+        }
+        TAVRIX_LOG(LevelDebug) << "segment " << m_segments.Paths().size() << " ended, core exit code " << code;
+        if (prepareNext) PrepareSegment();
+    }
+
+    // Quit while paused: the waiting core never recorded anything.
+    void DiscardWaitingCore() {
+        if (!m_core.Running()) return;
+        m_core.Discard();
+        m_segments.DropLast();
+        TAVRIX_LOG(LevelDebug) << "the waiting core was ended";
+    }
+
+    bool Join(bool keepSegments) {
+        const bool joined = JoinSegments(m_corePath, m_segments.Paths(), m_segments.ListPath(), m_request.outputPath,
+                                         m_coreOutput);
+        if (joined && !keepSegments) {
+            for (const std::wstring& path : m_segments.Paths()) DeleteFileW(path.c_str());
+            DeleteFileW(m_segments.ListPath().c_str());
+            TAVRIX_LOG(LevelDebug) << "segments removed";
+        } else {
+            std::string names;
+            for (const std::wstring& path : m_segments.Paths())
+                if (FileExists(path)) names += " " + Narrow(FileNameOfPath(path));
+            TAVRIX_LOG(LevelWarning) << "the segments stay in " << Narrow(FolderOfPath(m_request.outputPath))
+                                     << ":" << names;
+        }
+        return joined;
+    }
+
+private:
+    const EncoderRequest& m_request;
+    const CorePlan& m_plan;
+    std::wstring m_corePath;
+    HANDLE m_coreOutput;
+    SegmentList m_segments;
+    UniqueHandle m_job;
+    CoreGate m_gate;
+    CoreProcess m_core;
+};
+
+}  // namespace
+
+std::wstring EncoderLogPath(const std::wstring& outputPath) { return outputPath + L".encoder.log"; }
+
+std::vector<std::wstring> DirectShowInputNames(bool video) {
+    std::vector<std::wstring> names;
+    ComReleaser<ICreateDevEnum> enumerator;
+    if (FAILED(CoCreateInstance(kSystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, kICreateDevEnum,
+                                reinterpret_cast<void**>(&enumerator.p))))
+        return names;
+    ComReleaser<IEnumMoniker> devices;
+    const HRESULT hr = enumerator.p->CreateClassEnumerator(
+        video ? kVideoInputDeviceCategory : kAudioInputDeviceCategory, &devices.p, 0);
+    if (hr != S_OK || devices.p == nullptr) return names;  // S_FALSE: the category is empty
+    for (;;) {
+        ComReleaser<IMoniker> moniker;
+        if (devices.p->Next(1, &moniker.p, nullptr) != S_OK) break;
+        ComReleaser<IPropertyBag> bag;
+        if (FAILED(moniker.p->BindToStorage(nullptr, nullptr, kIPropertyBag, reinterpret_cast<void**>(&bag.p))))
+            continue;
+        VARIANT name;
+        VariantInit(&name);
+        if (SUCCEEDED(bag.p->Read(L"FriendlyName", &name, nullptr)) && name.vt == VT_BSTR && name.bstrVal)
+            names.emplace_back(name.bstrVal, SysStringLen(name.bstrVal));
+        VariantClear(&name);
+    }
+    return names;
+}
+
+std::optional<ScreenArea> ReadScreenFilterArea() {
+    UniqueKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\screen-capture-recorder", 0, KEY_READ | KEY_WOW64_32KEY,
+                      key.put()) != ERROR_SUCCESS)
+        return std::nullopt;
+    auto read = [&key](const wchar_t* name, int32_t& value) {
+        DWORD data = 0, size = sizeof(data), type = 0;
+        if (RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS ||
+            type != REG_DWORD)
+            return false;
+        value = static_cast<int32_t>(data);  // stored from signed coordinates
+        return true;
+    };
+    ScreenArea area;
+    if (!read(L"start_x", area.x) || !read(L"start_y", area.y) || !read(L"capture_width", area.width) ||
+        !read(L"capture_height", area.height))
+        return std::nullopt;
+    if (!read(L"default_max_fps", area.fps) || area.fps <= 0) area.fps = 10;
+
+    // The GDI grabber refuses an area that reaches past the screens; keep it
+    // inside, and even, as the encoder's picture format needs.
+    const int32_t left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int32_t right = left + GetSystemMetrics(SM_CXVIRTUALSCREEN), bottom = top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    if (right > left && bottom > top) {
+        area.x = std::clamp(area.x, left, right - 2);
+        area.y = std::clamp(area.y, top, bottom - 2);
+        area.width = std::clamp(area.width, 2, right - area.x) & ~1;
+        area.height = std::clamp(area.height, 2, bottom - area.y) & ~1;
+    }
+    if (area.width < 2 || area.height < 2) return std::nullopt;
+    return area;
+}
+
+CaptureDevices FindCaptureDevices() {
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    CaptureDevices devices;
+    for (const std::wstring& name : DirectShowInputNames(true))
+        if (name == kScreenFilterName) devices.screenFilter = true;
+    for (const std::wstring& name : DirectShowInputNames(false))
+        if (name == kSpeakerFilterName) devices.speakerFilter = true;
+    if (SUCCEEDED(com)) CoUninitialize();
+    if (!devices.screenFilter) devices.area = ReadScreenFilterArea();
+    return devices;
+}
+
+MatroskaSummary ScanMatroskaFile(const std::wstring& path) {
+    auto file = std::make_unique<BufferedFile>(path);
+    if (!file->Open()) return MatroskaSummary();
+    const ReadAt read = [&file](uint64_t offset, uint8_t* buffer, size_t size) {
+        return file->ReadAt(offset, buffer, size);
+    };
+    return ScanMatroska(read, FileSize(path));
+}
+
+bool JoinSegments(const std::wstring& corePath, const std::vector<std::wstring>& segments,
+                  const std::wstring& listPath, const std::wstring& outputPath, HANDLE coreOutput) {
+    std::vector<JoinPart> parts;
+    for (const std::wstring& path : segments) {
+        if (!FileExists(path)) {
+            TAVRIX_LOG(LevelWarning) << Narrow(FileNameOfPath(path)) << " was never written";
+            continue;
+        }
+        const MatroskaSummary summary = ScanMatroskaFile(path);
+        if (!HasVideo(summary)) {
+            TAVRIX_LOG(LevelWarning) << Narrow(FileNameOfPath(path)) << " holds no picture and is left out";
+            continue;
+        }
+        JoinPart part{path, CommonEndNs(summary)};
+        std::string spans;
+        for (const TrackSpan& track : summary.tracks)
+            spans += " track " + std::to_string(track.number) + ": " + std::to_string(track.blocks) + " blocks, " +
+                     std::to_string(track.firstNs / 1000000) + ".." + std::to_string(TrackEndNs(track) / 1000000) +
+                     " ms;";
+        TAVRIX_LOG(LevelDebug) << Narrow(FileNameOfPath(path)) << ":" << spans << " cut at "
+                               << part.endNs / 1000000 << " ms";
+        parts.push_back(std::move(part));
+    }
+    if (parts.empty()) {
+        TAVRIX_LOG(LevelError) << "no segment holds a picture: nothing to join";
+        return false;
+    }
+
+    const std::string list = ComposeConcatList(parts);
+    {
+        UniqueFile file(CreateFileW(listPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                    nullptr));
+        DWORD written = 0;
+        if (!file || !WriteFile(file.get(), list.data(), static_cast<DWORD>(list.size()), &written, nullptr) ||
+            written != list.size()) {
+            TAVRIX_LOG(LevelError) << "cannot write the join list " << Narrow(listPath) << ": "
+                                   << SystemMessage(GetLastError());
+            return false;
+        }
+    }
+
+    const std::wstring line = ComposeCommandLine(corePath, JoinArguments(listPath, outputPath));
+    TAVRIX_LOG(LevelDebug) << "join: " << Narrow(line);
+    CoreProcess join;
+    DWORD error = 0;
+    if (!join.Start(line, nullptr, coreOutput, error)) {
+        TAVRIX_LOG(LevelError) << "the join did not start: " << SystemMessage(error);
+        return false;
+    }
+    WaitForSingleObject(join.Handle(), INFINITE);
+    const DWORD code = join.Reap();
+    TAVRIX_LOG(LevelDebug) << "join exit code " << code;
+    if (code != 0 || FileSize(outputPath) == 0) {
+        TAVRIX_LOG(LevelError) << "the join failed: " << Narrow(outputPath) << " is not complete";
+        return false;
+    }
+    TAVRIX_LOG(LevelInfo) << "joined " << parts.size() << " segments into " << Narrow(outputPath) << " ("
+                          << FileSize(outputPath) << " bytes)";
+    return true;
+}
+
+int RunEncoder(const std::vector<std::wstring>& words, const std::wstring& corePath, HANDLE input) {
+    const ParsedArguments parsed = ParseEncoderArguments(words);
+    if (!parsed.request) {
+        ReportToConsole(L"ffmpeg.exe: this command line is not one Tavrix builds: " + parsed.error + L"\n");
+        return kExitBadArguments;
+    }
+    if (!FileExists(corePath)) {
+        ReportToConsole(L"ffmpeg.exe: the encoder core " + corePath + L" is missing; put a stock ffmpeg.exe "
+                        L"there under the name ffmpeg-core.exe\n");
+        return kExitNoCore;
+    }
+    const EncoderRequest& request = *parsed.request;
+
+    // The log beside the output, appended to; the cores write their warnings into it too.
+    const std::wstring logPath = EncoderLogPath(request.outputPath);
+    FILE* log = _wfopen(logPath.c_str(), L"ab");
+    if (log) Output2FILE::Target() = log;
+    SECURITY_ATTRIBUTES inherit = {};
+    inherit.nLength = sizeof(inherit);
+    inherit.bInheritHandle = TRUE;
+    UniqueFile coreOutput(CreateFileW(logPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+
+    TAVRIX_LOG(LevelInfo) << "recording into " << Narrow(request.outputPath) << " with " << Narrow(corePath);
+    const CaptureDevices devices = FindCaptureDevices();
+    std::vector<std::wstring> notes;
+    const CorePlan plan = PlanCore(request, devices, notes);
+    for (const std::wstring& note : notes) TAVRIX_LOG(LevelInfo) << Narrow(note);
+
+    Recording recording(request, plan, corePath, coreOutput.get());
+    SessionControl control;
+    SessionStep step = SessionStep::Nothing;
+    if (!recording.StartSegment()) {
+        TAVRIX_LOG(LevelError) << "the first segment could not be started";
+        return kExitNoCore;
+    }
+    InputCommands commands(input);
+    while (control.State() != SessionState::Finished) {
+        // While paused the waiting core is not watched: it only waits.
+        const bool watchCore = control.State() == SessionState::Recording && recording.Core().Running();
+        HANDLE waits[2] = {commands.Event(), recording.Core().Handle()};
+        const DWORD woken = WaitForMultipleObjects(watchCore ? 2 : 1, waits, FALSE, INFINITE);
+        if (woken == WAIT_OBJECT_0 + 1) {
+            TAVRIX_LOG(LevelError) << "the core stopped while recording, exit code " << recording.Core().Reap();
+            step = control.OnCoreLost();
+            continue;
+        }
+        bool closed = false;
+        for (EncoderCommand command : commands.Take(closed)) {
+            step = control.OnCommand(command);
+            TAVRIX_LOG(LevelDebug) << CommandName(command) << (step == SessionStep::Nothing ? " ignored" : "");
+            if (step == SessionStep::EndSegment) recording.EndSegment(true);
+            if (step == SessionStep::StartSegment && !recording.StartSegment()) step = control.OnCoreLost();
+            if (control.State() == SessionState::Finished) break;
+        }
+        if (closed && control.State() != SessionState::Finished) {
+            TAVRIX_LOG(LevelInfo) << "standard input closed: finishing the recording";
+            step = control.OnInputClosed();
+        }
+    }
+    if (step == SessionStep::FinishAndJoin) recording.EndSegment(false);
+    else recording.DiscardWaitingCore();
+    const bool joined = recording.Join(control.CoreFailed());
+    const int code = control.CoreFailed() ? kExitCoreLost : joined ? kExitDone : kExitJoinFailed;
+    TAVRIX_LOG(LevelInfo) << "done, exit code " << code;
+    return code;
+}
+
+void ReportToConsole(const std::wstring& message) {
+    HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    if (error == nullptr || error == INVALID_HANDLE_VALUE) return;
+    DWORD mode = 0, written = 0;
+    if (GetConsoleMode(error, &mode)) {
+        WriteConsoleW(error, message.data(), static_cast<DWORD>(message.size()), &written, nullptr);
+        return;
+    }
+    const std::string bytes = Utf8FromWide(message);
+    WriteFile(error, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}

@@ -1,0 +1,138 @@
+#include "encoder/session.h"
+
+#include <cstdio>
+
+#include "support/path.h"
+
+namespace {
+
+// Commands are one letter; a line this long is junk whatever follows.
+constexpr size_t kLongestLine = 64;
+
+}  // namespace
+
+std::vector<EncoderCommand> CommandReader::Feed(const char* bytes, size_t count) {
+    std::vector<EncoderCommand> commands;
+    for (size_t i = 0; i < count; ++i) {
+        const char c = bytes[i];
+        if (c != '\n') {
+            if (m_line.size() < kLongestLine) m_line += c;
+            else m_overlong = true;
+            continue;
+        }
+        if (!m_line.empty() && m_line.back() == '\r') m_line.pop_back();
+        if (!m_overlong && m_line.size() == 1) {
+            if (m_line[0] == 'p') commands.push_back(EncoderCommand::Pause);
+            else if (m_line[0] == 'r') commands.push_back(EncoderCommand::Resume);
+            else if (m_line[0] == 'q') commands.push_back(EncoderCommand::Quit);
+        }
+        m_line.clear();
+        m_overlong = false;
+    }
+    return commands;
+}
+
+SessionStep SessionControl::OnCommand(EncoderCommand command) {
+    switch (m_state) {
+    case SessionState::Recording:
+        if (command == EncoderCommand::Pause) {
+            m_state = SessionState::Paused;
+            return SessionStep::EndSegment;
+        }
+        if (command == EncoderCommand::Quit) {
+            m_state = SessionState::Finished;
+            return SessionStep::FinishAndJoin;
+        }
+        return SessionStep::Nothing;
+    case SessionState::Paused:
+        if (command == EncoderCommand::Resume) {
+            m_state = SessionState::Recording;
+            return SessionStep::StartSegment;
+        }
+        if (command == EncoderCommand::Quit) {
+            m_state = SessionState::Finished;
+            return SessionStep::Join;
+        }
+        return SessionStep::Nothing;
+    case SessionState::Finished:
+        return SessionStep::Nothing;
+    }
+    return SessionStep::Nothing;
+}
+
+SessionStep SessionControl::OnCoreLost() {
+    if (m_state != SessionState::Recording) return SessionStep::Nothing;
+    m_state = SessionState::Finished;
+    m_coreFailed = true;
+    return SessionStep::Join;
+}
+
+SegmentList::SegmentList(std::wstring outputPath, Exists exists)
+    : m_outputPath(std::move(outputPath)), m_exists(std::move(exists)), m_listPath(m_outputPath + L".parts.txt") {}
+
+const std::wstring& SegmentList::Next() {
+    for (;;) {
+        ++m_number;
+        wchar_t suffix[32];
+        std::swprintf(suffix, sizeof(suffix) / sizeof(suffix[0]), L".part%03d.mkv", m_number);
+        std::wstring path = m_outputPath + suffix;
+        if (m_exists && m_exists(path)) continue;
+        m_paths.push_back(std::move(path));
+        return m_paths.back();
+    }
+}
+
+std::wstring FileNameOfPath(const std::wstring& path) {
+    return path.substr(FolderOfPath(path).size());
+}
+
+std::string Utf8FromWide(const std::wstring& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        uint32_t c = static_cast<uint32_t>(text[i]);
+        if (sizeof(wchar_t) == 2 && c >= 0xD800 && c <= 0xDFFF) {
+            const bool pair = c <= 0xDBFF && i + 1 < text.size() && static_cast<uint32_t>(text[i + 1]) >= 0xDC00 &&
+                              static_cast<uint32_t>(text[i + 1]) <= 0xDFFF;
+            if (pair) c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<uint32_t>(text[++i]) - 0xDC00);
+            else c = 0xFFFD;
+        }
+        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string ComposeConcatList(const std::vector<JoinPart>& parts) {
+    std::string list = "ffconcat version 1.0\n";
+    for (const JoinPart& part : parts) {
+        // Inside single quotes everything is literal; a quote itself is closed, escaped and reopened.
+        std::string name;
+        for (char c : Utf8FromWide(FileNameOfPath(part.path))) {
+            if (c == '\'') name += "'\\''";
+            else name += c;
+        }
+        list += "file '" + name + "'\n";
+        if (part.endNs > 0) {
+            char outpoint[64];
+            std::snprintf(outpoint, sizeof(outpoint), "outpoint %lld.%06lld\n",
+                          static_cast<long long>(part.endNs / 1000000000),
+                          static_cast<long long>((part.endNs % 1000000000) / 1000));
+            list += outpoint;
+        }
+    }
+    return list;
+}

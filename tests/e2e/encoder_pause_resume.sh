@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# Records a screen that changes colour every second through the encoder
+# adapter (bin/ffmpeg.exe) and the stock core beside it: 3 s, a 2 s pause,
+# 3 s more, then quit. The joined file must be H.264 in AVI, yuv420p, 10 fps,
+# the capture rectangle's size, about 6 s long, and show the colours of the
+# recorded seconds but none of the paused ones.
+#   encoder_pause_resume.sh BUILD_DIR
+set -uo pipefail
+build=$1
+bin=$build/bin
+wine=/usr/lib/wine/wine64
+if [ ! -f "$bin/ffmpeg-core.exe" ]; then
+  echo "SKIPPED: $bin/ffmpeg-core.exe is missing (scripts/fetch-ffmpeg-core could not fetch the stock build)"
+  exit 77
+fi
+work=$(mktemp -d "$build/encoder-e2e.XXXXXX")
+screen_pid=
+adapter_pid=
+cleanup() {
+  exec 3>&- 2>/dev/null
+  [ -n "$adapter_pid" ] && kill "$adapter_pid" 2>/dev/null
+  [ -n "$screen_pid" ] && kill "$screen_pid" 2>/dev/null
+  wait 2>/dev/null
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; [ -f "$work/out.avi.encoder.log" ] && grep -v '^ALSA' "$work/out.avi.encoder.log"; exit 1; }
+now() { date +%s.%N; }
+# Waits up to 30 s for the adapter's log to say that segment $1 records.
+wait_for_segment() {
+  for _ in $(seq 300); do grep -q "INFO: segment $1: " "$work/out.avi.encoder.log" 2>/dev/null && return 0; sleep 0.05; done
+  fail "segment $1 never started"
+}
+
+# The capture rectangle, as the program hands it to the screen filter.
+cat >"$work/area.reg" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\SOFTWARE\screen-capture-recorder]
+"start_x"=dword:00000064
+"start_y"=dword:00000050
+"capture_width"=dword:00000140
+"capture_height"=dword:000000f0
+"default_max_fps"=dword:0000000a
+REG
+"$wine" reg import "Z:${work//\//\\}\\area.reg" /reg:32 >/dev/null 2>&1 || fail "reg import"
+
+# The colour screen: each line it prints is stamped with the host clock.
+"$wine" "$bin/tests/encoder_colour_screen.exe" 40 2>/dev/null \
+  > >(while read -r _ index r g b; do echo "$(now) $index $r $g $b"; done >"$work/colours.txt") &
+screen_pid=$!
+for _ in $(seq 100); do [ -s "$work/colours.txt" ] && break; sleep 0.1; done
+
+mkfifo "$work/commands"
+out="Z:${work//\//\\}\\out.avi"
+"$wine" "$bin/ffmpeg.exe" -y -pause_support -f dshow -i 'video=screen-capture-recorder' \
+  -pix_fmt yuv420p -c:v libx264 -r 10 -crf 28 -maxrate 350k -profile main -preset veryfast "$out" \
+  <"$work/commands" >"$work/adapter.out" 2>&1 &
+adapter_pid=$!
+exec 3>"$work/commands"
+
+wait_for_segment 1; t1=$(now)
+sleep 3; printf 'p\n' >&3; tp=$(now)
+sleep 2; printf 'r\n' >&3; tr=$(now)
+sleep 3; printf 'q\n' >&3; tq=$(now)
+wait "$adapter_pid"; rc=$?; adapter_pid=
+te=$(now)
+exec 3>&-
+awk -v c="$tq" -v d="$te" 'BEGIN { printf "finish (q to exit): %.2f s\n", d - c }'
+[ "$rc" -eq 0 ] || fail "the adapter exited with $rc"
+[ -s "$work/out.avi" ] || fail "no output file"
+ls "$work"/out.avi.part* 2>/dev/null && fail "segments were not removed after the join"
+
+probe() { ffprobe -v error -select_streams v:0 -show_entries "$1" -of default=noprint_wrappers=1:nokey=1 "$work/out.avi"; }
+[ "$(ffprobe -v error -show_entries format=format_name -of default=nw=1:nk=1 "$work/out.avi")" = avi ] || fail "not AVI"
+[ "$(probe stream=codec_name)" = h264 ] || fail "codec $(probe stream=codec_name)"
+[ "$(probe stream=pix_fmt)" = yuv420p ] || fail "pixel format $(probe stream=pix_fmt)"
+[ "$(probe stream=r_frame_rate)" = 10/1 ] || fail "frame rate $(probe stream=r_frame_rate)"
+[ "$(probe stream=width)x$(probe stream=height)" = 320x240 ] || fail "size $(probe stream=width)x$(probe stream=height)"
+duration=$(ffprobe -v error -show_entries format=duration -of default=nw=1:nk=1 "$work/out.avi")
+echo "duration $duration s"
+awk -v d="$duration" 'BEGIN { exit !(d >= 5.5 && d <= 6.5) }' || fail "duration $duration, expected 6 +- 0.5"
+ffmpeg -v error -i "$work/out.avi" -f null - 2>"$work/decode.txt" && [ ! -s "$work/decode.txt" ] ||
+  fail "decoding reports errors: $(head -3 "$work/decode.txt")"
+
+# The colour of every frame (its average), matched to the nearest palette
+# colour; runs of at least two frames of one colour are what was seen.
+ffmpeg -v error -i "$work/out.avi" -vf scale=1:1 -f rawvideo -pix_fmt rgb24 - | od -An -tu1 -v -w3 >"$work/frames.txt"
+seen=$(awk 'NR == FNR { seq[NR] = $2; r[NR] = $3; g[NR] = $4; b[NR] = $5; n = NR; next }
+  { best = -1; bd = 1e9
+    for (i = 1; i <= n; i++) { d = ($1 - r[i])^2 + ($2 - g[i])^2 + ($3 - b[i])^2; if (d < bd) { bd = d; best = seq[i] } }
+    if (bd > 3 * 40^2) best = -1
+    if (best == prev) run++; else { if (run >= 2 && prev >= 0) printf "%d ", prev; prev = best; run = 1 } }
+  END { if (run >= 2 && prev >= 0) printf "%d ", prev }' "$work/colours.txt" "$work/frames.txt")
+echo "colours seen: $seen"
+# Which colours must be there (shown wholly while recording) and which must
+# not (shown wholly while paused, after the core had time to stop: it stops
+# within about 0.15 s of "q").
+read -r present absent < <(awk -v t1="$t1" -v tp="$tp" -v tr="$tr" -v tq="$tq" '
+  { t[NR] = $1; idx[NR] = $2; n = NR }
+  END { for (i = 1; i < n; i++) { s = t[i]; e = t[i + 1]
+          if ((s >= t1 + 0.3 && e <= tp - 0.3) || (s >= tr + 1 && e <= tq - 0.3)) p = p idx[i] ","
+          if (s >= tp + 0.3 && e <= tr) a = a idx[i] "," }
+        print (p == "" ? "-" : p), (a == "" ? "-" : a) }' "$work/colours.txt")
+echo "must be seen: $present; must not: $absent"
+[ "$present" != - ] && [ "$absent" != - ] || fail "the colour screen did not change as expected"
+for c in ${present//,/ }; do [[ " $seen " == *" $c "* ]] || fail "colour $c was recorded but is missing"; done
+for c in ${absent//,/ }; do [[ " $seen " == *" $c "* ]] && fail "colour $c was shown while paused but is in the file"; done
+echo "PASS"
+rm -rf "$work"

@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "encoder/encoder_args.h"
+#include "recording/capture_command.h"
+
+namespace {
+
+const std::wstring kOutput = L"C:\\Users\\张三\\AppData\\Local\\Temp\\Rec1.tmp\\temp.avi";
+const std::wstring kMicrophone = L"麦克风 (Realtek High Definition Audio)";
+
+// Splits a command line the way the platform does for lines without escaped
+// quotes (what the program builds): blanks separate words outside quotes.
+std::vector<std::wstring> SplitWords(const std::wstring& line) {
+    std::vector<std::wstring> words;
+    std::wstring word;
+    bool quoted = false, inWord = false;
+    for (wchar_t c : line) {
+        if (c == L'"') {
+            quoted = !quoted;
+            inWord = true;
+        } else if (c == L' ' && !quoted) {
+            if (inWord) words.push_back(word);
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (inWord) words.push_back(word);
+    return words;
+}
+
+std::vector<std::wstring> Words(std::initializer_list<const wchar_t*> list) {
+    return std::vector<std::wstring>(list.begin(), list.end());
+}
+
+// The position of `sequence` inside `words`, or -1.
+int Find(const std::vector<std::wstring>& words, const std::vector<std::wstring>& sequence) {
+    auto at = std::search(words.begin(), words.end(), sequence.begin(), sequence.end());
+    return at == words.end() ? -1 : static_cast<int>(at - words.begin());
+}
+
+}  // namespace
+
+TEST(ParseEncoderArguments, AcceptsEveryCommandLineTheProgramBuilds) {
+    for (bool current : {true, false})
+        for (CaptureFlags audio : {0u, 0x100u, 0x200u, 0x300u})
+            for (CaptureFlags quality : {0u, 1u, 2u})
+                for (const std::wstring& microphone : {std::wstring(), kMicrophone}) {
+                    std::wstring line;
+                    const int32_t summary = AssembleCaptureCommandLine(
+                        current, audio | quality, [&] { return microphone; }, kOutput, line);
+                    std::vector<std::wstring> words = SplitWords(line);
+                    ASSERT_EQ(words.front(), L"ffmpeg");
+                    words.erase(words.begin());
+                    const ParsedArguments parsed = ParseEncoderArguments(words);
+                    ASSERT_TRUE(parsed.request.has_value()) << std::string(parsed.error.begin(), parsed.error.end());
+                    const EncoderRequest& r = *parsed.request;
+                    EXPECT_EQ(r.speaker, (summary & 0x100) != 0);
+                    EXPECT_EQ(r.microphone, (summary & 0x200) ? microphone : std::wstring());
+                    EXPECT_EQ(r.quality, (summary & 0xFF) == 2 ? VideoQuality::Good : VideoQuality::Normal);
+                    EXPECT_EQ(r.outputPath, kOutput);
+                }
+}
+
+TEST(ParseEncoderArguments, RefusesAnythingElseAndSaysWhy) {
+    const auto head = Words({L"-y", L"-pause_support", L"-f", L"dshow", L"-i", L"video=screen-capture-recorder"});
+    const auto normal = Words({L"-pix_fmt", L"yuv420p", L"-c:v", L"libx264", L"-r", L"10", L"-crf", L"28", L"-maxrate",
+                               L"350k", L"-profile", L"main", L"-preset", L"veryfast"});
+    const auto codec = Words({L"-b:a", L"64k", L"-strict", L"-2", L"-c:a", L"aac"});
+    const auto speaker = Words({L"-f", L"dshow", L"-i", L"audio=virtual-audio-capturer"});
+    const auto mic = Words({L"-f", L"dshow", L"-i", L"audio=Mic"});
+    auto join = [](std::initializer_list<std::vector<std::wstring>> parts) {
+        std::vector<std::wstring> all;
+        for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+        return all;
+    };
+    const std::vector<std::wstring> out = {L"C:\\t\\temp.avi"};
+    ASSERT_TRUE(ParseEncoderArguments(join({head, normal, out})).request);  // the baseline is accepted
+
+    struct Case {
+        const char* what;
+        std::vector<std::wstring> words;
+    };
+    const Case cases[] = {
+        {"nothing", {}},
+        {"no pause option", join({Words({L"-y", L"-f", L"dshow", L"-i", L"video=screen-capture-recorder"}), normal, out})},
+        {"another screen input", join({Words({L"-y", L"-pause_support", L"-f", L"dshow", L"-i", L"video=cam"}), normal, out})},
+        {"no output", join({head, normal})},
+        {"two outputs", join({head, normal, out, out})},
+        {"an option as output", join({head, normal, Words({L"-an"})})},
+        {"empty output", join({head, normal, Words({L""})})},
+        {"changed quality", join({head, Words({L"-pix_fmt", L"yuv420p", L"-c:v", L"libx264", L"-r", L"25", L"-profile",
+                                              L"high", L"-preset", L"faster"}), out})},
+        {"sound without codec options", join({head, speaker, normal, out})},
+        {"codec options without sound", join({head, normal, codec, out})},
+        {"two inputs without mix", join({head, speaker, mic, normal, codec, out})},
+        {"mix with one input", join({head, mic, normal, codec, Words({L"-filter_complex", L"amix"}), out})},
+        {"microphone before speaker", join({head, mic, speaker, normal, codec, Words({L"-filter_complex", L"amix"}), out})},
+        {"three inputs", join({head, speaker, mic, mic, normal, codec, Words({L"-filter_complex", L"amix"}), out})},
+        {"a quote in a device name", join({head, Words({L"-f", L"dshow", L"-i", L"audio=a\"b"}), normal, codec, out})},
+        {"an empty device name", join({head, Words({L"-f", L"dshow", L"-i", L"audio="}), normal, codec, out})},
+        {"a video input as sound", join({head, Words({L"-f", L"dshow", L"-i", L"video=x"}), normal, codec, out})},
+        {"cut short in an input", join({head, Words({L"-f", L"dshow", L"-i"})})},
+    };
+    for (const Case& c : cases) {
+        const ParsedArguments parsed = ParseEncoderArguments(c.words);
+        EXPECT_FALSE(parsed.request.has_value()) << c.what;
+        EXPECT_FALSE(parsed.error.empty()) << c.what;
+    }
+}
+
+TEST(PlanCore, SubstitutesWhatIsNotRegisteredAndSaysSo) {
+    EncoderRequest request;
+    request.speaker = true;
+    request.microphone = L"Mic";
+    std::vector<std::wstring> notes;
+
+    CaptureDevices all;
+    all.screenFilter = all.speakerFilter = true;
+    CorePlan plan = PlanCore(request, all, notes);
+    EXPECT_EQ(plan.videoInput, Words({L"-f", L"dshow", L"-i", L"video=screen-capture-recorder"}));
+    ASSERT_EQ(plan.audioInputs.size(), 2u);
+    EXPECT_EQ(plan.audioInputs[0].back(), L"audio=virtual-audio-capturer");
+    EXPECT_EQ(plan.audioInputs[1].back(), L"audio=Mic");
+    EXPECT_TRUE(notes.empty());
+
+    CaptureDevices none;
+    none.area = ScreenArea{-1280, 40, 640, 480, 10};
+    plan = PlanCore(request, none, notes);
+    EXPECT_EQ(plan.videoInput, Words({L"-f", L"gdigrab", L"-framerate", L"10", L"-offset_x", L"-1280", L"-offset_y",
+                                      L"40", L"-video_size", L"640x480", L"-i", L"desktop"}));
+    ASSERT_EQ(plan.audioInputs.size(), 1u);  // the speaker is dropped, the microphone kept
+    EXPECT_EQ(plan.audioInputs[0].back(), L"audio=Mic");
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_NE(notes[0].find(L"screen-capture-recorder"), std::wstring::npos);
+    EXPECT_NE(notes[1].find(L"virtual-audio-capturer"), std::wstring::npos);
+
+    // One input left: no mixer in the segment's command line.
+    const std::vector<std::wstring> words = SegmentArguments(plan, L"s.mkv");
+    EXPECT_EQ(Find(words, {L"-filter_complex"}), -1);
+    EXPECT_NE(Find(words, {L"-c:a", L"aac"}), -1);
+    EXPECT_NE(Find(words, {L"-bf", L"0"}), -1);  // with sound, segments are cut by decoding time
+
+    notes.clear();
+    plan = PlanCore(EncoderRequest(), CaptureDevices(), notes);
+    EXPECT_EQ(plan.videoInput, Words({L"-f", L"gdigrab", L"-framerate", L"10", L"-i", L"desktop"}));
+    EXPECT_TRUE(plan.audioInputs.empty());
+    EXPECT_EQ(notes.size(), 1u);
+}
+
+TEST(SegmentArguments, MakeTheQualityOptionsTakeEffect) {
+    CorePlan plan;
+    plan.videoInput = {L"-f", L"dshow", L"-i", L"video=screen-capture-recorder"};
+    plan.quality = VideoQuality::Normal;
+    std::vector<std::wstring> words = SegmentArguments(plan, L"C:\\o\\temp.avi.part001.mkv");
+    EXPECT_NE(Find(words, {L"-crf", L"28", L"-maxrate", L"350k", L"-bufsize", L"700k", L"-profile:v", L"main"}), -1);
+    EXPECT_EQ(Find(words, {L"-profile"}), -1);  // the bare option would reach the audio encoder too
+    EXPECT_EQ(Find(words, {L"-pause_support"}), -1);
+    EXPECT_EQ(Find(words, {L"-b:a"}), -1);
+    EXPECT_NE(Find(words, {L"-pix_fmt", L"yuv420p", L"-c:v", L"libx264", L"-r", L"10"}), -1);
+    EXPECT_NE(Find(words, {L"-f", L"matroska", L"C:\\o\\temp.avi.part001.mkv"}), -1);
+    EXPECT_EQ(Find(words, {L"-bf"}), -1);  // without sound nothing is cut: B-frames stay
+    EXPECT_EQ(words.back(), L"C:\\o\\temp.avi.part001.mkv");
+
+    plan.quality = VideoQuality::Good;
+    words = SegmentArguments(plan, L"s.mkv");
+    EXPECT_NE(Find(words, {L"-profile:v", L"high", L"-preset", L"faster"}), -1);
+    EXPECT_EQ(Find(words, {L"-maxrate"}), -1);
+    EXPECT_EQ(Find(words, {L"-crf"}), -1);
+}
+
+TEST(SegmentArguments, TheGateComesFirstAndShiftsTheInputNumbers) {
+    CorePlan plan;
+    plan.videoInput = {L"-f", L"gdigrab", L"-i", L"desktop"};
+    plan.audioInputs = {{L"-f", L"dshow", L"-i", L"audio=virtual-audio-capturer"}, {L"-f", L"dshow", L"-i", L"audio=Mic"}};
+
+    std::vector<std::wstring> words = SegmentArguments(plan, L"s.mkv");
+    EXPECT_NE(Find(words, {L"-filter_complex", L"[1:a][2:a]amix=inputs=2[mixed]", L"-map", L"0:v", L"-map", L"[mixed]"}), -1);
+    EXPECT_EQ(Find(words, {L"ffmetadata"}), -1);
+
+    words = SegmentArguments(plan, L"s.mkv", L"\\\\.\\pipe\\gate");
+    const int gate = Find(words, {L"-f", L"ffmetadata", L"-i", L"\\\\.\\pipe\\gate"});
+    const int video = Find(words, {L"-f", L"gdigrab"});
+    ASSERT_NE(gate, -1);
+    EXPECT_LT(gate, video);
+    EXPECT_NE(Find(words, {L"-filter_complex", L"[2:a][3:a]amix=inputs=2[mixed]", L"-map", L"1:v", L"-map", L"[mixed]"}), -1);
+}
+
+TEST(JoinArguments, CopyTheStreamsFromTheListIntoTheOutput) {
+    const std::vector<std::wstring> words = JoinArguments(L"C:\\a b\\temp.avi.parts.txt", L"C:\\a b\\temp.avi");
+    EXPECT_NE(Find(words, {L"-f", L"concat", L"-safe", L"0", L"-i", L"C:/a b/temp.avi.parts.txt"}), -1);
+    EXPECT_NE(Find(words, {L"-c", L"copy"}), -1);
+    EXPECT_EQ(words.back(), L"C:\\a b\\temp.avi");
+}
+
+TEST(QuoteArgument, QuotesOnlyWhatNeedsItAndDoublesBackslashesBeforeQuotes) {
+    EXPECT_EQ(QuoteArgument(L"-y"), L"-y");
+    EXPECT_EQ(QuoteArgument(L"C:\\a\\b.avi"), L"C:\\a\\b.avi");
+    EXPECT_EQ(QuoteArgument(L""), L"\"\"");
+    EXPECT_EQ(QuoteArgument(L"C:\\a b\\c.avi"), L"\"C:\\a b\\c.avi\"");
+    EXPECT_EQ(QuoteArgument(L"C:\\a b\\"), L"\"C:\\a b\\\\\"");
+    EXPECT_EQ(QuoteArgument(L"say \"hi\""), L"\"say \\\"hi\\\"\"");
+    EXPECT_EQ(QuoteArgument(L"a\\\"b"), L"\"a\\\\\\\"b\"");
+    EXPECT_EQ(ComposeCommandLine(L"C:\\p q\\core.exe", {L"-i", L"audio=Mic 1"}), L"\"C:\\p q\\core.exe\" -i \"audio=Mic 1\"");
+}

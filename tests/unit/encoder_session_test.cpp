@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "encoder/session.h"
+
+namespace {
+
+std::vector<EncoderCommand> FeedAll(CommandReader& reader, const std::string& bytes) {
+    return reader.Feed(bytes.data(), bytes.size());
+}
+
+}  // namespace
+
+TEST(CommandReader, TakesWholeOneLetterLinesOnly) {
+    using C = EncoderCommand;
+    CommandReader reader;
+    EXPECT_EQ(FeedAll(reader, "p\nr\nq\n"), (std::vector<C>{C::Pause, C::Resume, C::Quit}));
+    EXPECT_TRUE(FeedAll(reader, "p").empty());  // not a command until the line ends
+    EXPECT_EQ(FeedAll(reader, "\n"), (std::vector<C>{C::Pause}));
+    EXPECT_EQ(FeedAll(reader, "r\r\n"), (std::vector<C>{C::Resume}));
+    EXPECT_TRUE(FeedAll(reader, "x\npp\n\nP\n q\nquit\n").empty());
+    EXPECT_TRUE(FeedAll(reader, std::string(1000, 'q') + "\n").empty());  // an overlong line is junk
+    EXPECT_EQ(FeedAll(reader, "q\n"), (std::vector<C>{C::Quit}));
+    EXPECT_EQ(FeedAll(reader, std::string("\0\n", 2) + "q\n"), (std::vector<C>{C::Quit}));
+}
+
+TEST(SessionControl, PausesResumesAndFinishesAndIgnoresTheRest) {
+    using C = EncoderCommand;
+    SessionControl s;
+    EXPECT_EQ(s.State(), SessionState::Recording);
+    EXPECT_EQ(s.OnCommand(C::Resume), SessionStep::Nothing);  // "r" while recording
+    EXPECT_EQ(s.OnCommand(C::Pause), SessionStep::EndSegment);
+    EXPECT_EQ(s.State(), SessionState::Paused);
+    EXPECT_EQ(s.OnCommand(C::Pause), SessionStep::Nothing);  // "p" while paused
+    EXPECT_EQ(s.OnCoreLost(), SessionStep::Nothing);          // no core records while paused
+    EXPECT_EQ(s.OnCommand(C::Resume), SessionStep::StartSegment);
+    EXPECT_EQ(s.OnCommand(C::Quit), SessionStep::FinishAndJoin);
+    EXPECT_EQ(s.State(), SessionState::Finished);
+    EXPECT_EQ(s.OnCommand(C::Resume), SessionStep::Nothing);
+    EXPECT_FALSE(s.CoreFailed());
+
+    SessionControl paused;
+    paused.OnCommand(C::Pause);
+    EXPECT_EQ(paused.OnCommand(C::Quit), SessionStep::Join);  // quit while paused: nothing to finish
+
+    SessionControl closed;
+    EXPECT_EQ(closed.OnInputClosed(), SessionStep::FinishAndJoin);
+    SessionControl closedPaused;
+    closedPaused.OnCommand(C::Pause);
+    EXPECT_EQ(closedPaused.OnInputClosed(), SessionStep::Join);
+
+    SessionControl lost;
+    EXPECT_EQ(lost.OnCoreLost(), SessionStep::Join);
+    EXPECT_TRUE(lost.CoreFailed());
+    EXPECT_EQ(lost.State(), SessionState::Finished);
+}
+
+TEST(SegmentList, NamesSegmentsBesideTheOutputAndNeverReusesAFile) {
+    std::set<std::wstring> existing = {L"C:\\t\\temp.avi.part002.mkv", L"C:\\t\\temp.avi.part003.mkv"};
+    SegmentList segments(L"C:\\t\\temp.avi", [&](const std::wstring& p) { return existing.count(p) > 0; });
+    EXPECT_EQ(segments.ListPath(), L"C:\\t\\temp.avi.parts.txt");
+    EXPECT_EQ(segments.Next(), L"C:\\t\\temp.avi.part001.mkv");
+    EXPECT_EQ(segments.Next(), L"C:\\t\\temp.avi.part004.mkv");
+    segments.DropLast();
+    EXPECT_EQ(segments.Next(), L"C:\\t\\temp.avi.part005.mkv");
+    EXPECT_EQ(segments.Paths(), (std::vector<std::wstring>{L"C:\\t\\temp.avi.part001.mkv", L"C:\\t\\temp.avi.part005.mkv"}));
+}
+
+TEST(ComposeConcatList, NamesFilesRelativelyAndCutsEachAtItsCommonEnd) {
+    const std::string list = ComposeConcatList({{L"C:\\t\\temp.avi.part001.mkv", 3023000000},
+                                                {L"C:\\t\\it's 课.part002.mkv", 0},
+                                                {L"C:\\t\\temp.avi.part003.mkv", 999999}});
+    EXPECT_EQ(list,
+              "ffconcat version 1.0\n"
+              "file 'temp.avi.part001.mkv'\noutpoint 3.023000\n"
+              "file 'it'\\''s \xE8\xAF\xBE.part002.mkv'\n"
+              "file 'temp.avi.part003.mkv'\noutpoint 0.000999\n");
+}
+
+TEST(Utf8FromWide, EncodesEveryPlaneAndReplacesBrokenPairs) {
+    EXPECT_EQ(Utf8FromWide(L"a\u00e9\u4e2d"), "a\xC3\xA9\xE4\xB8\xAD");
+    std::wstring emoji;
+    if (sizeof(wchar_t) == 2) {
+        emoji = {static_cast<wchar_t>(0xD83D), static_cast<wchar_t>(0xDE00)};
+        EXPECT_EQ(Utf8FromWide(emoji), "\xF0\x9F\x98\x80");
+        EXPECT_EQ(Utf8FromWide(std::wstring(1, static_cast<wchar_t>(0xD83D)) + L"x"), "\xEF\xBF\xBDx");
+    } else {
+        emoji = {static_cast<wchar_t>(0x1F600)};
+        EXPECT_EQ(Utf8FromWide(emoji), "\xF0\x9F\x98\x80");
+    }
+}

@@ -1,0 +1,290 @@
+// The encoder adapter (bin/ffmpeg.exe) as a process under Wine: its refusals,
+// its commands, and what a killed adapter or a lost core leaves behind.
+#include <windows.h>
+#include <shellapi.h>
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "encoder/encoder_args.h"
+#include "encoder/encoder_run_win.h"
+#include "encoder/session.h"
+#include "recording/capture_command.h"
+#include "support/path.h"
+#include "support/text_win.h"
+#include "support/unique_win.h"
+
+namespace {
+
+std::wstring BinFolder() {
+    // Tests live in bin/tests/; the adapter and its core in bin/.
+    std::wstring tests = ProgramFolder(nullptr);
+    return FolderOfPath(tests.substr(0, tests.size() - 1));
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::wstring FreshFolder(const wchar_t* name) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring folder = std::wstring(temp) + name + L" " + std::to_wstring(GetTickCount()) + L"\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+std::vector<std::wstring> SplitWithPlatformRules(const std::wstring& line) {
+    int count = 0;
+    wchar_t** words = CommandLineToArgvW(line.c_str(), &count);
+    std::vector<std::wstring> result(words, words + count);
+    LocalFree(words);
+    return result;
+}
+
+std::vector<DWORD> ProcessesNamed(const wchar_t* name) {
+    std::vector<DWORD> ids;
+    UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL ok = Process32FirstW(snapshot.get(), &entry); ok; ok = Process32NextW(snapshot.get(), &entry))
+        if (_wcsicmp(entry.szExeFile, name) == 0) ids.push_back(entry.th32ProcessID);
+    return ids;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+std::string ReadWhole(const std::wstring& path) {
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                0, nullptr));
+    std::string text;
+    char buffer[4096];
+    DWORD read = 0;
+    while (file && ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) text.append(buffer, read);
+    return text;
+}
+
+// The adapter started as the program starts it: a pipe on standard input,
+// no console; standard error is read for the messages.
+class Adapter {
+public:
+    bool Start(const std::wstring& exe, const std::wstring& arguments) {
+        SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+        UniqueHandle inputRead, errorWrite;
+        if (!CreatePipe(inputRead.put(), m_input.put(), &inherit, 0)) return false;
+        SetHandleInformation(m_input.get(), HANDLE_FLAG_INHERIT, 0);
+        if (!CreatePipe(m_error.put(), errorWrite.put(), &inherit, 0)) return false;
+        SetHandleInformation(m_error.get(), HANDLE_FLAG_INHERIT, 0);
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = inputRead.get();
+        startup.hStdError = errorWrite.get();
+        std::wstring line = QuoteArgument(exe) + L" " + arguments;
+        PROCESS_INFORMATION info = {};
+        if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                            &startup, &info))
+            return false;
+        m_process.process.reset(info.hProcess);
+        m_process.thread.reset(info.hThread);
+        m_process.processId = info.dwProcessId;
+        return true;
+    }
+    void Send(const char* bytes) {
+        DWORD written = 0;
+        WriteFile(m_input.get(), bytes, static_cast<DWORD>(strlen(bytes)), &written, nullptr);
+    }
+    void CloseInput() { m_input.reset(); }
+    // Waits for the exit; -1 when it did not come in time.
+    int Wait(DWORD timeoutMs) {
+        if (WaitForSingleObject(m_process.process.get(), timeoutMs) != WAIT_OBJECT_0) return -1;
+        DWORD code = 0;
+        GetExitCodeProcess(m_process.process.get(), &code);
+        return static_cast<int>(code);
+    }
+    std::string ErrorText() {
+        std::string text;
+        char buffer[1024];
+        DWORD available = 0, read = 0;
+        while (PeekNamedPipe(m_error.get(), nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
+               ReadFile(m_error.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0)
+            text.append(buffer, read);
+        return text;
+    }
+    HANDLE Process() const { return m_process.process.get(); }
+    ~Adapter() {
+        if (m_process.process && WaitForSingleObject(m_process.process.get(), 0) != WAIT_OBJECT_0)
+            TerminateProcess(m_process.process.get(), 1);
+    }
+
+private:
+    ProcessRecord m_process;
+    UniqueHandle m_input;
+    UniqueHandle m_error;
+};
+
+// What the program puts on the adapter's command line (after the word ffmpeg).
+std::wstring ProgramArguments(const std::wstring& output) {
+    std::wstring line;
+    AssembleCaptureCommandLine(true, 1, nullptr, output, line);
+    return line.substr(std::wstring(L"ffmpeg ").size());
+}
+
+// A recording test needs the stock core beside the adapter, and a capture area.
+class EncoderRecording : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!Exists(BinFolder() + L"ffmpeg-core.exe"))
+            GTEST_SKIP() << "ffmpeg-core.exe is missing beside the adapter: scripts/fetch-ffmpeg-core could not fetch it";
+        UniqueKey key;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\screen-capture-recorder", 0, nullptr, 0,
+                                  KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, key.put(), nullptr),
+                  ERROR_SUCCESS);
+        const std::pair<const wchar_t*, DWORD> values[] = {
+            {L"start_x", 0}, {L"start_y", 0}, {L"capture_width", 320}, {L"capture_height", 240}, {L"default_max_fps", 10}};
+        for (const auto& v : values)
+            RegSetValueExW(key.get(), v.first, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v.second), sizeof(DWORD));
+        m_folder = FreshFolder(L"录制 encoder");
+        m_output = m_folder + L"temp.avi";
+    }
+
+    // A core left running by a failed test would record on and hold the
+    // test run's pipes open: end every one.
+    void TearDown() override {
+        for (DWORD id : ProcessesNamed(L"ffmpeg-core.exe")) {
+            UniqueHandle core(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+            if (core && TerminateProcess(core.get(), 1)) WaitForSingleObject(core.get(), 5000);
+        }
+    }
+
+    std::wstring Segment(int n) {
+        wchar_t suffix[32];
+        swprintf(suffix, 32, L".part%03d.mkv", n);
+        return m_output + suffix;
+    }
+    // Waits until segment `n` records and has frames on disk.
+    bool WaitForSegment(int n) {
+        const std::string marker = "INFO: segment " + std::to_string(n) + ": ";
+        return WaitUntil([&] { return ReadWhole(EncoderLogPath(m_output)).find(marker) != std::string::npos; }, 30000) &&
+               WaitUntil([&] { return HasVideo(ScanMatroskaFile(Segment(n))); }, 30000);
+    }
+    std::string Log() { return ReadWhole(EncoderLogPath(m_output)); }
+
+    std::wstring m_folder;
+    std::wstring m_output;
+};
+
+}  // namespace
+
+TEST(EncoderCommandLine, EveryProgramLineSurvivesThePlatformParser) {
+    const std::wstring outputs[] = {L"C:\\Users\\张三\\AppData\\Local\\Temp\\Rec1.tmp\\temp.avi",
+                                    L"D:\\my lessons\\temp.avi"};
+    const std::wstring microphones[] = {L"", L"麦克风 (USB Audio Device)", L"Mic\\"};
+    for (const std::wstring& output : outputs)
+        for (const std::wstring& microphone : microphones)
+            for (CaptureFlags flags : {0x001u, 0x102u, 0x201u, 0x302u}) {
+                std::wstring line;
+                const int32_t summary = AssembleCaptureCommandLine(true, flags, [&] { return microphone; }, output, line);
+                std::vector<std::wstring> words = SplitWithPlatformRules(line);
+                words.erase(words.begin());
+                const ParsedArguments parsed = ParseEncoderArguments(words);
+                if (!microphone.empty() && microphone.back() == L'\\' && (summary & 0x200)) {
+                    // A name ending in a backslash escapes its closing quote: the line is
+                    // no longer what the program meant, and the adapter says so.
+                    EXPECT_FALSE(parsed.request.has_value());
+                    continue;
+                }
+                ASSERT_TRUE(parsed.request.has_value()) << NarrowText(line, CP_UTF8) << " " << NarrowText(parsed.error, CP_UTF8);
+                EXPECT_EQ(parsed.request->outputPath, output);
+                EXPECT_EQ(parsed.request->microphone, (summary & 0x200) ? microphone : L"");
+            }
+}
+
+TEST(EncoderCommandLine, QuotedWordsComeBackUnchanged) {
+    const std::vector<std::wstring> words = {L"", L"plain", L"two words", L"C:\\trailing\\", L"C:\\a b\\",
+                                             L"say \"hi\"", L"a\\\"b", L"\\\\server\\share\\x y", L"中文 路径\\"};
+    const std::vector<std::wstring> back = SplitWithPlatformRules(ComposeCommandLine(L"C:\\p q\\core.exe", words));
+    ASSERT_EQ(back.size(), words.size() + 1);
+    EXPECT_EQ(back[0], L"C:\\p q\\core.exe");
+    for (size_t i = 0; i < words.size(); ++i) EXPECT_EQ(back[i + 1], words[i]);
+}
+
+TEST(EncoderAdapter, RefusesAForeignCommandLineAtOnce) {
+    Adapter adapter;
+    ASSERT_TRUE(adapter.Start(BinFolder() + L"ffmpeg.exe", L"-y -f gdigrab -i desktop out.avi"));
+    EXPECT_EQ(adapter.Wait(20000), kExitBadArguments);
+    EXPECT_NE(adapter.ErrorText().find("not one Tavrix builds"), std::string::npos);
+}
+
+TEST(EncoderAdapter, WithoutItsCoreSaysSoAndExitsAtOnce) {
+    const std::wstring folder = FreshFolder(L"no core");
+    ASSERT_TRUE(CopyFileW((BinFolder() + L"ffmpeg.exe").c_str(), (folder + L"ffmpeg.exe").c_str(), FALSE));
+    Adapter adapter;
+    ASSERT_TRUE(adapter.Start(folder + L"ffmpeg.exe", ProgramArguments(folder + L"temp.avi")));
+    EXPECT_EQ(adapter.Wait(20000), kExitNoCore);
+    const std::string error = adapter.ErrorText();
+    EXPECT_NE(error.find("ffmpeg-core.exe"), std::string::npos) << error;
+    EXPECT_NE(error.find("missing"), std::string::npos) << error;
+    EXPECT_FALSE(Exists(folder + L"temp.avi"));
+}
+
+TEST_F(EncoderRecording, KilledAdapterLeavesNoCoreAndKeepsItsSegment) {
+    Adapter adapter;
+    ASSERT_TRUE(adapter.Start(BinFolder() + L"ffmpeg.exe", ProgramArguments(m_output)));
+    ASSERT_TRUE(WaitForSegment(1)) << Log();
+    ASSERT_FALSE(ProcessesNamed(L"ffmpeg-core.exe").empty());
+    ASSERT_TRUE(TerminateProcess(adapter.Process(), 9));
+    EXPECT_EQ(adapter.Wait(10000), 9);
+    EXPECT_TRUE(WaitUntil([] { return ProcessesNamed(L"ffmpeg-core.exe").empty(); }, 10000))
+        << "a core outlived its adapter";
+    // The segment written until the kill is on disk and readable.
+    EXPECT_TRUE(HasVideo(ScanMatroskaFile(Segment(1))));
+    EXPECT_FALSE(Exists(m_output));
+}
+
+TEST_F(EncoderRecording, IgnoresCommandsOutOfPlaceAndFinishesWhenItsInputCloses) {
+    Adapter adapter;
+    ASSERT_TRUE(adapter.Start(BinFolder() + L"ffmpeg.exe", ProgramArguments(m_output)));
+    ASSERT_TRUE(WaitForSegment(1)) << Log();
+    adapter.Send("r\nhello\n");
+    Sleep(1000);
+    adapter.Send("p\n");
+    adapter.Send("p\n");
+    // Paused: the next segment's core waits; closing the input must end it too.
+    ASSERT_TRUE(WaitUntil([&] { return Log().find("waits for segment 2") != std::string::npos; }, 30000)) << Log();
+    adapter.CloseInput();
+    EXPECT_EQ(adapter.Wait(60000), kExitDone) << Log();
+    const std::string log = Log();
+    EXPECT_NE(log.find("resume ignored"), std::string::npos) << log;
+    EXPECT_NE(log.find("pause ignored"), std::string::npos) << log;
+    EXPECT_NE(log.find("standard input closed"), std::string::npos) << log;
+    EXPECT_TRUE(ProcessesNamed(L"ffmpeg-core.exe").empty());
+    EXPECT_TRUE(Exists(m_output));
+    EXPECT_FALSE(Exists(Segment(1)));
+    EXPECT_FALSE(Exists(Segment(2)));
+}
+
+TEST_F(EncoderRecording, LostCoreEndsTheAdapterWithWhatWasRecorded) {
+    Adapter adapter;
+    ASSERT_TRUE(adapter.Start(BinFolder() + L"ffmpeg.exe", ProgramArguments(m_output)));
+    ASSERT_TRUE(WaitForSegment(1)) << Log();
+    for (DWORD id : ProcessesNamed(L"ffmpeg-core.exe")) {
+        UniqueHandle core(OpenProcess(PROCESS_TERMINATE, FALSE, id));
+        if (core) TerminateProcess(core.get(), 7);
+    }
+    EXPECT_EQ(adapter.Wait(60000), kExitCoreLost) << Log();
+    const std::string log = Log();
+    EXPECT_NE(log.find("the core stopped while recording, exit code 7"), std::string::npos) << log;
+    EXPECT_NE(log.find("the segments stay in"), std::string::npos) << log;
+    EXPECT_TRUE(Exists(Segment(1)));  // kept, and joined as far as it goes
+    EXPECT_TRUE(Exists(m_output));
+}
