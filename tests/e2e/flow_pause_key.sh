@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The pause key end to end: F10 typed with real X input (xdotool) passes the
 # hook DLL and pauses a recording while the status bar is up, also when it is
-# minimised, and does nothing while the after-recording window is shown.
+# minimised, and does nothing while the after-recording window is shown;
+# Alt+F4 on the after-recording window leaves it open.
 # Screenshots of the countdown, the status bar and the after-recording window
 # are saved in the given folder.
 #
@@ -45,27 +46,44 @@ wait_state() {
 check_state() {  # the state matches now
     wait_state 1 "$@"
 }
-press_f10() {
+# Gives the X keyboard focus to the visible window of that name (Wine may
+# move the focus when it activates a window, so it is checked, not assumed).
+focus_window() {
     local id
-    id=$(xdotool search --onlyvisible --name '^flow probe$' | head -1)
-    [ -n "$id" ] || { echo "FAIL: no probe window to focus"; failures=$((failures + 1)); return; }
-    xdotool windowfocus --sync "$id"
-    sleep 0.3
-    xdotool key F10
+    id=$(xdotool search --onlyvisible --name "$1" | head -1)
+    [ -n "$id" ] || { echo "FAIL: no window named $1"; failures=$((failures + 1)); return 1; }
+    for _ in $(seq 10); do
+        xdotool windowfocus --sync "$id" 2>/dev/null
+        sleep 0.3
+        [ "$(xdotool getwindowfocus)" = "$id" ] && return 0
+    done
+    echo "FAIL: could not focus $1"
+    failures=$((failures + 1))
+    return 1
+}
+press_f10() {
+    focus_window '^flow probe$' && xdotool key F10
 }
 
 wait_state 20 countdown=shown || exit 1
 sleep 0.3
 import -window root "$shots/countdown.png"
 wait_state 8 status=shown countdown=hidden || exit 1
-wait_state 3 elapsed=1
+wait_state 6 elapsed=1
 import -window root "$shots/status.png"
 
 # Shown: F10 pauses and brings the after-recording window to the front.
 press_f10
-wait_state 3 pauses=1 status=hidden after=shown front=after
+wait_state 6 pauses=1 status=hidden after=shown front=after
 sleep 0.3
 import -window root "$shots/after.png"
+
+# Alt+F4 on the after-recording window reaches it and leaves it open in front.
+focus_window '^提示$' && xdotool key alt+F4
+wait_state 6 closes=1
+sleep 0.5
+check_state closes=1 after=shown front=after pauses=1
+kill -0 "$probe" 2>/dev/null || { echo "FAIL: the probe ended"; failures=$((failures + 1)); }
 
 # Hidden: F10 does nothing.
 press_f10
@@ -74,11 +92,11 @@ check_state pauses=1 after=shown
 
 # Resumed and minimised: F10 still pauses.
 echo resume >>"$commands"
-wait_state 3 resumes=1 status=shown after=hidden
+wait_state 6 resumes=1 status=shown after=hidden
 echo minimise >>"$commands"
-wait_state 3 status=minimised
+wait_state 6 status=minimised
 press_f10
-wait_state 3 pauses=2 status=hidden after=shown
+wait_state 6 pauses=2 status=hidden after=shown
 
 echo discard >>"$commands"
 wait_state 5 status=hidden after=hidden

@@ -7,8 +7,9 @@
 //   tavrix_flow_probe.exe <state file> <command file>
 //
 // State line: "countdown=shown status=minimised after=hidden front=after
-// pauses=1 resumes=0 elapsed=3". Commands, one per line: resume, minimise,
-// discard, quit.
+// pauses=1 resumes=0 elapsed=3 closes=0", where closes counts the system close
+// commands (Alt+F4) the after-recording window received. Commands, one per
+// line: resume, minimise, discard, quit.
 #include <windows.h>
 
 #include <algorithm>
@@ -32,6 +33,20 @@ std::wstring g_commandFile;
 size_t g_commandsDone = 0;
 RecTSFrame* g_tip = nullptr;
 FlowEnvironment* g_env = nullptr;
+int g_afterCloses = 0;
+
+bool IsCloseForAfterWindow(HWND window, UINT message, WPARAM wParam) {
+    return message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE && window != nullptr && window == ProcessHwnd;
+}
+
+// Sees every message sent to this thread's windows (posted ones are seen in
+// the message loop): counts the system close commands that reach the
+// after-recording window.
+LRESULT CALLBACK SeeSentMessages(int code, WPARAM wParam, LPARAM lParam) noexcept {
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && IsCloseForAfterWindow(sent->hwnd, sent->message, sent->wParam)) ++g_afterCloses;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
 
 const wchar_t* Shown(HWND window) {
     if (window == nullptr || !IsWindowVisible(window)) return L"hidden";
@@ -46,7 +61,8 @@ void WriteState() {
                         (top != nullptr && top == ProcessHwnd ? L"after" : L"other") +
                         L" pauses=" + std::to_wstring(g_env->CommandsReceived("p\n")) +
                         L" resumes=" + std::to_wstring(g_env->CommandsReceived("r\n")) +
-                        L" elapsed=" + std::to_wstring(ElapsedSeconds) + L"\n";
+                        L" elapsed=" + std::to_wstring(ElapsedSeconds) +
+                        L" closes=" + std::to_wstring(g_afterCloses) + L"\n";
     const std::wstring temp = g_stateFile + L".new";
     HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
@@ -108,6 +124,7 @@ int wmain(int argc, wchar_t** argv) {
     const HWND focus = CreateWindowExW(0, L"STATIC", L"flow probe", WS_POPUP | WS_VISIBLE | WS_BORDER, 1000, 650, 200,
                                        80, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     SetTimer(nullptr, kProbeTimerId, 100, nullptr);
+    const HHOOK seeSent = SetWindowsHookExW(WH_CALLWNDPROC, SeeSentMessages, nullptr, GetCurrentThreadId());
 
     // A start with the tip off, as the startup window makes it.
     g_tip = new RecTSFrame;
@@ -126,10 +143,12 @@ int wmain(int argc, wchar_t** argv) {
             WriteState();
             continue;
         }
+        if (IsCloseForAfterWindow(msg.hwnd, msg.message, msg.wParam)) ++g_afterCloses;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
     WriteState();
+    UnhookWindowsHookEx(seeSent);
     delete g_tip;
     DestroyWindow(focus);
     uninstallHook();

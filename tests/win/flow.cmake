@@ -8,6 +8,7 @@ tavrix_add_test(tavrix_flow_win_tests
           ${CMAKE_CURRENT_LIST_DIR}/flow_status_win_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/flow_after_win_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/flow_tip_win_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/flow_broken_bar_win_test.cpp
   LIBS tavrix_flow_test_support tavrix_win)
 add_dependencies(tavrix_flow_win_tests tavrix_fake_encoder hookDLL)
 

@@ -158,22 +158,4 @@ TEST_F(PausedTest, FocusStaysOnResumeSoEnterResumes) {
     EXPECT_FALSE(IsWindowVisible(ProcessHwnd));
 }
 
-TEST_F(PausedTest, TheFilterReportsEnterAndEscapeButNeverConsumes) {
-    RecordUntilBarShown();
-    CRecProcessFrameWnd& after = After();
-    const struct {
-        UINT message;
-        WPARAM key;
-        LRESULT result;
-    } cases[] = {
-        {WM_KEYDOWN, VK_RETURN, 1}, {WM_KEYDOWN, VK_ESCAPE, 1}, {WM_KEYDOWN, VK_SPACE, 0},
-        {WM_KEYUP, VK_RETURN, 0},   {WM_CHAR, VK_RETURN, 0},    {WM_KEYDOWN, VK_TAB, 0},
-    };
-    for (const auto& c : cases) {
-        bool handled = false;
-        EXPECT_EQ(after.MessageHandler(c.message, c.key, 0, handled), c.result) << c.message << " " << c.key;
-        EXPECT_FALSE(handled);
-    }
-}
-
 }  // namespace

@@ -19,8 +19,9 @@ TEST_F(FlowTest, ElapsedTextFollowsTheTicks) {
     RecordUntilBarShown();
     const DWORD start = GetTickCount();
     ASSERT_TRUE(WaitTicks(3));
-    // Ticks of a one-second timer, not a clock difference, but about a second each.
-    EXPECT_GE(GetTickCount() - start, 2500u);
+    // Ticks of a one-second timer, not a clock difference, but about a second
+    // apart (the first may come at once).
+    EXPECT_GE(GetTickCount() - start, 1900u);
     EXPECT_EQ(ElapsedSeconds, 3);
     EXPECT_EQ(ElapsedText, L"00:00:03");
     EXPECT_EQ(ControlText(Bar(), L"timeText"), L"00:00:03");
@@ -131,7 +132,7 @@ protected:
 };
 
 TEST_F(FailingEncoderTest, VanishingIsReportedAtTheNextTickAndClosesTheStartupWindow) {
-    Fail(L"TAVRIX_FAKE_ENCODER_CRASH_AFTER_MS", L"1500");
+    Fail(L"TAVRIX_FAKE_ENCODER_CRASH_AFTER_MS", L"2500");
     BoxWatcher watcher([this] {
         return std::to_wstring(ElapsedSeconds) + L" " + std::to_wstring(startup.Closes());
     });
