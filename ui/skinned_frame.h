@@ -3,6 +3,17 @@
 // no system frame, the maximise and restore buttons, and closing. Each window
 // derives from SkinnedFrame and describes its differences in a
 // FrameDescription; its own messages go to HandleOwnMessage.
+//
+//   class CReadyFrameWnd : public SkinnedFrame {
+//       const FrameDescription& Description() const override { return kReadyFrame; }
+//       void OnBeforeSkin() override { ::SetTimer(m_hWnd, 20, 1000, nullptr); }
+//       void OnSkinReady() override { m_numText = m_pm.FindControl(L"numText"); ... }
+//       LRESULT HandleOwnMessage(UINT msg, WPARAM, LPARAM, bool& handled) override;  // WM_TIMER
+//       void Notify(TNotifyUI& msg) override;  // "click" from "backBtn"
+//   };
+//
+// with kReadyFrame listing "numText" and "backBtn" among its required
+// controls, so OnSkinReady and Notify may use them without checking.
 #pragma once
 
 #include <windows.h>

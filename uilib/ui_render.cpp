@@ -131,10 +131,10 @@ void DrawBorder(HDC hdc, const RECT& rc, SIZE round, int size, UiColor color) {
     GdipDeletePen(pen);
 }
 
-bool DrawImage(HDC hdc, CPaintManagerUI* manager, const RECT& rc, const std::wstring& spec) {
-    if (spec.empty() || manager == nullptr) return false;
-    UiImageSpec parsed;
-    if (!ParseUiImageSpec(spec, parsed)) return false;
+bool DrawImage(HDC hdc, CPaintManagerUI* manager, const RECT& rc, const std::wstring& desc) {
+    if (desc.empty() || manager == nullptr) return false;
+    UiImageDesc parsed;
+    if (!ParseUiImageDesc(desc, parsed)) return false;
     const UiImage* image = manager->GetImage(parsed.file);
     if (image == nullptr || image->bitmap == nullptr) return false;
     RECT dest = rc;

@@ -23,9 +23,9 @@ void FreeImage(UiImage& image);
 void FillRect(HDC hdc, const RECT& rc, SIZE round, UiColor color);
 // A border of `size` pixels inside rc.
 void DrawBorder(HDC hdc, const RECT& rc, SIZE round, int size, UiColor color);
-// Draws a picture described as ParseUiImageSpec reads it; false when it
+// Draws a picture described as ParseUiImageDesc reads it; false when it
 // could not be drawn (bad description or unreadable file).
-bool DrawImage(HDC hdc, CPaintManagerUI* manager, const RECT& rc, const std::wstring& spec);
+bool DrawImage(HDC hdc, CPaintManagerUI* manager, const RECT& rc, const std::wstring& desc);
 // Text in rc with DrawText format bits; multi-line text is centred too.
 void DrawText(HDC hdc, CPaintManagerUI* manager, const RECT& rc, const std::wstring& text,
               UiColor color, int font, UINT style);

@@ -86,13 +86,13 @@ bool ParseUiBool(const std::wstring& text, bool& out) {
     return false;
 }
 
-bool ParseUiImageSpec(const std::wstring& text, UiImageSpec& out) {
+bool ParseUiImageDesc(const std::wstring& text, UiImageDesc& out) {
     std::wstring t = Trim(text);
     if (t.empty()) return false;
-    UiImageSpec spec;
+    UiImageDesc desc;
     if (t.find(L'=') == std::wstring::npos) {
-        spec.file = t;
-        out = spec;
+        desc.file = t;
+        out = desc;
         return true;
     }
     // key='value' pairs separated by blanks.
@@ -107,17 +107,17 @@ bool ParseUiImageSpec(const std::wstring& text, UiImageSpec& out) {
         if (close == std::wstring::npos) return false;
         std::wstring value = t.substr(eq + 2, close - eq - 2);
         if (key == L"file") {
-            spec.file = value;
+            desc.file = value;
         } else if (key == L"dest") {
-            if (!ParseUiInts(value, spec.dest)) return false;
-            spec.hasDest = true;
+            if (!ParseUiInts(value, desc.dest)) return false;
+            desc.hasDest = true;
         } else if (key == L"source") {
-            if (!ParseUiInts(value, spec.source)) return false;
-            spec.hasSource = true;
+            if (!ParseUiInts(value, desc.source)) return false;
+            desc.hasSource = true;
         }  // other keys are not ours: ignored
         i = close + 1;
     }
-    if (spec.file.empty()) return false;
-    out = spec;
+    if (desc.file.empty()) return false;
+    out = desc;
     return true;
 }

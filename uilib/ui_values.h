@@ -23,11 +23,11 @@ bool ParseUiBool(const std::wstring& text, bool& out);
 
 // A picture: a bare file name, or "file='a.png' dest='l,t,r,b' source='l,t,r,b'"
 // where dest is relative to the control and source a part of the picture.
-struct UiImageSpec {
+struct UiImageDesc {
     std::wstring file;
     bool hasDest = false;
     std::array<int32_t, 4> dest{};
     bool hasSource = false;
     std::array<int32_t, 4> source{};
 };
-bool ParseUiImageSpec(const std::wstring& text, UiImageSpec& out);
+bool ParseUiImageDesc(const std::wstring& text, UiImageDesc& out);
