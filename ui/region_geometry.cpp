@@ -1,0 +1,124 @@
+// Hit testing, dragging and button placement of the region selector.
+#include "ui/region_geometry.h"
+
+#include <algorithm>
+#include <utility>
+
+void NormaliseRect(Rect& r) {
+    if (r.left > r.right) std::swap(r.left, r.right);
+    if (r.top > r.bottom) std::swap(r.top, r.bottom);
+}
+
+int32_t HitTestEdges(Rect& r, int32_t x, int32_t y) {
+    NormaliseRect(r);
+    if (x < r.left - kEdgeGrip || x > r.right + kEdgeGrip) return EdgeNone;
+    if (y < r.top - kEdgeGrip || y > r.bottom + kEdgeGrip) return EdgeNone;
+
+    // On a small rectangle the bands stop at the centre, so the two edges of a
+    // thin rectangle never overlap and there is no move zone left.
+    int32_t zone = EdgeNone;
+    const int32_t mx = (r.left + r.right) / 2;
+    const int32_t leftEnd = mx - r.left > 6 ? r.left + kEdgeGrip : mx - 1;
+    const int32_t rightStart = r.right - mx > 5 ? r.right - kEdgeGrip : mx;
+    if (x <= leftEnd) {
+        zone |= EdgeLeft;
+    } else if (x >= rightStart) {
+        zone |= EdgeRight;
+    }
+
+    const int32_t my = (r.top + r.bottom) / 2;
+    const int32_t topEnd = my - r.top > 6 ? r.top + kEdgeGrip : my - 1;
+    const int32_t bottomStart = r.bottom - my > 5 ? r.bottom - kEdgeGrip : my;
+    if (y <= topEnd) {
+        zone |= EdgeTop;
+    } else if (y >= bottomStart) {
+        zone |= EdgeBottom;
+    }
+    return zone == EdgeNone ? EdgeAll : zone;
+}
+
+namespace {
+
+// How far a pair of edges must shift to lie within 0..limit again.
+int32_t Correction(int32_t a, int32_t b, int32_t limit) {
+    if (a < 0 || b < 0) return -std::min(a, b);
+    if (a > limit || b > limit) return limit - std::max(a, b);
+    return 0;
+}
+
+}  // namespace
+
+void ApplyDrag(Rect& r, int32_t zone, Point& last, Point mouse, int32_t screenWidth, int32_t screenHeight) {
+    const int32_t dx = mouse.x - last.x;
+    const int32_t dy = mouse.y - last.y;
+    const int32_t left = (zone & EdgeLeft) ? r.left + dx : r.left;
+    const int32_t right = (zone & EdgeRight) ? r.right + dx : r.right;
+    const int32_t top = (zone & EdgeTop) ? r.top + dy : r.top;
+    const int32_t bottom = (zone & EdgeBottom) ? r.bottom + dy : r.bottom;
+    const int32_t gx = Correction(left, right, screenWidth);
+    const int32_t gy = Correction(top, bottom, screenHeight);
+    if (zone & EdgeLeft) r.left = left + gx;
+    if (zone & EdgeRight) r.right = right + gx;
+    if (zone & EdgeTop) r.top = top + gy;
+    if (zone & EdgeBottom) r.bottom = bottom + gy;
+    last = mouse;
+}
+
+Point PlaceButtons(Rect& r, int32_t screenWidth, int32_t screenHeight) {
+    (void)screenWidth;
+    NormaliseRect(r);
+    Point p{r.right - 2 * kButtonWidth, r.bottom + 5};
+    if (r.bottom + kButtonHeight + 5 > screenHeight) p.y = r.top - kButtonHeight - 5;
+    if (p.y < 0) {
+        p.x = r.right - 2 * kButtonWidth - 5;
+        p.y = r.bottom - kButtonHeight - 5;
+    }
+    if (p.x < 0) p.x = 0;
+    return p;
+}
+
+ZoneCursor CursorForZone(int32_t zone) {
+    switch (zone) {
+    case EdgeLeft:
+    case EdgeRight:
+        return ZoneCursor::SizeWE;
+    case EdgeTop:
+    case EdgeBottom:
+        return ZoneCursor::SizeNS;
+    case EdgeLeft | EdgeTop:
+    case EdgeRight | EdgeBottom:
+        return ZoneCursor::SizeNWSE;
+    case EdgeRight | EdgeTop:
+    case EdgeLeft | EdgeBottom:
+        return ZoneCursor::SizeNESW;
+    case EdgeAll:
+        return ZoneCursor::SizeAll;
+    default:
+        return ZoneCursor::Arrow;
+    }
+}
+
+std::array<Point, 8> HandleCentres(const Rect& r) {
+    const int32_t mx = (r.left + r.right) / 2;
+    const int32_t my = (r.top + r.bottom) / 2;
+    return {Point{r.left, r.top},  Point{r.left, r.bottom}, Point{r.right, r.top}, Point{r.right, r.bottom},
+            Point{r.left, my},     Point{r.right, my},      Point{mx, r.top},      Point{mx, r.bottom}};
+}
+
+Rect PaintBounds(const Rect& r) {
+    Rect n = r;
+    NormaliseRect(n);
+    const int32_t margin = kHandleHalf + 1;
+    return Rect{n.left - margin, n.top - margin, n.right + margin, n.bottom + margin};
+}
+
+bool IsEmptyRect(const Rect& r) {
+    return r.left >= r.right || r.top >= r.bottom;
+}
+
+Rect UnionRect(const Rect& a, const Rect& b) {
+    if (IsEmptyRect(a)) return b;
+    if (IsEmptyRect(b)) return a;
+    return Rect{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                std::max(a.bottom, b.bottom)};
+}

@@ -1,0 +1,140 @@
+// CPaintManagerUI: one per skinned window. Owns the window's control tree,
+// fonts and pictures; lays the controls out, paints them double-buffered,
+// routes mouse and keyboard input to them and their notifications to the
+// window's notifiers.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "uilib/ui_base.h"
+#include "uilib/ui_control.h"
+
+class COptionUI;
+
+// A loaded picture (GDI+ bitmap with alpha) and its size.
+struct UiImage {
+    void* bitmap = nullptr;  // GpBitmap*
+    int width = 0;
+    int height = 0;
+};
+
+class CPaintManagerUI {
+public:
+    CPaintManagerUI();
+    CPaintManagerUI(const CPaintManagerUI&) = delete;
+    CPaintManagerUI& operator=(const CPaintManagerUI&) = delete;
+    ~CPaintManagerUI();
+
+    // Process-wide: the module the skins belong to, and the folder skin files
+    // and pictures are read from (a separator is added when missing).
+    static void SetInstance(HINSTANCE hInst);
+    static HINSTANCE GetInstance();
+    // The folder of the instance's module file, ending with its separator.
+    static std::wstring GetInstancePath();
+    static void SetResourcePath(const wchar_t* pStrPath);
+    static const std::wstring& GetResourcePath();
+
+    // Binds the manager to its window.
+    void Init(HWND hWnd);
+    HWND GetPaintWindow() const { return m_hWndPaint; }
+
+    // Makes the built tree the window's content (the manager owns it from then on).
+    bool AttachDialog(CControlUI* pControl);
+    CControlUI* GetRoot() const { return m_root.get(); }
+
+    bool AddNotifier(INotifyUI* pControl);
+    bool RemoveNotifier(INotifyUI* pControl);
+    bool AddPreMessageFilter(IMessageFilterUI* pFilter);
+    bool RemovePreMessageFilter(IMessageFilterUI* pFilter);
+
+    // The control of that name (null when there is none), and the deepest
+    // visible control under a client point (null when none).
+    CControlUI* FindControl(const wchar_t* pstrName) const;
+    CControlUI* FindControl(POINT pt);
+
+    // Window attributes from the skin: size, caption band (left and right are
+    // insets from the client edges, top and bottom client y), round corners.
+    SIZE GetInitSize() const { return m_initSize; }
+    void SetInitSize(int cx, int cy);
+    RECT& GetCaptionRect() { return m_caption; }
+    void SetCaptionRect(const RECT& rc) { m_caption = rc; }
+    SIZE GetRoundCorner() const { return m_roundCorner; }
+    void SetRoundCorner(int cx, int cy) { m_roundCorner = SIZE{cx, cy}; }
+    UiColor GetDefaultTextColor() const { return m_defaultTextColor; }
+    void SetDefaultTextColor(UiColor color) { m_defaultTextColor = color; }
+
+    // Paints and drives the controls; true when the message was consumed
+    // (its result in lRes).
+    bool MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes);
+    // Runs until WM_QUIT.
+    static void MessageLoop();
+
+    void SendNotify(CControlUI* pControl, const wchar_t* pstrMessage, WPARAM wParam = 0,
+                    LPARAM lParam = 0);
+
+    CControlUI* GetFocus() const { return m_focus; }
+    // Moves the focus; "killfocus" to the old control and "setfocus" to the
+    // new one, nothing when the control already has it.
+    void SetFocus(CControlUI* pControl);
+    // Tab order: the next (or previous) visible, enabled button or option.
+    bool SetNextTabControl(bool bForward = true);
+
+    // Lays the tree out now if anything asked for it; the window's client
+    // area, or the skin's size when there is no window.
+    void UpdateLayout();
+    void NeedUpdate();
+    void Invalidate(const RECT& rc);
+
+    // Fonts declared by the skin; id -1 or an unknown id gives the default.
+    void AddFont(int id, const std::wstring& faceNames, int size, bool bold, bool underline,
+                 bool italic, bool isDefault);
+    HFONT GetFont(int id) const;
+    // A picture from the resource folder, loaded once (null when unreadable).
+    const UiImage* GetImage(const std::wstring& file);
+
+    // Options of one group (selection is exclusive among them).
+    void RegisterOption(COptionUI* option);
+    void UnregisterOption(COptionUI* option);
+    std::vector<COptionUI*> GetOptionGroup(const std::wstring& group) const;
+
+    // Called by a control that is going away, so no pointer to it remains.
+    void ReapControl(CControlUI* pControl);
+
+private:
+    bool HandleMouse(UINT uMsg, WPARAM wParam, LPARAM lParam);
+    bool HandleKey(UINT uMsg, WPARAM wParam, LPARAM lParam);
+    void Paint();
+    void SetHot(CControlUI* control);
+    void SendEvent(CControlUI* control, UiEvent type, POINT pt, WPARAM wParam);
+
+    HWND m_hWndPaint = nullptr;
+    std::unique_ptr<CControlUI> m_root;
+    std::vector<INotifyUI*> m_notifiers;
+    std::vector<IMessageFilterUI*> m_preFilters;
+    CControlUI* m_focus = nullptr;
+    CControlUI* m_hot = nullptr;
+    CControlUI* m_pressed = nullptr;
+    bool m_layoutNeeded = true;
+    bool m_mouseTracking = false;
+    SIZE m_initSize{};
+    RECT m_caption{};
+    SIZE m_roundCorner{};
+    UiColor m_defaultTextColor = 0xFF1F2937;
+    struct FontEntry {
+        int id;
+        HFONT font;
+    };
+    std::vector<FontEntry> m_fonts;
+    HFONT m_defaultFont = nullptr;
+    bool m_ownsDefaultFont = false;
+    std::map<std::wstring, UiImage> m_images;
+    std::vector<COptionUI*> m_options;
+    // Shared with notification senders, which check it after a notifier ran:
+    // a notifier may destroy the window and with it this manager.
+    std::shared_ptr<bool> m_alive;
+};

@@ -1,0 +1,7 @@
+// The skinned-window library: everything a skinned window includes.
+#pragma once
+
+#include "uilib/ui_base.h"
+#include "uilib/ui_builder.h"
+#include "uilib/ui_control.h"
+#include "uilib/ui_manager.h"
