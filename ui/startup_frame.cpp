@@ -69,8 +69,9 @@ void CRecStartupFrameWnd::OnSkinReady() {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     // The selector reports to this window; a second selector in the system
     // leaves this one without (the custom area then does nothing visible).
-    if (m_selector.Create(instance, this, &CRecStartupFrameWnd::OnRegionSelected) != 0)
+    if (m_selector.Create(instance, this, &CRecStartupFrameWnd::OnRegionSelected) != 0) {
         TAVRIX_LOG(LevelDebug) << "region selector not created";
+    }
 
     const HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(kProgramIconId));
     if (icon != nullptr) SetClassLongPtrW(m_hWnd, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
@@ -111,7 +112,7 @@ void CRecStartupFrameWnd::Notify(TNotifyUI& msg) {
     const std::wstring& name = msg.pSender->GetName();
     if (name == L"closeBtn") return OnClose();
     if (name == L"minBtn") {
-        SendMessageW(m_hWnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
         return;
     }
     if (name == L"optionAreaCustom") return OnAreaCustom();

@@ -11,8 +11,10 @@ wine=/usr/lib/wine/wine64
 bin=${TAVRIX_BIN:?TAVRIX_BIN must name the build bin folder}
 tests_bin=$bin/tests
 work_root=$(cd "$bin/.." && pwd)/e2e-startup
-shots=$work_root/shots
+shots=${TAVRIX_SHOTS:-$work_root/shots}
 mkdir -p "$shots"
+# The encoder copied beside the program: the test encoder unless told otherwise.
+encoder_files=("${encoder_files[@]:-$tests_bin/ffmpeg.exe}")
 
 run=""          # the test's program folder
 tavrix_pid=""   # the wine64 process of the program under test
@@ -45,12 +47,12 @@ probe() { "$wine" "$tests_bin/e2e_window.exe" "$@"; }
 # A fresh folder holding what the installed program has beside it, and the
 # test encoder as ffmpeg.exe.
 prepare_folder() {
-    run=$work_root/$case_name
+    run=${TAVRIX_RUN:-$work_root/$case_name}
     rm -rf "$run"
     mkdir -p "$run"
     cp "$bin/Tavrix.exe" "$bin/hookDLL.dll" "$run/" || fail "program not built"
     cp -r "$bin/skin" "$run/skin" || fail "skin not installed"
-    cp "$tests_bin/ffmpeg.exe" "$run/ffmpeg.exe" || fail "test encoder not built"
+    cp "${encoder_files[@]}" "$run/" || fail "encoder not built"
 }
 
 # A home whose ALSA default is a null device: Wine then lists one wave-in
