@@ -105,6 +105,13 @@ public:
     // Called by a control that is going away, so no pointer to it remains.
     void ReapControl(CControlUI* pControl);
 
+    // Expires when the manager is destroyed: senders of notifications check
+    // it, since a notifier may destroy the window and its manager.
+    std::weak_ptr<bool> GetAliveToken() const { return m_alive; }
+    // Whether the focus ring is shown: after keyboard use or a focus given by
+    // the program, not after a mouse press.
+    bool IsFocusVisible() const { return m_focusVisible; }
+
 private:
     bool HandleMouse(UINT uMsg, WPARAM wParam, LPARAM lParam);
     bool HandleKey(UINT uMsg, WPARAM wParam, LPARAM lParam);
@@ -121,6 +128,7 @@ private:
     CControlUI* m_pressed = nullptr;
     bool m_layoutNeeded = true;
     bool m_mouseTracking = false;
+    bool m_focusVisible = true;
     SIZE m_initSize{};
     RECT m_caption{};
     SIZE m_roundCorner{};

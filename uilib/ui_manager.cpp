@@ -1,0 +1,501 @@
+// The paint manager: layout, double-buffered painting, input routing, focus
+// and notifications for one skinned window.
+#include "uilib/ui_manager.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <climits>
+
+#include "uilib/ui_render.h"
+
+namespace {
+
+HINSTANCE g_instance = nullptr;
+std::wstring g_resourcePath;
+
+// Faces tried in order when a skin names none that is installed; the last
+// ones are what Wine and older systems have for Chinese text.
+const wchar_t kFallbackFaces[] = L"Microsoft YaHei;微软雅黑;WenQuanYi Micro Hei;SimSun;Tahoma";
+
+int CALLBACK NoteFaceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM param) {
+    *reinterpret_cast<bool*>(param) = true;
+    return 0;
+}
+
+bool FaceInstalled(const std::wstring& face) {
+    if (face.empty() || face.size() >= LF_FACESIZE) return false;
+    HDC dc = ::GetDC(nullptr);
+    LOGFONTW lf{};
+    lf.lfCharSet = DEFAULT_CHARSET;
+    wcsncpy(lf.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+    bool found = false;
+    ::EnumFontFamiliesExW(dc, &lf, NoteFaceFound, reinterpret_cast<LPARAM>(&found), 0);
+    ::ReleaseDC(nullptr, dc);
+    return found;
+}
+
+std::wstring ChooseFace(const std::wstring& candidates) {
+    std::wstring all = candidates + L";" + kFallbackFaces;
+    std::wstring first;
+    size_t start = 0;
+    while (start <= all.size()) {
+        size_t end = all.find(L';', start);
+        if (end == std::wstring::npos) end = all.size();
+        std::wstring face = all.substr(start, end - start);
+        if (first.empty()) first = face;
+        if (FaceInstalled(face)) return face;
+        start = end + 1;
+    }
+    return first;
+}
+
+HFONT MakeFont(const std::wstring& face, int size, bool bold, bool underline, bool italic) {
+    return ::CreateFontW(-size, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, italic, underline, FALSE,
+                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                         DEFAULT_PITCH | FF_DONTCARE, face.c_str());
+}
+
+bool IsAbsolutePath(const std::wstring& path) {
+    return (path.size() > 1 && path[1] == L':') || (!path.empty() && (path[0] == L'\\' || path[0] == L'/'));
+}
+
+// A memory device context with a bitmap selected, released together.
+class BackBuffer {
+public:
+    BackBuffer(HDC screen, int w, int h) {
+        m_dc = ::CreateCompatibleDC(screen);
+        m_bitmap = ::CreateCompatibleBitmap(screen, w, h);
+        if (m_dc != nullptr && m_bitmap != nullptr) m_old = ::SelectObject(m_dc, m_bitmap);
+    }
+    ~BackBuffer() {
+        if (m_old != nullptr) ::SelectObject(m_dc, m_old);
+        if (m_bitmap != nullptr) ::DeleteObject(m_bitmap);
+        if (m_dc != nullptr) ::DeleteDC(m_dc);
+    }
+    BackBuffer(const BackBuffer&) = delete;
+    BackBuffer& operator=(const BackBuffer&) = delete;
+    HDC dc() const { return m_old != nullptr ? m_dc : nullptr; }
+private:
+    HDC m_dc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_old = nullptr;
+};
+
+}  // namespace
+
+CPaintManagerUI::CPaintManagerUI() : m_alive(std::make_shared<bool>(true)) {}
+
+CPaintManagerUI::~CPaintManagerUI() {
+    m_alive.reset();
+    m_root.reset();
+    for (auto& entry : m_images) UiRender::FreeImage(entry.second);
+    for (FontEntry& f : m_fonts) ::DeleteObject(f.font);
+    if (m_ownsDefaultFont) ::DeleteObject(m_defaultFont);
+}
+
+void CPaintManagerUI::SetInstance(HINSTANCE hInst) { g_instance = hInst; }
+
+HINSTANCE CPaintManagerUI::GetInstance() {
+    return g_instance != nullptr ? g_instance : ::GetModuleHandleW(nullptr);
+}
+
+std::wstring CPaintManagerUI::GetInstancePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD n = ::GetModuleFileNameW(GetInstance(), &path[0], static_cast<DWORD>(path.size()));
+        if (n == 0) return L"";
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? L"" : path.substr(0, slash + 1);
+}
+
+void CPaintManagerUI::SetResourcePath(const wchar_t* pStrPath) {
+    g_resourcePath = pStrPath != nullptr ? pStrPath : L"";
+    if (!g_resourcePath.empty() && !IsAbsolutePath(g_resourcePath)) g_resourcePath = GetInstancePath() + g_resourcePath;
+    if (!g_resourcePath.empty() && g_resourcePath.back() != L'\\' && g_resourcePath.back() != L'/') {
+        g_resourcePath += L'\\';
+    }
+}
+
+const std::wstring& CPaintManagerUI::GetResourcePath() {
+    if (g_resourcePath.empty()) g_resourcePath = GetInstancePath();
+    return g_resourcePath;
+}
+
+void CPaintManagerUI::Init(HWND hWnd) {
+    m_hWndPaint = hWnd;
+    UiRender::EnsureGdiplus();
+}
+
+bool CPaintManagerUI::AttachDialog(CControlUI* pControl) {
+    if (pControl == nullptr) return false;
+    m_focus = m_hot = m_pressed = nullptr;
+    m_root.reset(pControl);
+    pControl->SetManager(this, nullptr);
+    NeedUpdate();
+    return true;
+}
+
+bool CPaintManagerUI::AddNotifier(INotifyUI* pControl) {
+    if (pControl == nullptr) return false;
+    if (std::find(m_notifiers.begin(), m_notifiers.end(), pControl) != m_notifiers.end()) return false;
+    m_notifiers.push_back(pControl);
+    return true;
+}
+
+bool CPaintManagerUI::RemoveNotifier(INotifyUI* pControl) {
+    auto it = std::find(m_notifiers.begin(), m_notifiers.end(), pControl);
+    if (it == m_notifiers.end()) return false;
+    m_notifiers.erase(it);
+    return true;
+}
+
+bool CPaintManagerUI::AddPreMessageFilter(IMessageFilterUI* pFilter) {
+    if (pFilter == nullptr) return false;
+    if (std::find(m_preFilters.begin(), m_preFilters.end(), pFilter) != m_preFilters.end()) return false;
+    m_preFilters.push_back(pFilter);
+    return true;
+}
+
+bool CPaintManagerUI::RemovePreMessageFilter(IMessageFilterUI* pFilter) {
+    auto it = std::find(m_preFilters.begin(), m_preFilters.end(), pFilter);
+    if (it == m_preFilters.end()) return false;
+    m_preFilters.erase(it);
+    return true;
+}
+
+CControlUI* CPaintManagerUI::FindControl(const wchar_t* pstrName) const {
+    if (m_root == nullptr || pstrName == nullptr || *pstrName == L'\0') return nullptr;
+    CControlUI* found = nullptr;
+    m_root->ForEach([&](CControlUI* c) {
+        if (found == nullptr && c->GetName() == pstrName) found = c;
+    });
+    return found;
+}
+
+CControlUI* CPaintManagerUI::FindControl(POINT pt) {
+    if (m_root == nullptr) return nullptr;
+    UpdateLayout();
+    return m_root->FindControlAt(pt);
+}
+
+void CPaintManagerUI::SetInitSize(int cx, int cy) {
+    if (cx < 0 || cy < 0) return;
+    m_initSize = SIZE{cx, cy};
+    if (m_hWndPaint != nullptr) {
+        ::SetWindowPos(m_hWndPaint, nullptr, 0, 0, cx, cy, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+    }
+    NeedUpdate();
+}
+
+void CPaintManagerUI::UpdateLayout() {
+    if (!m_layoutNeeded || m_root == nullptr) return;
+    RECT rc{0, 0, m_initSize.cx, m_initSize.cy};
+    if (m_hWndPaint != nullptr) ::GetClientRect(m_hWndPaint, &rc);
+    m_layoutNeeded = false;
+    m_root->SetPos(rc);
+}
+
+void CPaintManagerUI::NeedUpdate() {
+    m_layoutNeeded = true;
+    if (m_hWndPaint != nullptr) ::InvalidateRect(m_hWndPaint, nullptr, FALSE);
+}
+
+void CPaintManagerUI::Invalidate(const RECT& rc) {
+    if (m_hWndPaint != nullptr) ::InvalidateRect(m_hWndPaint, &rc, FALSE);
+}
+
+void CPaintManagerUI::AddFont(int id, const std::wstring& faceNames, int size, bool bold, bool underline,
+                              bool italic, bool isDefault) {
+    HFONT font = MakeFont(ChooseFace(faceNames), size > 0 ? size : 14, bold, underline, italic);
+    if (font == nullptr) return;
+    for (FontEntry& f : m_fonts) {
+        if (f.id == id) {
+            if (m_defaultFont == f.font) m_defaultFont = nullptr;
+            ::DeleteObject(f.font);
+            f.font = font;
+            if (isDefault) m_defaultFont = font;
+            return;
+        }
+    }
+    m_fonts.push_back(FontEntry{id, font});
+    if (isDefault) {
+        if (m_ownsDefaultFont) ::DeleteObject(m_defaultFont);
+        m_ownsDefaultFont = false;
+        m_defaultFont = font;
+    }
+}
+
+HFONT CPaintManagerUI::GetFont(int id) const {
+    for (const FontEntry& f : m_fonts) {
+        if (f.id == id) return f.font;
+    }
+    if (m_defaultFont != nullptr) return m_defaultFont;
+    auto* self = const_cast<CPaintManagerUI*>(this);
+    self->m_defaultFont = MakeFont(ChooseFace(L""), 14, false, false, false);
+    self->m_ownsDefaultFont = true;
+    return m_defaultFont;
+}
+
+const UiImage* CPaintManagerUI::GetImage(const std::wstring& file) {
+    auto it = m_images.find(file);
+    if (it != m_images.end()) return &it->second;
+    std::wstring path = IsAbsolutePath(file) ? file : GetResourcePath() + file;
+    // Unreadable pictures are remembered too, so they are not tried at every paint.
+    return &m_images.emplace(file, UiRender::LoadImageFile(path)).first->second;
+}
+
+void CPaintManagerUI::RegisterOption(COptionUI* option) {
+    if (std::find(m_options.begin(), m_options.end(), option) == m_options.end()) m_options.push_back(option);
+}
+
+void CPaintManagerUI::UnregisterOption(COptionUI* option) {
+    m_options.erase(std::remove(m_options.begin(), m_options.end(), option), m_options.end());
+}
+
+std::vector<COptionUI*> CPaintManagerUI::GetOptionGroup(const std::wstring& group) const {
+    std::vector<COptionUI*> members;
+    for (COptionUI* option : m_options) {
+        if (!group.empty() && option->GetGroup() == group) members.push_back(option);
+    }
+    return members;
+}
+
+void CPaintManagerUI::ReapControl(CControlUI* pControl) {
+    if (m_focus == pControl) m_focus = nullptr;
+    if (m_hot == pControl) m_hot = nullptr;
+    if (m_pressed == pControl) m_pressed = nullptr;
+}
+
+void CPaintManagerUI::SendNotify(CControlUI* pControl, const wchar_t* pstrMessage, WPARAM wParam,
+                                 LPARAM lParam) {
+    TNotifyUI msg;
+    msg.sType = pstrMessage;
+    msg.pSender = pControl;
+    msg.dwTimestamp = ::GetTickCount();
+    msg.wParam = wParam;
+    msg.lParam = lParam;
+    ::GetCursorPos(&msg.ptMouse);
+    if (m_hWndPaint != nullptr) ::ScreenToClient(m_hWndPaint, &msg.ptMouse);
+    std::weak_ptr<bool> alive = m_alive;
+    std::vector<INotifyUI*> notifiers = m_notifiers;
+    for (INotifyUI* notifier : notifiers) {
+        notifier->Notify(msg);
+        if (alive.expired()) return;
+    }
+}
+
+void CPaintManagerUI::SendEvent(CControlUI* control, UiEvent type, POINT pt, WPARAM wParam) {
+    TEventUI event;
+    event.type = type;
+    event.ptMouse = pt;
+    event.wParam = wParam;
+    event.dwTimestamp = ::GetTickCount();
+    control->DoEvent(event);
+}
+
+void CPaintManagerUI::SetFocus(CControlUI* pControl) {
+    if (pControl == m_focus) return;
+    // The window itself needs the keyboard for Tab, Space and Enter; a hidden
+    // window is not given it (that would take it from the visible one).
+    if (pControl != nullptr && m_hWndPaint != nullptr && ::IsWindowVisible(m_hWndPaint) &&
+        ::GetFocus() != m_hWndPaint) {
+        ::SetFocus(m_hWndPaint);
+    }
+    std::weak_ptr<bool> alive = m_alive;
+    CControlUI* old = m_focus;
+    m_focus = pControl;
+    if (old != nullptr) {
+        SendEvent(old, UiEvent::KillFocus, POINT{}, 0);
+        SendNotify(old, L"killfocus");
+        if (alive.expired()) return;
+    }
+    // A killfocus notifier may have moved the focus on already.
+    if (pControl != nullptr && m_focus == pControl) {
+        SendEvent(pControl, UiEvent::SetFocus, POINT{}, 0);
+        SendNotify(pControl, L"setfocus");
+    }
+}
+
+bool CPaintManagerUI::SetNextTabControl(bool bForward) {
+    if (m_root == nullptr) return false;
+    std::vector<CControlUI*> stops;
+    m_root->ForEach([&](CControlUI* c) {
+        if (c->IsTabStop() && c->IsEnabled() && c->IsReallyVisible()) stops.push_back(c);
+    });
+    if (stops.empty()) return false;
+    auto it = std::find(stops.begin(), stops.end(), m_focus);
+    size_t n = stops.size();
+    size_t next = 0;
+    if (it == stops.end()) {
+        next = bForward ? 0 : n - 1;
+    } else {
+        size_t i = static_cast<size_t>(it - stops.begin());
+        next = bForward ? (i + 1) % n : (i + n - 1) % n;
+    }
+    SetFocus(stops[next]);
+    return true;
+}
+
+void CPaintManagerUI::SetHot(CControlUI* control) {
+    if (control == m_hot) return;
+    CControlUI* old = m_hot;
+    m_hot = control;
+    if (old != nullptr) SendEvent(old, UiEvent::MouseLeave, POINT{}, 0);
+    if (control != nullptr) SendEvent(control, UiEvent::MouseEnter, POINT{}, 0);
+}
+
+void CPaintManagerUI::Paint() {
+    PAINTSTRUCT ps{};
+    HDC hdc = ::BeginPaint(m_hWndPaint, &ps);
+    if (hdc == nullptr) return;
+    UpdateLayout();
+    RECT client{};
+    ::GetClientRect(m_hWndPaint, &client);
+    int w = client.right - client.left;
+    int h = client.bottom - client.top;
+    if (w > 0 && h > 0 && !::IsRectEmpty(&ps.rcPaint)) {
+        BackBuffer buffer(hdc, w, h);
+        if (buffer.dc() != nullptr) {
+            HBRUSH white = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
+            ::FillRect(buffer.dc(), &ps.rcPaint, white);
+            if (m_root != nullptr && m_root->IsVisible()) m_root->DoPaint(buffer.dc(), ps.rcPaint);
+            ::BitBlt(hdc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+                     ps.rcPaint.bottom - ps.rcPaint.top, buffer.dc(), ps.rcPaint.left, ps.rcPaint.top,
+                     SRCCOPY);
+        }
+    }
+    ::EndPaint(m_hWndPaint, &ps);
+}
+
+bool CPaintManagerUI::HandleMouse(UINT uMsg, WPARAM, LPARAM lParam) {
+    POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    std::weak_ptr<bool> alive = m_alive;
+    switch (uMsg) {
+    case WM_MOUSEMOVE: {
+        if (!m_mouseTracking) {
+            TRACKMOUSEEVENT tme{};
+            tme.cbSize = sizeof(tme);
+            tme.dwFlags = TME_LEAVE;
+            tme.hwndTrack = m_hWndPaint;
+            m_mouseTracking = ::TrackMouseEvent(&tme) != FALSE;
+        }
+        CControlUI* under = FindControl(pt);
+        // While a control is pressed only it can be hot.
+        if (m_pressed != nullptr && under != m_pressed) under = nullptr;
+        SetHot(under);
+        return true;
+    }
+    case WM_MOUSELEAVE:
+        m_mouseTracking = false;
+        if (m_pressed == nullptr) SetHot(nullptr);
+        return true;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+        m_focusVisible = false;
+        CControlUI* under = FindControl(pt);
+        if (under == nullptr || !under->IsTabStop() || !under->IsEnabled()) return true;
+        under->SetFocus();
+        if (alive.expired()) return true;
+        // The focus notification may have hidden or removed the control.
+        under = FindControl(pt);
+        if (under == nullptr || !under->IsTabStop() || !under->IsEnabled()) return true;
+        m_pressed = under;
+        ::SetCapture(m_hWndPaint);
+        SetHot(under);
+        SendEvent(under, UiEvent::ButtonDown, pt, 0);
+        return true;
+    }
+    case WM_LBUTTONUP: {
+        CControlUI* pressed = m_pressed;
+        m_pressed = nullptr;
+        if (::GetCapture() == m_hWndPaint) ::ReleaseCapture();
+        if (pressed == nullptr) return true;
+        SendEvent(pressed, UiEvent::ButtonUp, pt, 0);
+        if (alive.expired()) return true;
+        SetHot(FindControl(pt));
+        return true;
+    }
+    case WM_CAPTURECHANGED:
+        // Capture taken away mid-press (a message box, another window): the
+        // press is abandoned without a click.
+        if (m_pressed != nullptr && reinterpret_cast<HWND>(lParam) != m_hWndPaint) {
+            CControlUI* pressed = m_pressed;
+            m_pressed = nullptr;
+            SendEvent(pressed, UiEvent::ButtonUp, POINT{INT_MIN, INT_MIN}, 0);
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool CPaintManagerUI::HandleKey(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    if (uMsg != WM_KEYDOWN) return false;
+    if (wParam == VK_TAB) {
+        m_focusVisible = true;
+        SetNextTabControl(::GetKeyState(VK_SHIFT) >= 0);
+        return true;
+    }
+    if (wParam == VK_SPACE || wParam == VK_RETURN) {
+        // One press per key stroke, not one per auto-repeat.
+        if ((lParam & 0x40000000) != 0 || m_focus == nullptr) return m_focus != nullptr;
+        if (!m_focus->IsEnabled() || !m_focus->IsReallyVisible()) return true;
+        SendEvent(m_focus, UiEvent::KeyDown, POINT{}, wParam);
+        return true;
+    }
+    return false;
+}
+
+bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes) {
+    if (m_hWndPaint == nullptr) return false;
+    std::weak_ptr<bool> alive = m_alive;
+    std::vector<IMessageFilterUI*> filters = m_preFilters;
+    for (IMessageFilterUI* filter : filters) {
+        bool handled = false;
+        LRESULT result = filter->MessageHandler(uMsg, wParam, lParam, handled);
+        if (alive.expired()) return true;
+        if (handled) {
+            lRes = result;
+            return true;
+        }
+    }
+    lRes = 0;
+    switch (uMsg) {
+    case WM_ERASEBKGND:
+        lRes = 1;
+        return true;
+    case WM_PAINT:
+        Paint();
+        return true;
+    case WM_SIZE:
+        NeedUpdate();
+        return false;
+    case WM_MOUSEMOVE:
+    case WM_MOUSELEAVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED:
+        return HandleMouse(uMsg, wParam, lParam);
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+        return HandleKey(uMsg, wParam, lParam);
+    default:
+        return false;
+    }
+}
+
+void CPaintManagerUI::MessageLoop() {
+    MSG msg{};
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}

@@ -1,0 +1,33 @@
+// Drawing for the controls: GDI+ for rounded fills, borders and pictures with
+// alpha (antialiased), GDI for crisp ClearType text.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "uilib/ui_control.h"
+#include "uilib/ui_manager.h"
+
+namespace UiRender {
+
+// Starts GDI+ once for the library (the program may have started it too;
+// both starts are counted by GDI+).
+bool EnsureGdiplus();
+
+// Loads a picture file; an empty image when it can't be read.
+UiImage LoadImageFile(const std::wstring& path);
+void FreeImage(UiImage& image);
+
+// Fills rc with the colour; rounded when round is non-zero. Alpha 0: nothing.
+void FillRect(HDC hdc, const RECT& rc, SIZE round, UiColor color);
+// A border of `size` pixels inside rc.
+void DrawBorder(HDC hdc, const RECT& rc, SIZE round, int size, UiColor color);
+// Draws a picture described as ParseUiImageSpec reads it; false when it
+// could not be drawn (bad description or unreadable file).
+bool DrawImage(HDC hdc, CPaintManagerUI* manager, const RECT& rc, const std::wstring& spec);
+// Text in rc with DrawText format bits; multi-line text is centred too.
+void DrawText(HDC hdc, CPaintManagerUI* manager, const RECT& rc, const std::wstring& text,
+              UiColor color, int font, UINT style);
+
+}  // namespace UiRender
