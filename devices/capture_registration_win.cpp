@@ -1,0 +1,51 @@
+#include "devices/capture_registration_win.h"
+
+#include "support/text_win.h"
+#include "support/unique_win.h"
+
+std::wstring RegistrationToolPath() {
+    wchar_t system[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return std::wstring();
+    return std::wstring(system, length) + L"\\regsvr32.exe";
+}
+
+bool RegisterCaptureFilterWithTool(const CaptureFilterDll& filter, const std::wstring& folder,
+                                   const std::wstring& toolPath) {
+    // The program runs elevated: the tool is started by its full path in the
+    // system folder, never found through the current folder or PATH. The
+    // command line still names it by its bare name, as logged.
+    const StartHiddenProcess start = [&toolPath](std::wstring& commandLine) {
+        if (toolPath.empty()) return false;
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        startup.dwFlags = STARTF_USESTDHANDLES;  // no standard handles at all
+        PROCESS_INFORMATION process = {};
+        if (!CreateProcessW(toolPath.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                            CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &process))
+            return false;
+        // Nothing waits for the tool; its handles are not needed.
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        return true;
+    };
+    const LogText toLogText = [](const std::wstring& text) { return NarrowText(text, CP_ACP); };
+    return RegisterCaptureFilter(filter, folder, start, toLogText);
+}
+
+bool RegisterScreenCaptureFilter(HINSTANCE instance) {
+    return RegisterCaptureFilterWithTool(kScreenCaptureFilter, ProgramFolder(instance), RegistrationToolPath());
+}
+
+bool RegisterAudioCaptureFilter(HINSTANCE instance) {
+    return RegisterCaptureFilterWithTool(kAudioCaptureFilter, ProgramFolder(instance), RegistrationToolPath());
+}
+
+bool RegisterCaptureFiltersWithTool(const std::wstring& folder, const std::wstring& toolPath) {
+    return RegisterCaptureFilterWithTool(kScreenCaptureFilter, folder, toolPath) &&
+           RegisterCaptureFilterWithTool(kAudioCaptureFilter, folder, toolPath);
+}
+
+bool CaptureDriverRegistration(HINSTANCE instance) {
+    return RegisterScreenCaptureFilter(instance) && RegisterAudioCaptureFilter(instance);
+}

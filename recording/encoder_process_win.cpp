@@ -1,0 +1,160 @@
+#include "recording/encoder_process_win.h"
+
+#include <direct.h>
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/record_options.h"
+#include "recording/capture_command_win.h"
+#include "support/log.h"
+#include "support/text_win.h"
+#include "support/unique_win.h"
+
+std::string RecordingPath;
+
+#if defined(__i386__)
+// The record sizes the 32-bit program hands to the system.
+static_assert(sizeof(STARTUPINFOW) == 68, "STARTUPINFOW");
+static_assert(sizeof(SECURITY_ATTRIBUTES) == 12, "SECURITY_ATTRIBUTES");
+static_assert(sizeof(PROCESSENTRY32W) == 556, "PROCESSENTRY32W");
+#endif
+
+namespace {
+
+const wchar_t kEncoderFileName[] = L"ffmpeg.exe";
+const char kTempFolderPrefix[] = "RecClass";
+const char kTempFileName[] = "\\temp.avi";
+const wchar_t kStopTimedOutText[] =
+    L"录制程序长时间没有结束，已被强行关闭，这次的录像可能不完整。";
+
+// The running child of the current recording and the parent's end of its
+// command pipe. Everything is closed between recordings.
+struct EncoderState {
+    UniqueHandle commandWrite;
+    ProcessRecord child;
+};
+EncoderState g_encoder;
+
+void Send(const char (&command)[3]) {
+    DWORD written = 0;
+    WriteFile(g_encoder.commandWrite.get(), command, 2, &written, nullptr);
+}
+
+// A folder named by _tempnam when the runtime can make such a name, else one
+// of our own making under the temporary folder; "" when neither can be made.
+std::string MakeTempFolder() {
+    if (char* name = _tempnam(nullptr, kTempFolderPrefix)) {
+        std::string folder = name;
+        std::free(name);
+        if (_mkdir(folder.c_str()) == 0) return folder;
+    }
+    char temp[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathA(MAX_PATH + 1, temp);
+    const std::string base = length == 0 || length > MAX_PATH ? std::string(".\\") : std::string(temp, length);
+    for (DWORD attempt = 0; attempt < 100; ++attempt) {
+        char suffix[32] = {};
+        std::snprintf(suffix, sizeof(suffix), "%lx%lx", GetTickCount() + attempt, GetCurrentProcessId());
+        const std::string folder = base + kTempFolderPrefix + suffix;
+        if (CreateDirectoryA(folder.c_str(), nullptr)) return folder;
+    }
+    return std::string();
+}
+
+}  // namespace
+
+std::string MakeTempRecordingPath() {
+    const std::string folder = MakeTempFolder();
+    return folder.empty() ? std::string() : folder + kTempFileName;
+}
+
+namespace EncoderProcess {
+
+int Start() {
+    // A recording whose quit could not be written leaves its handles behind:
+    // close them before anything new is made.
+    g_encoder = EncoderState();
+
+    SECURITY_ATTRIBUTES inherit = {};
+    inherit.nLength = sizeof(inherit);
+    inherit.bInheritHandle = TRUE;
+    UniqueHandle commandRead;
+    UniqueHandle commandWrite;
+    if (!CreatePipe(commandRead.put(), commandWrite.put(), &inherit, 0)) return 0;
+    if (!SetHandleInformation(commandWrite.get(), HANDLE_FLAG_INHERIT, 0)) return 0;
+
+    const RecordOptions& options = *RecordOptions::Instance();
+    const Rect captureRect = options.captureRect;
+    const CaptureFlags flags = ComposeCaptureFlags(options);
+    std::wstring commandLine;
+    BuildCaptureCommandLine(captureRect, commandLine, WidenText(RecordingPath, CP_ACP), flags);
+    TAVRIX_LOG(LevelDebug) << NarrowText(commandLine, CP_ACP);
+    // Without the capture settings the command line is empty; an encoder
+    // started without its options must not run.
+    if (commandLine.empty()) return 0;
+
+    // The encoder's output is read by nobody: it gets no output handles.
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = commandRead.get();
+    PROCESS_INFORMATION process = {};
+    // The program runs elevated: the encoder is started by its full path in
+    // the program's folder, never looked up in the current folder or PATH.
+    const std::wstring encoderPath = ProgramFolder(nullptr) + kEncoderFileName;
+    if (!CreateProcessW(encoderPath.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                        CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &process))
+        return 0;
+    g_encoder.child.process.reset(process.hProcess);
+    g_encoder.child.thread.reset(process.hThread);
+    g_encoder.child.processId = process.dwProcessId;
+    g_encoder.commandWrite = std::move(commandWrite);
+    // commandRead closes here: the child holds its own copy.
+    return 1;
+}
+
+void Pause() { Send("p\n"); }
+
+void Resume() { Send("r\n"); }
+
+void Stop(DWORD waitLimitMs) {
+    // Every handle of this recording is closed on the way out, whatever happens.
+    EncoderState ending = std::move(g_encoder);
+    g_encoder = EncoderState();
+    DWORD written = 0;
+    // When the quit cannot be written the encoder is gone already: no wait.
+    if (!WriteFile(ending.commandWrite.get(), "q\n", 2, &written, nullptr)) return;
+    const HANDLE process = ending.child.process.get();
+    if (WaitForSingleObject(process, waitLimitMs) != WAIT_TIMEOUT) return;
+    // An encoder that never finishes must not hold the program forever.
+    TerminateProcess(process, 9);
+    WaitForSingleObject(process, 5000);
+    ending = EncoderState();
+    MessageBoxW(nullptr, kStopTimedOutText, L"提示", MB_OK | MB_ICONWARNING);
+}
+
+}  // namespace EncoderProcess
+
+void TerminateEncoderProcesses() {
+    UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+        if (wcscmp(entry.szExeFile, kEncoderFileName) != 0) continue;
+        UniqueHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
+        if (process) TerminateProcess(process.get(), 9);
+    }
+}
+
+bool IsEncoderProcessRunning() {
+    UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return false;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+        if (_wcsicmp(entry.szExeFile, kEncoderFileName) == 0) return true;
+    }
+    return false;
+}

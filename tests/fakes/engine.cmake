@@ -1,0 +1,17 @@
+# The test encoder, built as ffmpeg.exe beside the Windows test programs (the
+# real encoder lives in bin/), a process that only waits, and a COM server DLL
+# that notes its registration.
+add_executable(tavrix_fake_encoder
+  ${CMAKE_CURRENT_LIST_DIR}/fake_encoder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/encoder_grammar.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/avi_layout.cpp)
+target_include_directories(tavrix_fake_encoder PRIVATE ${CMAKE_SOURCE_DIR})
+set_target_properties(tavrix_fake_encoder PROPERTIES
+  OUTPUT_NAME ffmpeg RUNTIME_OUTPUT_DIRECTORY ${TAVRIX_TEST_BIN_DIR})
+
+add_executable(tavrix_idle_process ${CMAKE_CURRENT_LIST_DIR}/idle_process.cpp)
+set_target_properties(tavrix_idle_process PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TAVRIX_TEST_BIN_DIR})
+
+add_library(tavrix_fake_filter SHARED ${CMAKE_CURRENT_LIST_DIR}/fake_filter.cpp)
+set_target_properties(tavrix_fake_filter PROPERTIES
+  PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${TAVRIX_TEST_BIN_DIR} LIBRARY_OUTPUT_DIRECTORY ${TAVRIX_TEST_BIN_DIR})

@@ -1,0 +1,243 @@
+// The test encoder, built as ffmpeg.exe: a real process that accepts exactly
+// the program's encoder command line, records an uncompressed AVI at the
+// requested frame rate while not paused, and obeys "p\n", "r\n" and "q\n" read
+// byte by byte from its standard input.
+//
+// Every start, every command line received on standard input (as hex bytes)
+// and the end are appended, each with the milliseconds since the start, to a
+// side file: the path in TAVRIX_FAKE_ENCODER_LOG, else the output path plus
+// ".commands.log". Lines look like "1520 command 70 0a".
+//
+// Faults on request, through the environment:
+//   TAVRIX_FAKE_ENCODER_EXIT_AT_ONCE=<code>  exit with <code> right after starting
+//   TAVRIX_FAKE_ENCODER_CRASH_AFTER_MS=<ms>  die abruptly <ms> after starting,
+//                                            leaving the file partial
+//   TAVRIX_FAKE_ENCODER_HANG_ON_QUIT=1       never exit after "q"
+//   TAVRIX_FAKE_ENCODER_FINISH_MS=<ms>       take <ms> to finish after "q"
+//
+// Exit codes: 0 finished, 1 command line rejected, 2 output not writable.
+#include <windows.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cwchar>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "tests/fakes/avi_layout.h"
+#include "tests/fakes/encoder_grammar.h"
+
+namespace {
+
+DWORD g_startTick = 0;
+std::wstring g_sideFile;
+std::mutex g_sideLock;
+
+struct CommandQueue {
+    std::mutex lock;
+    std::condition_variable ready;
+    std::deque<char> commands;
+    bool ended = false;
+};
+CommandQueue g_queue;
+
+std::wstring EnvText(const wchar_t* name) {
+    wchar_t buffer[1024] = {};
+    const DWORD n = GetEnvironmentVariableW(name, buffer, 1024);
+    return n == 0 || n >= 1024 ? std::wstring() : std::wstring(buffer, n);
+}
+
+long EnvNumber(const wchar_t* name, long fallback) {
+    const std::wstring text = EnvText(name);
+    return text.empty() ? fallback : std::wcstol(text.c_str(), nullptr, 10);
+}
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+// Appends one time-stamped line to the side file; opened per line so that the
+// tests can read it at any time and a crash loses nothing already noted.
+void Note(const std::string& text) {
+    if (g_sideFile.empty()) return;
+    std::lock_guard<std::mutex> hold(g_sideLock);
+    const std::string line = std::to_string(GetTickCount() - g_startTick) + " " + text + "\n";
+    HANDLE file = CreateFileW(g_sideFile.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+std::string Hex(const std::string& bytes) {
+    std::string out;
+    char two[4];
+    for (unsigned char c : bytes) {
+        std::snprintf(two, sizeof(two), "%02x", c);
+        if (!out.empty()) out += ' ';
+        out += two;
+    }
+    return out;
+}
+
+// Reads standard input one byte at a time; each line feed ends a command.
+DWORD WINAPI ReadCommands(void*) {
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    std::string line;
+    char byte = 0;
+    DWORD got = 0;
+    while (ReadFile(input, &byte, 1, &got, nullptr) && got == 1) {
+        line += byte;
+        if (byte != '\n') continue;
+        Note("command " + Hex(line));
+        const char command = line == "p\n" ? 'p' : line == "r\n" ? 'r' : line == "q\n" ? 'q' : 0;
+        line.clear();
+        if (command == 0) continue;
+        std::lock_guard<std::mutex> hold(g_queue.lock);
+        g_queue.commands.push_back(command);
+        g_queue.ready.notify_one();
+    }
+    if (!line.empty()) Note("unfinished " + Hex(line));
+    Note("input closed");
+    std::lock_guard<std::mutex> hold(g_queue.lock);
+    g_queue.ended = true;
+    g_queue.ready.notify_one();
+    return 0;
+}
+
+class AviWriter {
+public:
+    explicit AviWriter(const AviFormat& format) : m_format(format) {}
+    ~AviWriter() { if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file); }
+    bool Create(const std::wstring& path) {
+        // Replaces an existing file, as "-y" asks.
+        m_file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+        return m_file != INVALID_HANDLE_VALUE && Put(AviHeader(m_format, 0));
+    }
+    // A frame coloured by the recorded second, its first eight bytes carrying
+    // the milliseconds since the start and the frame number, so that a test
+    // can see when each frame was taken and that paused time left no frames.
+    void AddFrame() {
+        std::vector<uint8_t> pixels(m_format.FrameBytes());
+        static const uint8_t kColours[6][3] = {{0, 0, 255}, {0, 255, 0}, {255, 0, 0},
+                                               {0, 255, 255}, {255, 0, 255}, {255, 255, 0}};
+        const uint8_t* colour = kColours[(m_frames / static_cast<uint32_t>(m_format.rate)) % 6];
+        for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = colour[i % 3];
+        const uint32_t stamp[2] = {GetTickCount() - g_startTick, m_frames};
+        for (size_t i = 0; i < 8; ++i) pixels[i] = static_cast<uint8_t>(stamp[i / 4] >> (8 * (i % 4)));
+        Put(AviFrameChunk(pixels));
+        ++m_frames;
+    }
+    uint32_t Frames() const { return m_frames; }
+    bool Finish() {
+        if (!Put(AviIndex(m_format, m_frames))) return false;
+        if (SetFilePointer(m_file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
+        const bool ok = Put(AviHeader(m_format, m_frames));
+        CloseHandle(m_file);
+        m_file = INVALID_HANDLE_VALUE;
+        return ok;
+    }
+private:
+    bool Put(const std::vector<uint8_t>& bytes) {
+        DWORD written = 0;
+        return !bytes.empty() && WriteFile(m_file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+               written == bytes.size();
+    }
+    AviFormat m_format;
+    HANDLE m_file = INVALID_HANDLE_VALUE;
+    uint32_t m_frames = 0;
+};
+
+}  // namespace
+
+int main() {
+    g_startTick = GetTickCount();
+    const std::wstring commandLine = GetCommandLineW();
+    EncoderRequest request;
+    std::wstring error;
+    const bool accepted = ParseEncoderCommandLine(commandLine, request, error);
+    g_sideFile = EnvText(L"TAVRIX_FAKE_ENCODER_LOG");
+    if (g_sideFile.empty() && accepted) g_sideFile = request.outputPath + L".commands.log";
+    Note("start " + std::to_string(GetCurrentProcessId()) + " " + Utf8(commandLine));
+
+    const long exitAtOnce = EnvNumber(L"TAVRIX_FAKE_ENCODER_EXIT_AT_ONCE", -1);
+    if (exitAtOnce >= 0) {
+        Note("exit " + std::to_string(exitAtOnce) + " at once");
+        return static_cast<int>(exitAtOnce);
+    }
+    if (!accepted) {
+        std::fwprintf(stderr, L"ffmpeg: command line rejected: %ls\n", error.c_str());
+        Note("rejected " + Utf8(error));
+        return 1;
+    }
+    AviFormat format;
+    format.rate = request.frameRate;
+    AviWriter avi(format);
+    if (!avi.Create(request.outputPath)) {
+        std::fwprintf(stderr, L"ffmpeg: cannot write %ls\n", request.outputPath.c_str());
+        Note("cannot write the output");
+        return 2;
+    }
+    HANDLE reader = CreateThread(nullptr, 0, ReadCommands, nullptr, 0, nullptr);
+    if (reader == nullptr) return 2;
+    CloseHandle(reader);
+
+    const long crashAfterMs = EnvNumber(L"TAVRIX_FAKE_ENCODER_CRASH_AFTER_MS", -1);
+    DWORD recordedBefore = 0;           // recorded milliseconds of earlier segments
+    DWORD segmentStart = GetTickCount();
+    bool paused = false;
+    for (;;) {
+        char command = 0;
+        bool ended = false;
+        {
+            std::unique_lock<std::mutex> hold(g_queue.lock);
+            g_queue.ready.wait_for(hold, std::chrono::milliseconds(5),
+                                   [] { return !g_queue.commands.empty() || g_queue.ended; });
+            if (!g_queue.commands.empty()) {
+                command = g_queue.commands.front();
+                g_queue.commands.pop_front();
+            } else {
+                ended = g_queue.ended;
+            }
+        }
+        const DWORD now = GetTickCount();
+        if (!paused) {
+            const uint64_t recorded = recordedBefore + (now - segmentStart);
+            while (uint64_t(avi.Frames()) * 1000 <= recorded * uint64_t(format.rate)) avi.AddFrame();
+        }
+        if (crashAfterMs >= 0 && now - g_startTick >= static_cast<DWORD>(crashAfterMs)) {
+            Note("crash");
+            TerminateProcess(GetCurrentProcess(), 0xC0000005);
+        }
+        if (command == 'p' && !paused) {
+            recordedBefore += now - segmentStart;
+            paused = true;
+        } else if (command == 'r' && paused) {
+            segmentStart = now;
+            paused = false;
+        } else if (command == 'q' || ended) {
+            break;
+        }
+    }
+    if (EnvNumber(L"TAVRIX_FAKE_ENCODER_HANG_ON_QUIT", 0) != 0) {
+        Note("hanging");
+        Sleep(INFINITE);
+    }
+    const long finishMs = EnvNumber(L"TAVRIX_FAKE_ENCODER_FINISH_MS", 0);
+    if (finishMs > 0) Sleep(static_cast<DWORD>(finishMs));
+    if (!avi.Finish()) {
+        Note("cannot finish the output");
+        return 2;
+    }
+    Note("finished " + std::to_string(avi.Frames()) + " frames");
+    return 0;
+}

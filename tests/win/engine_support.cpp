@@ -1,0 +1,217 @@
+#include "tests/win/engine_support.h"
+
+#include <algorithm>
+
+#include "support/log.h"
+
+namespace {
+
+uint32_t U32At(const std::string& bytes, size_t at) {
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(bytes[at + static_cast<size_t>(i)]);
+    return v;
+}
+
+std::wstring WindowText(HWND window) {
+    wchar_t text[1024] = {};
+    GetWindowTextW(window, text, 1024);
+    return text;
+}
+
+BOOL CALLBACK CollectDialog(HWND window, LPARAM param) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    wchar_t className[32] = {};
+    GetClassNameW(window, className, 32);
+    if (pid == GetCurrentProcessId() && IsWindowVisible(window) && lstrcmpW(className, L"#32770") == 0)
+        reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+std::wstring MakeScratchFolder(const std::wstring& name) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    static int counter = 0;
+    const std::wstring folder = std::wstring(temp) + L"tavrix-" + name + L"-" + std::to_wstring(GetCurrentProcessId()) +
+                                L"-" + std::to_wstring(++counter) + L"\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+std::string ReadWholeFile(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::string();
+    std::string bytes;
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) bytes.append(buffer, got);
+    CloseHandle(file);
+    return bytes;
+}
+
+bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+    CloseHandle(file);
+    return ok;
+}
+
+bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::wstring TestProgramFolder() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder = path;
+    return folder.substr(0, folder.find_last_of(L"\\/") + 1);
+}
+
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+LogCapture::LogCapture() : m_path(MakeScratchFolder(L"log") + L"tavrix.log") {
+    m_file = _wfopen(m_path.c_str(), L"a");
+    m_previous = Output2FILE::Target();
+    Output2FILE::Target() = m_file;
+}
+
+LogCapture::~LogCapture() {
+    Output2FILE::Target() = m_previous;
+    if (m_file != nullptr) fclose(m_file);
+}
+
+std::vector<std::string> LogCapture::Messages() {
+    std::vector<std::string> messages;
+    const std::string text = ReadWholeFile(m_path);
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find("\r\n", at);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(at, end - at);
+        at = end + 2;
+        // "- HH:MM:SS.mmm DEBUG: message"
+        const size_t level = line.find(" DEBUG: ");
+        if (line.rfind("- ", 0) != 0 || level == std::string::npos) {
+            messages.push_back("<malformed> " + line);
+            continue;
+        }
+        messages.push_back(line.substr(level + 8));
+    }
+    return messages;
+}
+
+ScopedEnvironment::ScopedEnvironment(const wchar_t* name, const std::wstring& value) : m_name(name) {
+    SetEnvironmentVariableW(name, value.c_str());
+}
+
+ScopedEnvironment::~ScopedEnvironment() { SetEnvironmentVariableW(m_name.c_str(), nullptr); }
+
+DialogWatcher::DialogWatcher(Answer answer)
+    : m_answer(answer ? std::move(answer) : [](HWND dialog, const SeenDialog&) { PressButton(dialog, IDOK); }),
+      m_thread([this] { Watch(); }) {}
+
+DialogWatcher::~DialogWatcher() {
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        m_stop = true;
+    }
+    m_thread.join();
+}
+
+std::vector<SeenDialog> DialogWatcher::Seen() {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_seen;
+}
+
+void DialogWatcher::Watch() {
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> hold(m_lock);
+            if (m_stop) return;
+            m_answered.erase(std::remove_if(m_answered.begin(), m_answered.end(), [](HWND w) { return !IsWindow(w); }),
+                             m_answered.end());
+        }
+        std::vector<HWND> found;
+        EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&found));
+        for (HWND window : found) {
+            {
+                std::lock_guard<std::mutex> hold(m_lock);
+                if (std::find(m_answered.begin(), m_answered.end(), window) != m_answered.end()) continue;
+                m_answered.push_back(window);
+            }
+            Sleep(150);  // let the box finish showing before it is answered
+            SeenDialog seen;
+            seen.caption = WindowText(window);
+            HWND text = GetDlgItem(window, 0xFFFF);
+            seen.messageBox = text != nullptr;
+            if (text != nullptr) seen.text = WindowText(text);
+            {
+                std::lock_guard<std::mutex> hold(m_lock);
+                m_seen.push_back(seen);
+            }
+            m_answer(window, seen);
+        }
+        Sleep(30);
+    }
+}
+
+void PressButton(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+std::wstring ReplaceFileNameField(HWND dialog, const std::wstring& name) {
+    // The file name is an edit field (edt1) or a combo box with one (cmb13).
+    HWND field = GetDlgItem(dialog, 0x47c);
+    if (field == nullptr) field = GetDlgItem(dialog, 0x480);
+    if (field == nullptr) return L"<no file name field>";
+    wchar_t before[MAX_PATH] = {};
+    SendMessageW(field, WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(before));
+    SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    return before;
+}
+
+AviContents ReadAvi(const std::wstring& path) {
+    AviContents avi;
+    const std::string bytes = ReadWholeFile(path);
+    if (bytes.size() < 224 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(8, 4, "AVI ") != 0) return avi;
+    if (bytes.compare(24, 4, "avih") != 0 || bytes.compare(220, 4, "movi") != 0) return avi;
+    avi.valid = true;
+    avi.headerFrames = U32At(bytes, 48);
+    size_t at = 224;
+    while (at + 8 <= bytes.size()) {
+        const std::string id = bytes.substr(at, 4);
+        const uint32_t size = U32At(bytes, at + 4);
+        if (id == "00db") {
+            if (at + 8 + size > bytes.size()) break;  // a frame cut short by a crash
+            avi.stamps.push_back(U32At(bytes, at + 8));
+        } else if (id == "idx1") {
+            avi.indexEntries = size / 16;
+        }
+        at += 8 + size + (size % 2);
+    }
+    return avi;
+}
+
+std::vector<std::string> SideFileEvents(const std::wstring& path) {
+    std::vector<std::string> events;
+    const std::string text = ReadWholeFile(path);
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(at, end - at);
+        at = end + 1;
+        const size_t blank = line.find(' ');
+        events.push_back(blank == std::string::npos ? line : line.substr(blank + 1));
+    }
+    return events;
+}
