@@ -97,16 +97,22 @@ window_shown() {
     probe find "$1" "${2:-*}" 0 >/dev/null 2>&1
 }
 
-# Control rectangles of a skin, by name, from the skin layout tool; cached.
+# Controls the windows hide as they open, so the layout matches what shows.
+declare -A hidden_at_start=([startup.xml]=btnSoundXP,txtAudioXP)
+
+# Control rectangles of a skin (client coordinates), by name, from the skin
+# layout tool; cached per skin.
 declare -A layout_cache
 control_rect() {
     local skin=$1 name=$2
     if [ -z "${layout_cache[$skin]:-}" ]; then
-        layout_cache[$skin]=$("$wine" "$tests_bin/skin_layout.exe" "$run/skin/$skin" | tr -d '\r')
+        local hide=()
+        [ -n "${hidden_at_start[$skin]:-}" ] && hide=(--hide "${hidden_at_start[$skin]}")
+        layout_cache[$skin]=$(cd "$run" && "$wine" "$tests_bin/skin_layout.exe" --skin-dir skin "$skin" "${hide[@]}" | tr -d '\r')
         [ -n "${layout_cache[$skin]}" ] || fail "no layout for $skin"
     fi
     local line
-    line=$(awk -v n="$name" '$1 == n { print $2, $3, $4, $5; exit }' <<<"${layout_cache[$skin]}")
+    line=$(awk -v n="$name" '$1 == "control" && $2 == n { print $4, $5, $6, $7; exit }' <<<"${layout_cache[$skin]}")
     [ -n "$line" ] || fail "control $name not in $skin"
     echo "$line"
 }
