@@ -238,10 +238,13 @@ void CRecStartupFrameWnd::OnStart() {
 void CRecStartupFrameWnd::OnRegionSelected(const RECT* rect, void* userData) {
     auto* window = static_cast<CRecStartupFrameWnd*>(userData);
     if (rect != nullptr) {
+        TAVRIX_LOG(LevelDebug) << "region selected: " << rect->left << "," << rect->top << "," << rect->right << ","
+                               << rect->bottom;
         ApplyRegionSelection(*RecordOptions::Instance(), Rect{rect->left, rect->top, rect->right, rect->bottom});
         ShowCornerWindow();
         return;
     }
+    TAVRIX_LOG(LevelDebug) << "region selection cancelled";
     HideCornerWindow();
     if (window != nullptr && window->m_optionAreaFull != nullptr) window->m_optionAreaFull->Selected(true);
 }

@@ -22,7 +22,9 @@ case_name=${case_name:-startup}
 
 note() { echo "[$case_name] $*"; }
 
+# A screenshot once the windows had time to repaint what was uncovered.
 shoot() {
+    sleep 0.5
     import -window root "$shots/$case_name-$1.png" 2>/dev/null
 }
 
@@ -34,6 +36,7 @@ fail() {
 }
 
 stop_program() {
+    [ -n "${PROBE_PID:-}" ] && kill "$PROBE_PID" 2>/dev/null
     if [ -n "$tavrix_pid" ] && kill -0 "$tavrix_pid" 2>/dev/null; then
         kill "$tavrix_pid" 2>/dev/null
         wait "$tavrix_pid" 2>/dev/null
@@ -42,7 +45,25 @@ stop_program() {
 }
 trap stop_program EXIT
 
-probe() { "$wine" "$tests_bin/e2e_window.exe" "$@"; }
+# The probe runs as one serving process for the whole test (a Wine process
+# start costs most of a second): requests and answers are tab-separated lines.
+# Started by prepare_folder, in the test's own shell.
+start_probe() {
+    [ -n "${PROBE_PID:-}" ] && kill -0 "$PROBE_PID" 2>/dev/null && return
+    coproc PROBE { exec "$wine" "$tests_bin/e2e_window.exe" serve 2>/dev/null; }
+    # Copies of the pipe ends: bash hides a coprocess's own from subshells.
+    exec {probe_to}>&"${PROBE[1]}" {probe_from}<&"${PROBE[0]}"
+}
+
+# probe <verb> <arguments...>: prints the answer; the probe's exit code.
+probe() {
+    local IFS=$'\t' reply
+    printf '%s\n' "$*" >&"$probe_to" || return 3
+    IFS= read -r reply <&"$probe_from" || return 3
+    reply=${reply%$'\r'}
+    [ -n "${reply#*$'\t'}" ] && echo "${reply#*$'\t'}"
+    return "${reply%%$'\t'*}"
+}
 
 # A fresh folder holding what the installed program has beside it, and the
 # test encoder as ffmpeg.exe.
@@ -53,6 +74,7 @@ prepare_folder() {
     cp "$bin/Tavrix.exe" "$bin/hookDLL.dll" "$run/" || fail "program not built"
     cp -r "$bin/skin" "$run/skin" || fail "skin not installed"
     cp "${encoder_files[@]}" "$run/" || fail "encoder not built"
+    start_probe
 }
 
 # A home whose ALSA default is a null device: Wine then lists one wave-in
@@ -66,23 +88,43 @@ microphone_home() {
 
 # start_program [VAR=value ...]: the program in its folder, in the background.
 start_program() {
-    (cd "$run" && exec env "$@" "$wine" Tavrix.exe) &
+    (cd "$run" && exec env "$@" "$wine" Tavrix.exe >>"$run/output.txt" 2>&1) &
     tavrix_pid=$!
 }
 
-# Waits for the program to end; prints its exit code (Wine gives the low 8 bits).
-program_exit_code() {
-    local pid=$tavrix_pid code
+# Waits for the program to end and sets exit_code ("running" when it did
+# not end within 15 s). Wine gives the low 8 bits of the exit code. Not for
+# a subshell: only this shell can wait for the program.
+exit_code=""
+await_exit() {
+    local pid=$tavrix_pid
+    exit_code=running
     for _ in $(seq 150); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-    kill -0 "$pid" 2>/dev/null && { echo "running"; return; }
-    wait "$pid"; code=$?
+    kill -0 "$pid" 2>/dev/null && return
+    wait "$pid"
+    exit_code=$?
     tavrix_pid=""
-    echo "$code"
+}
+
+# expect_exit <code>: the program ends with that exit code.
+expect_exit() {
+    await_exit
+    [ "$exit_code" = "$1" ] || fail "the program ended with $exit_code, expected $1"
 }
 
 # window_geometry <class> [text] [timeoutMs]: "x y width height" of a visible window.
+# Windows may be made visible and then moved (centred): the geometry counts
+# once two reads 100 ms apart agree.
 window_geometry() {
-    probe find "$1" "${2:-*}" "${3:-15000}" | tr -d '\r'
+    local first second
+    first=$(probe find "$1" "${2:-*}" "${3:-15000}") || return 1
+    for _ in $(seq 20); do
+        sleep 0.1
+        second=$(probe find "$1" "${2:-*}" 2000) || return 1
+        [ "$second" = "$first" ] && { echo "$first"; return 0; }
+        first=$second
+    done
+    echo "$first"
 }
 
 wait_window() {

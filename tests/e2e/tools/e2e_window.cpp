@@ -9,12 +9,14 @@
 //   e2e_window child <class> <text|*> <childText>  "x y width height" of a child window on screen
 //   e2e_window workarea                            "left top right bottom" of the screen's work area
 //   e2e_window sleep [ms]                          only waits (copied as a stray process)
+//   e2e_window serve                               answers requests read from stdin (see Serve)
 //
 // Exit code 0 when found (or gone), 1 on timeout, 2 on bad arguments.
 #include <windows.h>
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -48,6 +50,14 @@ HWND FindTopLevel(const wchar_t* className, const wchar_t* text, bool visibleOnl
     return search.found;
 }
 
+std::wstring FromUtf8(const std::string& bytes) {
+    if (bytes.empty()) return std::wstring();
+    const int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0], n);
+    return text;
+}
+
 void Print(const std::wstring& text) {
     const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<size_t>(n > 0 ? n : 0), '\0');
@@ -57,7 +67,7 @@ void Print(const std::wstring& text) {
     WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
-DWORD Timeout(int argc, wchar_t** argv, int at) {
+DWORD Timeout(int argc, const wchar_t* const* argv, int at) {
     return argc > at ? static_cast<DWORD>(std::wcstoul(argv[at], nullptr, 10)) : 10000;
 }
 
@@ -90,10 +100,13 @@ BOOL CALLBACK CollectStatic(HWND child, LPARAM param) {
     return TRUE;
 }
 
-}  // namespace
-
-int wmain(int argc, wchar_t** argv) {
+// Runs one request; what it prints goes to `output`.
+int Run(const std::vector<std::wstring>& args, std::wstring& output) {
+    const int argc = static_cast<int>(args.size());
     if (argc < 2) return 2;
+    std::vector<const wchar_t*> pointers;
+    for (const std::wstring& arg : args) pointers.push_back(arg.c_str());
+    const wchar_t* const* argv = pointers.data();
     const std::wstring verb = argv[1];
     if (verb == L"sleep") {
         Sleep(argc > 2 ? static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)) : 600000);
@@ -103,16 +116,14 @@ int wmain(int argc, wchar_t** argv) {
         HWND box = nullptr;
         if (!WaitFor(Timeout(argc, argv, 3), [&] { return (box = FindTopLevel(L"#32770", argv[2], true)) != nullptr; }))
             return 1;
-        std::wstring text;
-        EnumChildWindows(box, CollectStatic, reinterpret_cast<LPARAM>(&text));
-        Print(text);
+        EnumChildWindows(box, CollectStatic, reinterpret_cast<LPARAM>(&output));
         return 0;
     }
     if (verb == L"workarea") {
         RECT area = {};
         if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) return 1;
-        Print(std::to_wstring(area.left) + L" " + std::to_wstring(area.top) + L" " + std::to_wstring(area.right) +
-              L" " + std::to_wstring(area.bottom));
+        output = std::to_wstring(area.left) + L" " + std::to_wstring(area.top) + L" " + std::to_wstring(area.right) +
+                 L" " + std::to_wstring(area.bottom);
         return 0;
     }
     if (argc < 4) return 2;
@@ -131,8 +142,8 @@ int wmain(int argc, wchar_t** argv) {
         if (!found) return 1;
         RECT box = {};
         GetWindowRect(child, &box);
-        Print(std::to_wstring(box.left) + L" " + std::to_wstring(box.top) + L" " + std::to_wstring(box.right - box.left) +
-              L" " + std::to_wstring(box.bottom - box.top));
+        output = std::to_wstring(box.left) + L" " + std::to_wstring(box.top) + L" " +
+                 std::to_wstring(box.right - box.left) + L" " + std::to_wstring(box.bottom - box.top);
         return 0;
     }
     if (verb == L"find") {
@@ -143,9 +154,50 @@ int wmain(int argc, wchar_t** argv) {
         GetClientRect(window, &client);
         POINT origin = {0, 0};
         ClientToScreen(window, &origin);
-        Print(std::to_wstring(origin.x) + L" " + std::to_wstring(origin.y) + L" " + std::to_wstring(client.right) +
-              L" " + std::to_wstring(client.bottom));
+        output = std::to_wstring(origin.x) + L" " + std::to_wstring(origin.y) + L" " + std::to_wstring(client.right) +
+                 L" " + std::to_wstring(client.bottom);
         return 0;
     }
     return 2;
+}
+
+// One request a line on standard input, its words separated by tabs (UTF-8);
+// one answer a line: "<exit code>" and, after a tab, what the request printed.
+// Saves a Wine process start per question.
+int Serve() {
+    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    std::string line;
+    char c = 0;
+    DWORD got = 0;
+    while (ReadFile(input, &c, 1, &got, nullptr) && got == 1) {
+        if (c == '\r') continue;
+        if (c != '\n') {
+            line += c;
+            continue;
+        }
+        std::vector<std::wstring> args{L"e2e_window"};
+        size_t start = 0;
+        while (start <= line.size()) {
+            size_t tab = line.find('\t', start);
+            if (tab == std::string::npos) tab = line.size();
+            args.push_back(FromUtf8(line.substr(start, tab - start)));
+            start = tab + 1;
+        }
+        line.clear();
+        std::wstring output;
+        const int code = Run(args, output);
+        Print(std::to_wstring(code) + L"\t" + output);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc >= 2 && std::wstring(argv[1]) == L"serve") return Serve();
+    std::vector<std::wstring> args(argv, argv + argc);
+    std::wstring output;
+    const int code = Run(args, output);
+    if (code == 0 && !output.empty()) Print(output);
+    return code;
 }
