@@ -174,10 +174,15 @@ CControlUI* CDialogBuilder::Create(const wchar_t* xml, const wchar_t*, IDialogBu
     bool sawWindow = false;
 
     XmlNodeType type = XmlNodeType_None;
+    // Every node takes at least one byte of the file. Some XmlLite builds
+    // (Wine's) keep answering the same node at a start tag cut off by the end
+    // of the file; more nodes than bytes means the reader is stuck there.
+    size_t nodes = 0;
     for (;;) {
         HRESULT hr = reader->Read(&type);
         if (hr == S_FALSE) break;
         if (FAILED(hr)) return fail(ParseProblem(reader.get(), hr));
+        if (++nodes > data.size() + 1) return fail(ParseProblem(reader.get(), MX_E_INPUTEND));
         if (type == XmlNodeType_EndElement) {
             if (!open.empty()) open.pop_back();
             continue;

@@ -125,7 +125,12 @@ void CControlUI::SetAttribute(const std::wstring& name, const std::wstring& valu
     if (name == L"name") {
         m_name = value;
     } else if (name == L"text") {
+        // "\n" starts a new line (some XML readers turn a character
+        // reference for a line feed in an attribute into a blank).
         m_text = value;
+        for (size_t at = m_text.find(L"\\n"); at != std::wstring::npos; at = m_text.find(L"\\n", at + 1)) {
+            m_text.replace(at, 2, L"\n");
+        }
     } else if (name == L"width") {
         if (ParseUiInt(value, n) && n >= 0) m_fixedWidth = n;
     } else if (name == L"height") {

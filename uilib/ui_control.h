@@ -189,6 +189,7 @@ public:
     void SetTextColor(UiColor color);
     // DrawText format bits (alignment, single line or word break).
     UINT GetTextStyle() const { return m_textStyle; }
+    const RECT& GetTextPadding() const { return m_textPadding; }
 
 protected:
     void PaintText(HDC hdc) override;

@@ -25,6 +25,10 @@ int CALLBACK NoteFaceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM pa
 
 bool FaceInstalled(const std::wstring& face) {
     if (face.empty() || face.size() >= LF_FACESIZE) return false;
+    // Asking the font system is slow; the answer does not change during a run.
+    static std::map<std::wstring, bool> known;
+    auto it = known.find(face);
+    if (it != known.end()) return it->second;
     HDC dc = ::GetDC(nullptr);
     LOGFONTW lf{};
     lf.lfCharSet = DEFAULT_CHARSET;
@@ -32,6 +36,7 @@ bool FaceInstalled(const std::wstring& face) {
     bool found = false;
     ::EnumFontFamiliesExW(dc, &lf, NoteFaceFound, reinterpret_cast<LPARAM>(&found), 0);
     ::ReleaseDC(nullptr, dc);
+    known[face] = found;
     return found;
 }
 

@@ -1,7 +1,7 @@
 // Shows one skin in a skinned frame, as the program's windows show theirs,
 // for screenshots and for looking at a skin by hand.
 //
-//   skin_view <skin file> [--hide a,b] [--select a,b] [--disable a,b]
+//   skin_view <skin file> [--hide a,b] [--select a,b] [--unselect a,b] [--disable a,b]
 //             [--focus name] [--text name=value] [--seconds n]
 //
 // The window's title is the skin file's name; it ends after n seconds
@@ -32,6 +32,7 @@ std::vector<std::wstring> SplitNames(const std::wstring& list) {
 struct ViewChoices {
     std::vector<std::wstring> hide;
     std::vector<std::wstring> select;
+    std::vector<std::wstring> unselect;
     std::vector<std::wstring> disable;
     std::wstring focus;
     std::vector<std::pair<std::wstring, std::wstring>> texts;
@@ -68,6 +69,12 @@ protected:
                 option->Selected(true);
             }
         }
+        for (const auto& name : m_choices.unselect) {
+            CControlUI* c = m_pm.FindControl(name.c_str());
+            if (auto* option = c != nullptr ? static_cast<COptionUI*>(c->GetInterface(L"Option")) : nullptr) {
+                option->Selected(false);
+            }
+        }
         for (const auto& text : m_choices.texts) {
             if (CControlUI* c = m_pm.FindControl(text.first.c_str())) c->SetText(text.second);
         }
@@ -95,6 +102,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
             choices.hide = SplitNames(argv[++i]);
         } else if (arg == L"--select" && more) {
             choices.select = SplitNames(argv[++i]);
+        } else if (arg == L"--unselect" && more) {
+            choices.unselect = SplitNames(argv[++i]);
         } else if (arg == L"--disable" && more) {
             choices.disable = SplitNames(argv[++i]);
         } else if (arg == L"--focus" && more) {
