@@ -72,8 +72,7 @@ std::string MakeTempRecordingPath() {
 namespace EncoderProcess {
 
 int Start() {
-    // A recording whose quit could not be written leaves its handles behind:
-    // close them before anything new is made.
+    // Whatever a recording that was never stopped left open is closed first.
     g_encoder = EncoderState();
 
     SECURITY_ATTRIBUTES inherit = {};

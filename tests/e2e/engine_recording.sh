@@ -28,6 +28,8 @@ check height "$(field height)" 36
 check rate "$(field r_frame_rate)" 10/1
 frames=$(field nb_frames)
 check "decoded frames" "$(field nb_read_frames)" "$frames"
-# 2.4 s recorded at 10 frames a second; the 1.5 s pause adds nothing.
-if [ "$frames" -lt 20 ] || [ "$frames" -gt 32 ]; then echo "FAIL: $frames frames, expected about 25"; fail=1; fi
+# 2.4 s asked for at 10 frames a second (a little less, as the encoder starts
+# after the clock does; a little more on a loaded machine); the 1.5 s pause
+# would add 15 more.
+if [ "$frames" -lt 18 ] || [ "$frames" -gt 34 ]; then echo "FAIL: $frames frames, expected about 24"; fail=1; fi
 exit $fail

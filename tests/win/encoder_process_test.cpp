@@ -53,7 +53,7 @@ TEST_F(EncoderTest, EachCommandArrivesAsItsTwoBytesAndPausedTimeLeavesNoFrames) 
     ASSERT_TRUE(WaitFor([&] { return SideFileHas("start "); }, 10000));
     Sleep(700);
     EncoderProcess::Pause();
-    Sleep(1000);
+    Sleep(2000);
     EncoderProcess::Resume();
     Sleep(700);
     EncoderProcess::Pause();
@@ -72,17 +72,19 @@ TEST_F(EncoderTest, EachCommandArrivesAsItsTwoBytesAndPausedTimeLeavesNoFrames) 
         if (e.rfind("start ", 0) == 0) sameLine = e.substr(e.find(' ', 6) + 1) == messages[0];
     EXPECT_TRUE(sameLine) << "the encoder received another command line than the one logged";
 
-    // A complete file; frames 100 ms apart except one gap for the pause.
+    // A complete file of about 1.4 s at 10 frames a second; the frames are
+    // 100 ms apart but for one gap of the pause's length. (A machine under
+    // load may stall the encoder for a moment, never for seconds.)
     const AviContents avi = ReadAvi(m_output);
     ASSERT_TRUE(avi.valid);
     EXPECT_EQ(avi.headerFrames, avi.stamps.size());
     EXPECT_EQ(avi.indexEntries, avi.stamps.size());
     EXPECT_GE(avi.stamps.size(), 10u);
-    EXPECT_LE(avi.stamps.size(), 24u);
-    int longGaps = 0;
+    EXPECT_LE(avi.stamps.size(), 30u);
+    int pauseGaps = 0;
     for (size_t i = 1; i < avi.stamps.size(); ++i)
-        if (avi.stamps[i] - avi.stamps[i - 1] > 600) ++longGaps;
-    EXPECT_EQ(longGaps, 1);
+        if (avi.stamps[i] - avi.stamps[i - 1] > 1500) ++pauseGaps;
+    EXPECT_EQ(pauseGaps, 1);
 }
 
 TEST_F(EncoderTest, StopAfterTheEncoderVanishedReturnsAtOnceAndKeepsThePartialFile) {
@@ -158,29 +160,27 @@ TEST_F(EncoderTest, AHundredRecordingsLeaveNoHandleBehind) {
         return true;
     };
     ASSERT_TRUE(cycle());  // the first start opens what the system keeps for good
-    DWORD before = 0;
-    ASSERT_TRUE(GetProcessHandleCount(GetCurrentProcess(), &before));
+    const DWORD before = OpenHandleCount();
+    ASSERT_GT(before, 0u);
     for (int i = 0; i < 100; ++i) ASSERT_TRUE(cycle()) << "cycle " << i;
-    DWORD after = 0;
-    ASSERT_TRUE(GetProcessHandleCount(GetCurrentProcess(), &after));
-    EXPECT_EQ(after, before);
+    EXPECT_EQ(OpenHandleCount(), before);
     EXPECT_EQ(Commands().size(), 101u * 4u);
 }
 
 TEST_F(EncoderTest, TwoRecordingsWriteTheSamePathAndTheSecondReplacesTheFirst) {
+    size_t firstFrames = 0;
     for (int i = 0; i < 2; ++i) {
         ASSERT_EQ(EncoderProcess::Start(), 1);
-        Sleep(i == 0 ? 1500 : 300);
+        Sleep(i == 0 ? 2000 : 200);
         EncoderProcess::Pause();
         EncoderProcess::Stop();
-        if (i == 0) {
-            ASSERT_GE(ReadAvi(m_output).stamps.size(), 12u);
-        }
+        if (i == 0) firstFrames = ReadAvi(m_output).stamps.size();
     }
+    ASSERT_GE(firstFrames, 15u);
     const AviContents second = ReadAvi(m_output);
     ASSERT_TRUE(second.valid);
     EXPECT_EQ(second.headerFrames, second.stamps.size());
-    EXPECT_LE(second.stamps.size(), 8u);
+    EXPECT_LT(second.stamps.size(), firstFrames / 2);
 }
 
 // Without an encoder beside the program: a copy of the probe program in an

@@ -5,7 +5,7 @@ add_library(tavrix_engine_test_support STATIC ${CMAKE_CURRENT_LIST_DIR}/engine_s
 target_link_libraries(tavrix_engine_test_support PUBLIC tavrix_win)
 
 add_executable(tavrix_engine_probe ${CMAKE_CURRENT_LIST_DIR}/engine_probe.cpp)
-target_link_libraries(tavrix_engine_probe PRIVATE tavrix_win)
+target_link_libraries(tavrix_engine_probe PRIVATE tavrix_engine_test_support tavrix_win)
 set_target_properties(tavrix_engine_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TAVRIX_TEST_BIN_DIR})
 
 tavrix_add_test(tavrix_engine_win_tests

@@ -18,6 +18,7 @@
 #include "recording/save_recording_win.h"
 #include "support/log.h"
 #include "support/text_win.h"
+#include "tests/win/engine_support.h"
 
 namespace {
 
@@ -25,11 +26,9 @@ int StartWithoutEncoder(const wchar_t* resultPath, const wchar_t* logPath) {
     FILE* log = _wfopen(logPath, L"a");
     if (log != nullptr) Output2FILE::Target() = log;
     RecordingPath = MakeTempRecordingPath();
-    DWORD before = 0;
-    DWORD after = 0;
-    GetProcessHandleCount(GetCurrentProcess(), &before);
+    const DWORD before = OpenHandleCount();
     const int started = EncoderProcess::Start();
-    GetProcessHandleCount(GetCurrentProcess(), &after);
+    const DWORD after = OpenHandleCount();
     FILE* result = _wfopen(resultPath, L"w");
     if (result == nullptr) return 2;
     std::fprintf(result, "started=%d handles_before=%lu handles_after=%lu\n", started, before, after);

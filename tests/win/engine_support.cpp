@@ -33,11 +33,13 @@ BOOL CALLBACK CollectDialog(HWND window, LPARAM param) {
 std::wstring MakeScratchFolder(const std::wstring& name) {
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
-    static int counter = 0;
-    const std::wstring folder = std::wstring(temp) + L"tavrix-" + name + L"-" + std::to_wstring(GetCurrentProcessId()) +
-                                L"-" + std::to_wstring(++counter) + L"\\";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    return folder;
+    // Process ids repeat from one test program to the next: a folder that
+    // exists already belongs to an earlier one, so the next number is taken.
+    for (unsigned number = GetTickCount() % 100000;; ++number) {
+        const std::wstring folder = std::wstring(temp) + L"tavrix-" + name + L"-" + std::to_wstring(number) + L"\\";
+        if (CreateDirectoryW(folder.c_str(), nullptr)) return folder;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) return folder;
+    }
 }
 
 std::string ReadWholeFile(const std::wstring& path) {
@@ -69,6 +71,17 @@ std::wstring TestProgramFolder() {
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring folder = path;
     return folder.substr(0, folder.find_last_of(L"\\/") + 1);
+}
+
+DWORD OpenHandleCount() {
+    DWORD count = 0;
+    if (GetProcessHandleCount(GetCurrentProcess(), &count) && count > 0) return count;
+    // Handle values are handed out lowest free first, so a leak shows below this.
+    for (ULONG_PTR value = 4; value < 0x4000; value += 4) {
+        DWORD flags = 0;
+        if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
+    }
+    return count;
 }
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {

@@ -21,6 +21,10 @@ bool WriteWholeFile(const std::wstring& path, const std::string& bytes);
 bool FileExists(const std::wstring& path);
 // The folder of the running test program, ending in a backslash.
 std::wstring TestProgramFolder();
+// Handles open in this process. GetProcessHandleCount where it counts; Wine's
+// answers 0, so there every small handle value is asked about instead.
+DWORD OpenHandleCount();
+
 // Waits until `condition` holds, polling; false when `timeoutMs` passed first.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs);
 

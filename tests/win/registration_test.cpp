@@ -62,11 +62,4 @@ TEST(CaptureRegistration, AToolThatCannotStartLogsTheLineAndTheFailureAndStopsTh
     }
 }
 
-TEST(CaptureRegistration, TheToolIsTheOneInTheSystemFolder) {
-    wchar_t system[MAX_PATH] = {};
-    GetSystemDirectoryW(system, MAX_PATH);
-    EXPECT_EQ(RegistrationToolPath(), std::wstring(system) + L"\\regsvr32.exe");
-    EXPECT_TRUE(FileExists(RegistrationToolPath()));
-}
-
 }  // namespace

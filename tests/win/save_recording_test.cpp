@@ -86,7 +86,9 @@ TEST_F(SaveTest, TheChosenPathReceivesTheFinishedRecordingReplacingAnOldFile) {
     std::wstring suggested;
     std::wstring filter;
     DialogWatcher boxes;
+    int calls = 0;
     SaveRecordingWith([&](OPENFILENAMEW* dialog) {
+        if (++calls > 1) return FALSE;  // offered again: the move failed
         asked = *dialog;
         suggested = dialog->lpstrFile;
         filter.assign(dialog->lpstrFilter, 18);
@@ -95,6 +97,7 @@ TEST_F(SaveTest, TheChosenPathReceivesTheFinishedRecordingReplacingAnOldFile) {
         lstrcpynW(dialog->lpstrFile, target.c_str(), static_cast<int>(dialog->nMaxFile));
         return TRUE;
     });
+    EXPECT_EQ(calls, 1);
     EXPECT_EQ(asked.lStructSize, sizeof(OPENFILENAMEW));
     EXPECT_EQ(asked.hwndOwner, nullptr);
     EXPECT_EQ(filter, std::wstring(L"vedio(avi)\0*.avi\0\0", 18));
@@ -155,6 +158,7 @@ TEST_F(SaveTest, AFailedMoveKeepsTheRecordingAndOffersTheDialogAgain) {
     bool keptBetween = false;
     SaveRecordingWith([&](OPENFILENAMEW* dialog) {
         if (++asked == 2) keptBetween = FileExists(m_temporary);
+        if (asked > 2) return FALSE;  // the second move failed too
         const std::wstring& path = asked == 1 ? gone : second;
         lstrcpynW(dialog->lpstrFile, path.c_str(), static_cast<int>(dialog->nMaxFile));
         return TRUE;
@@ -171,6 +175,27 @@ TEST_F(SaveTest, AFailedMoveKeepsTheRecordingAndOffersTheDialogAgain) {
     EXPECT_EQ(seen[1].text, kSaveFailed);
     EXPECT_FALSE(IsWindowVisible(CornerHwnd));
     ExpectBackAtTheStartupWindow();
+}
+
+// Another volume: under Wine, Z:\dev\shm is a memory file system apart from
+// the prefix's drive C:, so the move must copy and delete.
+TEST_F(SaveTest, SavingToAnotherVolumeCopiesTheRecording) {
+    const std::wstring otherVolume = L"Z:\\dev\\shm\\";
+    if (!FileExists(otherVolume)) GTEST_SKIP() << "no second volume here";
+    const std::wstring target = otherVolume + L"tavrix-save-test-" + std::to_wstring(GetCurrentProcessId()) + L".avi";
+    ASSERT_TRUE(WriteWholeFile(m_temporary, "recording"));
+    DialogWatcher boxes;
+    int asked = 0;
+    SaveRecordingWith([&](OPENFILENAMEW* dialog) {
+        if (++asked > 1) return FALSE;  // offered again: the move failed
+        lstrcpynW(dialog->lpstrFile, target.c_str(), static_cast<int>(dialog->nMaxFile));
+        return TRUE;
+    });
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(ReadWholeFile(target), "recording");
+    EXPECT_FALSE(FileExists(m_temporary));
+    EXPECT_TRUE(boxes.Seen().empty());
+    DeleteFileW(target.c_str());
 }
 
 TEST_F(SaveTest, AMissingRecordingEndsAfterTheErrorsWithoutAskingAgain) {
