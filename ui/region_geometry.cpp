@@ -112,6 +112,14 @@ Rect PaintBounds(const Rect& r) {
     return Rect{n.left - margin, n.top - margin, n.right + margin, n.bottom + margin};
 }
 
+Rect InnerArea(const Rect& r) {
+    Rect n = r;
+    NormaliseRect(n);
+    const int32_t margin = kHandleHalf + 1;
+    const Rect inner{n.left + margin, n.top + margin, n.right - margin, n.bottom - margin};
+    return IsEmptyRect(inner) ? Rect{} : inner;
+}
+
 bool IsEmptyRect(const Rect& r) {
     return r.left >= r.right || r.top >= r.bottom;
 }

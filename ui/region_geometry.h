@@ -67,6 +67,10 @@ std::array<Point, 8> HandleCentres(const Rect& r);
 // Everything the outline and handles of `r` touch, with a pixel to spare.
 Rect PaintBounds(const Rect& r);
 
+// The inside of `r` that is plain see-through in the picture, clear of the
+// outline and the handles (empty for a small rectangle).
+Rect InnerArea(const Rect& r);
+
 // The smallest rectangle holding both; an empty one adds nothing.
 Rect UnionRect(const Rect& a, const Rect& b);
 bool IsEmptyRect(const Rect& r);

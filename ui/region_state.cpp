@@ -137,3 +137,8 @@ Rect SelectionModel::DrawnBounds() const {
     if (!ShowsRectangle()) return Rect{};
     return PaintBounds(m_rect);
 }
+
+Rect SelectionModel::DrawnInside() const {
+    if (!ShowsRectangle()) return Rect{};
+    return InnerArea(m_rect);
+}

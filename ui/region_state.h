@@ -54,8 +54,10 @@ public:
     // Hidden and Waiting dim the whole screen; the other states cut the rectangle out.
     bool ShowsRectangle() const { return m_state != StateHidden && m_state != StateWaiting; }
     bool ButtonsShown() const { return m_state == StateChosen; }
-    // The area the rectangle's outline and handles cover now (empty when none is drawn).
+    // The area the rectangle's outline and handles cover now, and the plain
+    // see-through inside of it (both empty when no rectangle is drawn).
     Rect DrawnBounds() const;
+    Rect DrawnInside() const;
 
 private:
     SelectorAction FinishDrag();

@@ -164,6 +164,11 @@ TEST(RegionGeometry, CursorsHandlesAndRepaintBounds) {
     // Handles reach 5 pixels past the edges; the repaint area must hold them,
     // also while the edges are crossed.
     EXPECT_EQ(PaintBounds(Rect{300, 400, 100, 200}), (Rect{94, 194, 306, 406}));
+    // The plain inside stays clear of the outline (on right - 1 and bottom - 1)
+    // and of the handles reaching 5 pixels in; small rectangles have none.
+    EXPECT_EQ(InnerArea(Rect{300, 400, 100, 200}), (Rect{106, 206, 294, 394}));
+    EXPECT_TRUE(IsEmptyRect(InnerArea(Rect{100, 100, 112, 300})));
+    EXPECT_EQ(InnerArea(Rect{100, 100, 113, 300}), (Rect{106, 106, 107, 294}));
     EXPECT_EQ(UnionRect(Rect{}, Rect{1, 2, 3, 4}), (Rect{1, 2, 3, 4}));
     EXPECT_EQ(UnionRect(Rect{0, 5, 10, 20}, Rect{5, 0, 20, 10}), (Rect{0, 0, 20, 20}));
 }

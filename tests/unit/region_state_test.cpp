@@ -200,8 +200,10 @@ TEST_F(SelectionModelTest, DrawnBoundsFollowTheStates) {
     EXPECT_EQ(model.DrawnBounds(), (Rect{44, 74, 106, 106}));
     model.LeftButtonUp(50, 80);
     EXPECT_EQ(model.DrawnBounds(), (Rect{44, 74, 106, 106}));
+    EXPECT_EQ(model.DrawnInside(), (Rect{56, 86, 94, 94}));
     model.Hide();
     EXPECT_TRUE(IsEmptyRect(model.DrawnBounds()));
+    EXPECT_TRUE(IsEmptyRect(model.DrawnInside()));
 }
 
 }  // namespace

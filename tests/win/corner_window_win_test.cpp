@@ -1,0 +1,147 @@
+// The corner markers for real: the colour-keyed topmost window, its strokes
+// read back from the window and from the screen, and the drawing itself.
+#include "ui/corner_window.h"
+
+#include <gtest/gtest.h>
+
+#include "app/record_options.h"
+#include "app/window_state.h"
+#include "tests/win/region_win_support.h"
+
+namespace {
+
+using namespace region_test;
+
+const auto* const kGdiplus = testing::AddGlobalTestEnvironment(new GdiplusEnvironment);
+
+constexpr COLORREF kBlue = RGB(0, 186, 255);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+
+// A white 32-bit picture to draw the markers on.
+class Canvas {
+public:
+    Canvas(int w, int h) {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = w;
+        info.bmiHeader.biHeight = -h;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        m_bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        m_dc = CreateCompatibleDC(nullptr);
+        m_old = SelectObject(m_dc, m_bitmap);
+        RECT all{0, 0, w, h};
+        FillRect(m_dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    }
+    ~Canvas() {
+        SelectObject(m_dc, m_old);
+        DeleteDC(m_dc);
+        DeleteObject(m_bitmap);
+    }
+    HDC dc() const { return m_dc; }
+    COLORREF at(int x, int y) const { return GetPixel(m_dc, x, y); }
+private:
+    HBITMAP m_bitmap = nullptr;
+    HDC m_dc = nullptr;
+    HGDIOBJ m_old = nullptr;
+};
+
+class CornerWindowTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ScreenWidth = GetSystemMetrics(SM_CXSCREEN);
+        ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
+        options = RecordOptions::Instance();
+        options->customArea = 0;
+        if (CornerHwnd == nullptr) CreateCornerWindow();
+        ASSERT_NE(CornerHwnd, nullptr);
+    }
+    void TearDown() override {
+        options->customArea = 0;
+        HideCornerWindow();
+        Pump(30);
+    }
+    void ShowWith(int custom, Rect r) {
+        options->customArea = custom;
+        options->captureRect = r;
+        ShowCornerWindow();
+        UpdateWindow(CornerHwnd);
+        Pump(150);
+    }
+    RecordOptions* options = nullptr;
+};
+
+TEST_F(CornerWindowTest, ATopmostColourKeyedPopupOverTheWholeScreen) {
+    wchar_t name[64] = {};
+    GetClassNameW(CornerHwnd, name, 64);
+    EXPECT_STREQ(name, L"RecCornerWndClass");
+    EXPECT_EQ(GetWindowTextLengthW(CornerHwnd), 0);
+    const LONG_PTR ex = WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_LAYERED;
+    EXPECT_EQ(GetWindowLongPtrW(CornerHwnd, GWL_EXSTYLE) & ex, ex);
+    EXPECT_EQ(GetWindowLongPtrW(CornerHwnd, GWL_STYLE) & (WS_POPUP | WS_CAPTION), WS_POPUP);
+    RECT r = {};
+    GetWindowRect(CornerHwnd, &r);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.right, ScreenWidth);
+    EXPECT_EQ(r.bottom, ScreenHeight);
+    COLORREF key = 0;
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    ASSERT_TRUE(GetLayeredWindowAttributes(CornerHwnd, &key, &alpha, &flags));
+    EXPECT_EQ(key, kWhite);
+    EXPECT_EQ(flags, DWORD{LWA_COLORKEY});
+
+    ShowWith(0, Rect{0, 0, ScreenWidth, ScreenHeight});
+    EXPECT_TRUE(IsWindowVisible(CornerHwnd));
+    HideCornerWindow();
+    EXPECT_FALSE(IsWindowVisible(CornerHwnd));
+}
+
+TEST_F(CornerWindowTest, StrokesAtTheFourCornersOfTheChosenRegionOnly) {
+    ShowWith(1, Rect{100, 120, 400, 300});
+    struct Probe {
+        int x, y;
+        COLORREF colour;
+    } probes[] = {
+        {100, 120, kBlue}, {130, 120, kBlue}, {159, 120, kBlue}, {100, 150, kBlue}, {100, 179, kBlue},
+        {370, 120, kBlue}, {400, 121, kBlue}, {400, 179, kBlue}, {130, 300, kBlue}, {100, 250, kBlue},
+        {370, 300, kBlue}, {400, 250, kBlue},
+        {170, 120, kWhite}, {100, 190, kWhite}, {250, 210, kWhite}, {250, 120, kWhite}, {101, 121, kWhite},
+        {400, 210, kWhite}, {99, 130, kWhite},
+    };
+    for (const Probe& p : probes)
+        EXPECT_EQ(PixelOf(CornerHwnd, p.x, p.y), p.colour) << p.x << "," << p.y;
+
+    // What the user sees: the strokes, and the screen itself where the
+    // window is white.
+    EXPECT_EQ(ScreenPixel(130, 120), kBlue);
+    EXPECT_EQ(ScreenPixel(400, 250), kBlue);
+    EXPECT_NE(ScreenPixel(250, 210), kWhite);
+
+    // Without a custom area the window draws nothing but see-through white.
+    ShowWith(0, Rect{100, 120, 400, 300});
+    EXPECT_EQ(PixelOf(CornerHwnd, 130, 120), kWhite);
+    EXPECT_EQ(PixelOf(CornerHwnd, 400, 250), kWhite);
+}
+
+TEST(DrawCornerMarkers, EightStrokesOfSixtyPixelsEvenOnSmallRectangles) {
+    Canvas canvas(300, 300);
+    DrawCornerMarkers(canvas.dc(), 1.0f, kCornerMarkerColour, 50, 60, 80, 90);
+    // From each corner inwards; on a 30 x 30 rectangle they reach past the far edge.
+    const POINT blue[] = {{50, 60}, {105, 60}, {50, 115}, {80, 60}, {25, 60}, {80, 115},
+                          {50, 90}, {105, 90}, {50, 35}, {80, 90}, {25, 90}, {80, 35}};
+    for (const POINT& p : blue) EXPECT_EQ(canvas.at(p.x, p.y), kBlue) << p.x << "," << p.y;
+    // One pixel wide, and no longer than sixty.
+    const POINT white[] = {{65, 61}, {51, 75}, {65, 75}, {115, 60}, {50, 125}, {15, 90}, {80, 25}, {65, 59}};
+    for (const POINT& p : white) EXPECT_EQ(canvas.at(p.x, p.y), kWhite) << p.x << "," << p.y;
+
+    // The colour is the caller's.
+    Canvas red(100, 100);
+    DrawCornerMarkers(red.dc(), 1.0f, 0xFFFF0000, 10, 10, 90, 90);
+    EXPECT_EQ(red.at(30, 10), RGB(255, 0, 0));
+    EXPECT_EQ(red.at(90, 70), RGB(255, 0, 0));
+}
+
+}  // namespace

@@ -1,0 +1,104 @@
+// The corner-marker window and its drawing.
+#include "ui/corner_window.h"
+
+#include <objidl.h>  // PROPID and IStream, left out by WIN32_LEAN_AND_MEAN
+#include <gdiplus.h>
+
+#include "app/record_options.h"
+#include "app/window_state.h"
+#include "support/unique_win.h"
+
+using namespace Gdiplus::DllExports;
+
+namespace {
+
+constexpr wchar_t kCornerClassName[] = L"RecCornerWndClass";
+constexpr COLORREF kTransparentWhite = RGB(255, 255, 255);
+
+LRESULT OnPaint(HWND hwnd) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    const RECT screen{0, 0, ScreenWidth, ScreenHeight};
+    UniqueGdiObject white(CreateSolidBrush(kTransparentWhite));
+    FillRect(dc, &screen, static_cast<HBRUSH>(white.get()));
+    white.reset();
+    const RecordOptions* options = RecordOptions::Instance();
+    if (options->customArea != 0) {
+        // The window sits at the screen's origin: screen pixels are client pixels.
+        const Rect& r = options->captureRect;
+        DrawCornerMarkers(dc, 1.0f, kCornerMarkerColour, r.left, r.top, r.right, r.bottom);
+    }
+    EndPaint(hwnd, &ps);
+    return 0;
+}
+
+LRESULT CALLBACK CornerWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    switch (message) {
+    case WM_CREATE:
+        return 0;
+    case WM_PAINT:
+        return OnPaint(hwnd);
+    default:
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+void CreateCornerWindow() {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_VREDRAW | CS_HREDRAW;
+    wc.lpfnWndProc = CornerWindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+    wc.lpszClassName = kCornerClassName;
+    RegisterClassExW(&wc);  // fails harmlessly when an earlier attempt registered it
+
+    HWND hwnd = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kCornerClassName, L"", WS_POPUP, 0, 0,
+                                ScreenWidth, ScreenHeight, nullptr, nullptr, instance, nullptr);
+    if (hwnd == nullptr) return;
+    CornerHwnd = hwnd;
+
+    // White is fully see-through, and the mouse passes through it.
+    SetWindowLongPtrW(hwnd, GWL_EXSTYLE, GetWindowLongPtrW(hwnd, GWL_EXSTYLE) | WS_EX_LAYERED);
+    SetLayeredWindowAttributes(hwnd, kTransparentWhite, 0, LWA_COLORKEY);
+    ShowWindow(hwnd, SW_SHOW);
+    UpdateWindow(hwnd);
+}
+
+void DrawCornerMarkers(HDC dc, float penWidth, uint32_t colour, int32_t left, int32_t top, int32_t right,
+                       int32_t bottom) {
+    Gdiplus::GpGraphics* graphics = nullptr;
+    if (GdipCreateFromHDC(dc, &graphics) != Gdiplus::Ok || graphics == nullptr) return;
+    Gdiplus::GpPen* pen = nullptr;
+    if (GdipCreatePen1(colour, penWidth, Gdiplus::UnitWorld, &pen) == Gdiplus::Ok && pen != nullptr) {
+        GdipSetPenMode(pen, Gdiplus::PenAlignmentCenter);
+        const int32_t n = kCornerStrokeLength;
+        GdipDrawLineI(graphics, pen, left, top, left + n, top);
+        GdipDrawLineI(graphics, pen, left, top, left, top + n);
+        GdipDrawLineI(graphics, pen, right, top, right - n, top);
+        GdipDrawLineI(graphics, pen, right, top, right, top + n);
+        GdipDrawLineI(graphics, pen, left, bottom, left + n, bottom);
+        GdipDrawLineI(graphics, pen, left, bottom, left, bottom - n);
+        GdipDrawLineI(graphics, pen, right, bottom, right - n, bottom);
+        GdipDrawLineI(graphics, pen, right, bottom, right, bottom - n);
+        GdipDeletePen(pen);
+    }
+    GdipDeleteGraphics(graphics);
+}
+
+void ShowCornerWindow() {
+    if (CornerHwnd == nullptr) {
+        CreateCornerWindow();
+        return;
+    }
+    ShowWindow(CornerHwnd, SW_SHOW);
+    InvalidateRect(CornerHwnd, nullptr, TRUE);
+}
+
+void HideCornerWindow() {
+    if (CornerHwnd != nullptr) ShowWindow(CornerHwnd, SW_HIDE);
+}
