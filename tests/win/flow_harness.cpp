@@ -1,0 +1,299 @@
+#include "tests/win/flow_harness.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "app/record_options.h"
+#include "app/window_state.h"
+#include "recording/encoder_process_win.h"
+#include "support/text_win.h"
+#include "ui/skinned_frame.h"
+
+namespace {
+
+bool g_quitSeen = false;
+
+const wchar_t kStandInClass[] = L"FlowTestStartup";
+int g_standInCloses = 0;
+
+LRESULT CALLBACK StandInProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == WM_CLOSE) {
+        ++g_standInCloses;
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The skin folder of the build: "skin" beside the test programs' folder or
+// further up.
+std::wstring FindSkinFolder() {
+    std::wstring folder = ProgramFolder(nullptr);
+    for (int up = 0; up < 4 && !folder.empty(); ++up) {
+        const std::wstring candidate = folder + L"skin\\";
+        if (GetFileAttributesW((candidate + L"ready.xml").c_str()) != INVALID_FILE_ATTRIBUTES) return candidate;
+        folder.pop_back();
+        const size_t slash = folder.find_last_of(L"\\/");
+        folder = slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash + 1);
+    }
+    return std::wstring();
+}
+
+struct OwnWindows {
+    const wchar_t* className;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectOwn(HWND window, LPARAM param) noexcept {
+    auto* own = reinterpret_cast<OwnWindows*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != GetCurrentProcessId()) return TRUE;
+    wchar_t name[128] = {};
+    GetClassNameW(window, name, 128);
+    if (own->className == nullptr || wcscmp(name, own->className) == 0) own->found.push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> OwnWindowsOf(const wchar_t* className) {
+    OwnWindows own{className, {}};
+    EnumWindows(CollectOwn, reinterpret_cast<LPARAM>(&own));
+    return own.found;
+}
+
+std::wstring WindowText(HWND window) {
+    wchar_t text[1024] = {};
+    GetWindowTextW(window, text, 1024);
+    return text;
+}
+
+}  // namespace
+
+bool Pump(DWORD ms) {
+    bool quit = false;
+    const DWORD end = GetTickCount() + ms;
+    do {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                quit = true;
+                g_quitSeen = true;
+                continue;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(5);
+    } while (static_cast<LONG>(end - GetTickCount()) > 0);
+    return quit;
+}
+
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const DWORD end = GetTickCount() + timeoutMs;
+    while (!condition()) {
+        if (static_cast<LONG>(end - GetTickCount()) <= 0) return false;
+        Pump(10);
+    }
+    return true;
+}
+
+bool TakeQuitSeen() {
+    const bool seen = g_quitSeen;
+    g_quitSeen = false;
+    return seen;
+}
+
+StandInStartup::StandInStartup() {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = StandInProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = kStandInClass;
+    RegisterClassW(&wc);
+    m_window = CreateWindowExW(0, kStandInClass, L"flow test startup", WS_OVERLAPPEDWINDOW, 20, 20, 200, 120,
+                               nullptr, nullptr, wc.hInstance, nullptr);
+    g_standInCloses = 0;
+    StartupHwnd = m_window;
+}
+
+StandInStartup::~StandInStartup() {
+    if (StartupHwnd == m_window) StartupHwnd = nullptr;
+    DestroyWindow(m_window);
+}
+
+int StandInStartup::Closes() const {
+    return g_standInCloses;
+}
+
+FlowEnvironment::FlowEnvironment() {
+    CPaintManagerUI::SetInstance(GetModuleHandleW(nullptr));
+    const std::wstring skin = FindSkinFolder();
+    CPaintManagerUI::SetResourcePath(skin.c_str());
+
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    m_folder = std::wstring(temp) + L"tavrix-flow-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+               std::to_wstring(GetTickCount()) + L"\\";
+    CreateDirectoryW(m_folder.c_str(), nullptr);
+    RecordingPath = NarrowText(m_folder + L"temp.avi", CP_ACP);
+
+    ScreenWidth = GetSystemMetrics(SM_CXSCREEN);
+    ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
+    RecordOptions* options = RecordOptions::Instance();
+    options->captureRect = Rect{0, 0, 320, 240};
+    options->recordAudio = 0;
+    options->customArea = 0;
+    options->showTip = 1;
+}
+
+FlowEnvironment::~FlowEnvironment() {
+    TerminateEncoderProcesses();
+    Sleep(100);
+    DeleteFileW(RecordingFile().c_str());
+    DeleteFileW((RecordingFile() + L".commands.log").c_str());
+    RemoveDirectoryW(m_folder.c_str());
+}
+
+std::wstring FlowEnvironment::RecordingFile() const {
+    return WidenText(RecordingPath, CP_ACP);
+}
+
+std::vector<std::string> FlowEnvironment::EncoderEvents() const {
+    std::vector<std::string> events;
+    std::ifstream in(NarrowText(RecordingFile() + L".commands.log", CP_ACP));
+    std::string line;
+    while (std::getline(in, line)) {
+        const size_t space = line.find(' ');
+        events.push_back(space == std::string::npos ? line : line.substr(space + 1));
+    }
+    return events;
+}
+
+int FlowEnvironment::CommandsReceived(const char* command) const {
+    char hex[32] = {};
+    std::snprintf(hex, sizeof(hex), "command %02x %02x", static_cast<unsigned char>(command[0]),
+                  static_cast<unsigned char>(command[1]));
+    int count = 0;
+    for (const std::string& event : EncoderEvents()) count += event == hex ? 1 : 0;
+    return count;
+}
+
+CControlUI* Control(SkinnedFrame& frame, const wchar_t* name) {
+    return frame.PaintManager().FindControl(name);
+}
+
+std::wstring ControlText(SkinnedFrame& frame, const wchar_t* name) {
+    CControlUI* control = Control(frame, name);
+    return control == nullptr ? L"<missing>" : control->GetText();
+}
+
+void Click(SkinnedFrame& frame, const wchar_t* name) {
+    CControlUI* control = Control(frame, name);
+    if (control == nullptr) return;
+    const RECT r = control->GetPos();
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    const HWND window = frame.GetHWND();
+    PostMessageW(window, WM_MOUSEMOVE, 0, at);
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(window, WM_LBUTTONUP, 0, at);
+}
+
+HWND FindOwnWindow(const wchar_t* className) {
+    const std::vector<HWND> found = OwnWindowsOf(className);
+    return found.empty() ? nullptr : found.front();
+}
+
+int CountOwnWindows(const wchar_t* className) {
+    return static_cast<int>(OwnWindowsOf(className).size());
+}
+
+HWND TopOwnWindow() {
+    for (HWND window : OwnWindowsOf(nullptr)) {  // EnumWindows goes from the top down
+        if (IsWindowVisible(window)) return window;
+    }
+    return nullptr;
+}
+
+BoxWatcher::BoxWatcher(std::function<std::wstring()> onSeen, int button)
+    : m_onSeen(std::move(onSeen)), m_button(button), m_thread([this] { Watch(); }) {}
+
+BoxWatcher::~BoxWatcher() {
+    m_stop = true;
+    m_thread.join();
+}
+
+std::vector<SeenBox> BoxWatcher::Seen() {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_seen;
+}
+
+void BoxWatcher::Watch() {
+    while (!m_stop) {
+        Sleep(30);
+        for (HWND box : OwnWindowsOf(L"#32770")) {
+            if (!IsWindowVisible(box)) continue;
+            {
+                std::lock_guard<std::mutex> hold(m_lock);
+                bool answered = false;
+                for (HWND done : m_answered) answered = answered || done == box;
+                if (answered && IsWindow(box)) continue;
+            }
+            // Let the box finish drawing its controls before reading them.
+            Sleep(100);
+            SeenBox seen;
+            seen.caption = WindowText(box);
+            HWND text = GetDlgItem(box, 0xFFFF);
+            if (text != nullptr) seen.text = WindowText(text);
+            HWND icon = GetDlgItem(box, 1088);
+            seen.errorIcon = icon != nullptr && IsWindowVisible(icon) &&
+                             reinterpret_cast<HICON>(SendMessageW(icon, STM_GETICON, 0, 0)) ==
+                                 LoadIconW(nullptr, IDI_ERROR);
+            if (m_onSeen) seen.note = m_onSeen();
+            {
+                std::lock_guard<std::mutex> hold(m_lock);
+                m_seen.push_back(seen);
+                m_answered.push_back(box);
+            }
+            PostMessageW(box, WM_COMMAND, MAKEWPARAM(m_button, BN_CLICKED), 0);
+        }
+    }
+}
+
+#include "ui/process_frame.h"
+#include "ui/ready_frame.h"
+#include "ui/status_frame.h"
+
+void FlowTest::TearDown() {
+    delete m_ready;
+    m_ready = nullptr;
+}
+
+CReadyFrameWnd* FlowTest::StartCountdown() {
+    delete m_ready;
+    m_ready = new CReadyFrameWnd;
+    m_ready->SetOwnerSlot(&m_ready);
+    m_ready->Create(nullptr, L"", kFlowWindowStyle, 0, 0, 0, 0, 0);
+    m_ready->CenterWindow();
+    m_ready->ShowWindow(true, true);
+    return m_ready;
+}
+
+void FlowTest::RecordUntilBarShown() {
+    StartCountdown();
+    ASSERT_TRUE(PumpUntil([] { return StatusHwnd != nullptr && IsWindowVisible(StatusHwnd); }, 6000));
+    if (m_bar == nullptr) m_bar = m_ready->StatusBar();
+    ASSERT_NE(m_bar, nullptr);
+    ASSERT_NE(m_bar->AfterRecordingWindow(), nullptr);
+    ASSERT_TRUE(PumpUntil([this] { return !env.EncoderEvents().empty(); }, 3000));
+    // Let the bar lay itself out and paint before anything is clicked.
+    Pump(150);
+}
+
+bool FlowTest::WaitTicks(int ticks) {
+    const int32_t target = ElapsedSeconds + ticks;
+    return PumpUntil([target] { return ElapsedSeconds >= target; }, 1500u * static_cast<DWORD>(ticks) + 500);
+}
+
+CRecProcessFrameWnd& FlowTest::After() {
+    return *m_bar->AfterRecordingWindow();
+}

@@ -1,0 +1,123 @@
+// What the recording-flow tests share: a stand-in startup window, a scratch
+// recording path for the test encoder, a message pump that notices the quit
+// message, clicks on skin controls through real mouse messages, and a
+// watcher that answers message boxes and dialogs from a second thread.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+class SkinnedFrame;
+class CControlUI;
+
+// Pumps the thread's messages for `ms`; true when WM_QUIT came by.
+bool Pump(DWORD ms);
+// Pumps until `condition` holds; false when `timeoutMs` passed first.
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+// Whether a WM_QUIT was seen by any pump since the last call.
+bool TakeQuitSeen();
+
+// A plain top-level window standing in for the startup window: it counts the
+// WM_CLOSE messages it gets and stays open. It becomes StartupHwnd.
+class StandInStartup {
+public:
+    StandInStartup();
+    ~StandInStartup();
+    HWND Handle() const { return m_window; }
+    int Closes() const;
+    bool Visible() const { return IsWindowVisible(m_window) != FALSE; }
+private:
+    HWND m_window = nullptr;
+};
+
+// Sets the process-wide pieces a recording needs: the skin folder, a fresh
+// RecordingPath in a scratch folder, a small capture area without sound.
+// Ends every encoder left over at scope end.
+class FlowEnvironment {
+public:
+    FlowEnvironment();
+    ~FlowEnvironment();
+    std::wstring RecordingFile() const;
+    // The test encoder's side file: one "<ms> <event>" line per event.
+    std::vector<std::string> EncoderEvents() const;
+    // How many times the encoder received this two-byte command ("p\n" ...).
+    int CommandsReceived(const char* command) const;
+private:
+    std::wstring m_folder;
+};
+
+// The control of that name in a frame's skin (null when absent).
+CControlUI* Control(SkinnedFrame& frame, const wchar_t* name);
+std::wstring ControlText(SkinnedFrame& frame, const wchar_t* name);
+// Presses a control with the mouse: move, button down and up at its centre,
+// posted to the frame's window; the caller pumps.
+void Click(SkinnedFrame& frame, const wchar_t* name);
+
+// The first window of a class (visible or not) owned by this process.
+HWND FindOwnWindow(const wchar_t* className);
+int CountOwnWindows(const wchar_t* className);
+// The topmost visible top-level window of this process.
+HWND TopOwnWindow();
+
+// One message box or dialog as the watcher saw it.
+struct SeenBox {
+    std::wstring caption;
+    std::wstring text;       // a message box's text
+    bool errorIcon = false;  // the system's error icon is shown
+    std::wstring note;       // what `onSeen` returned at that moment
+};
+
+// Answers every box (class #32770) this process shows: `onSeen` runs on the
+// watcher thread while the box is up (to note what the program's state is
+// then) and the box is closed with `button` (IDOK by default).
+class BoxWatcher {
+public:
+    explicit BoxWatcher(std::function<std::wstring()> onSeen = nullptr, int button = IDOK);
+    ~BoxWatcher();
+    std::vector<SeenBox> Seen();
+private:
+    void Watch();
+    std::function<std::wstring()> m_onSeen;
+    int m_button;
+    std::mutex m_lock;
+    std::vector<SeenBox> m_seen;
+    std::vector<HWND> m_answered;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+#include <gtest/gtest.h>
+
+class CReadyFrameWnd;
+class RecStatusFrame;
+class CRecProcessFrameWnd;
+
+// A recording flow in one test process: the environment, the stand-in
+// startup window, and the countdown this test started.
+class FlowTest : public testing::Test {
+protected:
+    void TearDown() override;
+
+    // A new countdown as the tip window makes it (the previous one is
+    // discarded first, as a new start does).
+    CReadyFrameWnd* StartCountdown();
+    // Runs a countdown to its end: asserts that the encoder records and the
+    // status bar is up.
+    void RecordUntilBarShown();
+    // Waits for this many more ticks of the elapsed-time timer.
+    bool WaitTicks(int ticks);
+
+    RecStatusFrame& Bar() { return *m_bar; }
+    CRecProcessFrameWnd& After();
+
+    FlowEnvironment env;
+    StandInStartup startup;
+    CReadyFrameWnd* m_ready = nullptr;
+    RecStatusFrame* m_bar = nullptr;
+};

@@ -1,0 +1,88 @@
+#include "ui/process_frame.h"
+
+#include "app/record_options.h"
+#include "app/window_state.h"
+#include "recording/encoder_process_win.h"
+#include "recording/save_recording_win.h"
+#include "support/log.h"
+#include "support/text_win.h"
+
+const FrameDescription& CRecProcessFrameWnd::Description() const {
+    static const FrameDescription description{
+        L"RecProcessWndClass",
+        CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_SAVEBITS,
+        L"process.xml",
+        {L"ButtonUI", L"OptionUI", L"TextUI"},
+        FrameHandlers::All,
+        false,  // WM_CLOSE: default handling
+        true,   // WM_DESTROY posts the quit message
+        SystemCloseAction::BringToTop,
+        true,  // the object deletes itself with its window
+        {{L"closeBtn", L"Button"}, {L"resumeBtn", L"Button"}, {L"discardBtn", L"Button"}, {L"doneBtn", L"Button"}},
+    };
+    return description;
+}
+
+void CRecProcessFrameWnd::OnBeforeSkin() {
+    m_pm.AddPreMessageFilter(this);
+}
+
+void CRecProcessFrameWnd::OnSkinReady() {
+    m_closeBtn = m_pm.FindControl(L"closeBtn");
+    m_resumeBtn = m_pm.FindControl(L"resumeBtn");
+    m_discardBtn = m_pm.FindControl(L"discardBtn");
+    m_doneBtn = m_pm.FindControl(L"doneBtn");
+    ProcessHwnd = m_hWnd;
+    m_resumeBtn->SetFocus();
+}
+
+void CRecProcessFrameWnd::OnFinalMessage(HWND hWnd) {
+    m_pm.RemovePreMessageFilter(this);
+    SkinnedFrame::OnFinalMessage(hWnd);
+}
+
+LRESULT CRecProcessFrameWnd::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM, bool&) {
+    return uMsg == WM_KEYDOWN && (wParam == VK_RETURN || wParam == VK_ESCAPE) ? 1 : 0;
+}
+
+void CRecProcessFrameWnd::Notify(TNotifyUI& msg) {
+    if (msg.sType == L"setfocus") {
+        // Whatever takes the focus, it goes back to resume: a stray Enter or
+        // Space then goes on recording and never throws the recording away.
+        m_resumeBtn->SetFocus();
+        return;
+    }
+    if (msg.sType != L"click" || msg.pSender == nullptr) return;
+    const std::wstring& name = msg.pSender->GetName();
+    if (name == L"closeBtn" || name == L"resumeBtn") {
+        ResumeRecording();
+    } else if (name == L"discardBtn") {
+        DiscardRecording();
+    } else if (name == L"doneBtn") {
+        SaveRecording();
+    }
+}
+
+void CRecProcessFrameWnd::ResumeRecording() {
+    ::ShowWindow(m_hWnd, SW_HIDE);
+    ::ShowWindow(StatusHwnd, SW_SHOW);
+    EncoderProcess::Resume();
+    SetTimer(StatusHwnd, kElapsedTimerId, kElapsedTimerPeriodMs, nullptr);
+    if (RecordOptions::Instance()->customArea == 1 && CornerHwnd != nullptr) {
+        ::ShowWindow(CornerHwnd, SW_SHOW);
+        InvalidateRect(CornerHwnd, nullptr, TRUE);
+    }
+}
+
+void CRecProcessFrameWnd::DiscardRecording() {
+    ::ShowWindow(m_hWnd, SW_HIDE);
+    ::ShowWindow(StatusHwnd, SW_HIDE);
+    ResetElapsedTime();
+    EncoderProcess::Stop();
+    if (!DeleteFileW(WidenText(RecordingPath, CP_ACP).c_str())) {
+        const DWORD error = GetLastError();
+        TAVRIX_LOG(LevelDebug) << "the discarded recording could not be deleted, error " << error;
+        MessageBoxW(nullptr, L"失败", L"", MB_OK);
+    }
+    ::ShowWindow(StartupHwnd, SW_RESTORE);
+}

@@ -1,0 +1,130 @@
+#include "ui/ready_frame.h"
+
+#include <new>
+#include <string>
+
+#include "app/window_state.h"
+#include "recording/encoder_process_win.h"
+#include "support/log.h"
+#include "support/text_win.h"
+#include "ui/status_frame.h"
+
+int32_t CountdownValue = 3;
+
+namespace {
+
+// Style of the status bar: a system menu and a minimise box, no caption.
+constexpr DWORD kStatusBarStyle = WS_SYSMENU | WS_MINIMIZEBOX;
+
+}  // namespace
+
+CReadyFrameWnd::~CReadyFrameWnd() {
+    if (m_ownerSlot != nullptr && *m_ownerSlot == this) *m_ownerSlot = nullptr;
+}
+
+const FrameDescription& CReadyFrameWnd::Description() const {
+    static const FrameDescription description{
+        L"ReadyFrameWndClass",
+        CS_DBLCLKS,
+        L"ready.xml",
+        {L"ButtonUI", L"OptionUI", L"TextUI"},
+        FrameHandlers::All,
+        false,  // WM_CLOSE: default handling
+        true,   // WM_DESTROY posts the quit message
+        SystemCloseAction::PostQuit,
+        true,  // the object deletes itself with its window
+        {{L"numText", nullptr}, {L"backBtn", L"Button"}},
+    };
+    return description;
+}
+
+void CReadyFrameWnd::OnBeforeSkin() {
+    SetTimer(m_hWnd, kCountdownTimerId, kCountdownTimerPeriodMs, nullptr);
+}
+
+void CReadyFrameWnd::OnSkinReady() {
+    m_numText = m_pm.FindControl(L"numText");
+    m_backBtn = m_pm.FindControl(L"backBtn");
+    CountdownValue = 3;
+    m_numText->SetText(std::to_wstring(CountdownValue));
+}
+
+LRESULT CReadyFrameWnd::HandleOwnMessage(UINT uMsg, WPARAM wParam, LPARAM, bool& handled) {
+    handled = uMsg == WM_TIMER && wParam == kCountdownTimerId;
+    return handled ? OnTick() : 0;
+}
+
+void CReadyFrameWnd::Notify(TNotifyUI& msg) {
+    if (msg.sType == L"click") BackToStartup();
+}
+
+void CReadyFrameWnd::OnFinalMessage(HWND hWnd) {
+    if (m_ownerSlot != nullptr && *m_ownerSlot == this) *m_ownerSlot = nullptr;
+    m_ownerSlot = nullptr;
+    SkinnedFrame::OnFinalMessage(hWnd);
+}
+
+void CReadyFrameWnd::ResetCount() {
+    KillTimer(m_hWnd, kCountdownTimerId);
+    CountdownValue = 3;
+    m_numText->SetText(std::to_wstring(CountdownValue));
+}
+
+LRESULT CReadyFrameWnd::OnTick() {
+    --CountdownValue;
+    if (CountdownValue != 0) {
+        m_numText->SetText(std::to_wstring(CountdownValue));
+        return 0;
+    }
+    ResetCount();
+    ::ShowWindow(m_hWnd, SW_HIDE);
+    if (EncoderProcess::Start() == 0) {
+        TAVRIX_LOG(LevelDebug) << "the encoder could not be started";
+        MessageBoxW(nullptr, L"Tavrix程序启动异常", L"error", MB_OK);
+        ::PostMessageW(StartupHwnd, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    if (StatusHwnd != nullptr) {
+        ::ShowWindow(StatusHwnd, SW_SHOW);
+        SetTimer(StatusHwnd, kElapsedTimerId, kElapsedTimerPeriodMs, nullptr);
+        return 0;
+    }
+    if (!BringUpStatusBar()) AbandonRecording();
+    return 0;
+}
+
+bool CReadyFrameWnd::BringUpStatusBar() {
+    if (m_status == nullptr) m_status = new (std::nothrow) RecStatusFrame;
+    if (m_status == nullptr) return false;
+    if (m_status->GetHWND() == nullptr) {
+        m_status->Create(nullptr, L"", kStatusBarStyle, 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                         CW_USEDEFAULT);
+    }
+    if (StatusHwnd != nullptr) {
+        m_status->ShowWindow(true, true);
+        m_status->CenterWindow();
+        return true;
+    }
+    // No window at all: nothing of this object is in use, so it can go.
+    if (m_status->GetHWND() == nullptr) {
+        delete m_status;
+        m_status = nullptr;
+    }
+    return false;
+}
+
+void CReadyFrameWnd::AbandonRecording() {
+    // A broken skin has told the user already and ends the program.
+    const bool told = m_status != nullptr && !m_status->SkinProblem().empty();
+    TAVRIX_LOG(LevelDebug) << "no status bar for the recording; it is stopped and deleted";
+    EncoderProcess::Stop();
+    DeleteFileW(WidenText(RecordingPath, CP_ACP).c_str());
+    if (!told) MessageBoxW(nullptr, L"无法显示录制状态栏，录制已取消。", L"提示", MB_OK | MB_ICONERROR);
+    ::ShowWindow(StartupHwnd, SW_RESTORE);
+}
+
+void CReadyFrameWnd::BackToStartup() {
+    ResetCount();
+    ::ShowWindow(m_hWnd, SW_HIDE);
+    ::ShowWindow(StartupHwnd, SW_RESTORE);
+}
