@@ -246,14 +246,6 @@ LRESULT RegionSelector::Apply(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     if (action.cursor) SetClassCursor(hwnd, CursorName(*action.cursor));
     if (action.hideButtons) ShowButtons(SW_HIDE);
     if (action.invalidate) InvalidateMask(m_model.state() == StateHidden);
-    // Hidden now, before the owner hears the result: under Wine, hiding these
-    // layered windows from a later WM_PAINT (once the owner has shown the
-    // topmost corner markers over them) hid them for Windows but left them on
-    // the X screen, swallowing every click outside the old cut-out.
-    if (m_model.state() == StateHidden) {
-        ShowWindow(m_background, SW_HIDE);
-        ShowWindow(m_mask, SW_HIDE);
-    }
     if (action.sendCancel) SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(kSelectorCancelId, 0), 0);
     if (action.outcome == SelectorAction::Outcome::Cancelled) {
         if (m_callback != nullptr) m_callback(nullptr, m_userData);
