@@ -92,6 +92,24 @@ start_program() {
     tavrix_pid=$!
 }
 
+# start_program, once more when Wine could not start the registration tool
+# (seen once on a heavily loaded machine): that start says so in its log.
+start_program_retrying() {
+    start_program "$@"
+    for _ in $(seq 50); do
+        if grep -q "register video capture failed\|register audio capture failed" "$run/tavrix.log" 2>/dev/null; then
+            note "Wine could not start regsvr32; starting the program again"
+            kill "$tavrix_pid" 2>/dev/null
+            wait "$tavrix_pid" 2>/dev/null
+            mv "$run/tavrix.log" "$run/tavrix-first-start.log"
+            start_program "$@"
+            return
+        fi
+        grep -q "audio_sniffer.dll" "$run/tavrix.log" 2>/dev/null && return
+        sleep 0.1
+    done
+}
+
 # Waits for the program to end and sets exit_code ("running" when it did
 # not end within 15 s). Wine gives the low 8 bits of the exit code. Not for
 # a subshell: only this shell can wait for the program.
@@ -133,6 +151,18 @@ wait_window() {
 
 wait_window_gone() {
     probe gone "$1" "${2:-*}" "${3:-10000}" || fail "window $1 ${2:-} did not go"
+}
+
+# The selector's windows, hidden, also gone from the X screen: Wine without a
+# window manager unmaps a hidden full-screen window up to two seconds later,
+# and until then it takes the clicks meant for the windows below.
+wait_selector_gone() {
+    wait_window_gone SelectWnd Select
+    for _ in $(seq 60); do
+        [ -z "$(xdotool search --onlyvisible --name '^(Select|BackGround)$' 2>/dev/null)" ] && { sleep 0.2; return 0; }
+        sleep 0.1
+    done
+    fail "the selector's windows stay on the X screen"
 }
 
 window_shown() {
