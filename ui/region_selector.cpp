@@ -253,6 +253,13 @@ LRESULT RegionSelector::Apply(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
         const RECT chosen = ToRECT(m_model.rect());
         if (m_callback != nullptr) m_callback(&chosen, m_userData);
     }
+    // Hidden now as well as at the next paint: under Wine, layered windows
+    // hidden from a WM_PAINT that follows the owner's topmost corner markers
+    // stayed on the X screen and swallowed the clicks outside the cut-out.
+    if (m_model.state() == StateHidden) {
+        ShowWindow(m_background, SW_HIDE);
+        ShowWindow(m_mask, SW_HIDE);
+    }
     return 0;
 }
 

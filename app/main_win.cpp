@@ -1,0 +1,106 @@
+// The program's entry: one instance, the process-wide services, the start-up
+// steps in their order, the startup window and the message loop, and the
+// shut-down in its own order.
+#include <windows.h>
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include <cstdio>
+
+#include "app/record_options.h"
+#include "devices/capture_registration_win.h"
+#include "hook/hook_dll.h"
+#include "recording/encoder_process_win.h"
+#include "support/log.h"
+#include "ui/skinned_frame.h"
+#include "ui/startup_frame.h"
+#include "uilib/uilib.h"
+
+namespace {
+
+constexpr wchar_t kInstanceMutexName[] = L"Tavrix";
+constexpr UINT kProgramIconId = 101;
+constexpr int kFailureExitCode = -1;
+
+// The program runs elevated: no DLL may come from the current folder (a
+// planted copy there would run with administrator rights). The system folder
+// and the program's own folder are searched, nothing else.
+void HardenDllSearch() {
+    SetDllDirectoryW(L"");
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    if (kernel == nullptr) return;
+    const auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    if (setDefault != nullptr)
+        setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32 | LOAD_LIBRARY_SEARCH_APPLICATION_DIR);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    HardenDllSearch();
+
+    // A second start ends here, silently, before it could touch the first
+    // instance's encoder or windows.
+    const HANDLE instanceMutex = CreateMutexW(nullptr, TRUE, kInstanceMutexName);
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        if (instanceMutex != nullptr) CloseHandle(instanceMutex);
+        return 0;
+    }
+
+    if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) return kFailureExitCode;
+
+    ULONG_PTR gdiplusToken = 0;
+    const Gdiplus::GdiplusStartupInput gdiplusInput;
+    Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr);
+
+    FILE* logFile = nullptr;
+    if (fopen_s(&logFile, "tavrix.log", "a") == 0 && logFile != nullptr) Output2FILE::Target() = logFile;
+
+    TerminateEncoderProcesses();
+
+    if (!CaptureDriverRegistration(instance)) {
+        MessageBoxW(nullptr, L"初始化失败", L"", MB_OK);
+        return kFailureExitCode;
+    }
+
+    CPaintManagerUI::SetInstance(instance);
+    CPaintManagerUI::SetResourcePath((CPaintManagerUI::GetInstancePath() + L"skin").c_str());
+    RecordingPath = MakeTempRecordingPath();
+    installHook();
+    ScreenWidth = GetSystemMetrics(SM_CXSCREEN);
+    ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
+
+    // Every window that closes the program ends the encoders through this.
+    TerminateEncodersHook = TerminateEncoderProcesses;
+
+    // The window deletes itself when it is destroyed. Without a window there
+    // is nothing to wait for: straight to the shut-down.
+    auto* startup = new CRecStartupFrameWnd;
+    const HWND window = startup->Create(nullptr, L"Tavrix", WS_SYSMENU | WS_MINIMIZEBOX, 0, CW_USEDEFAULT,
+                                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT);
+    int exitCode = 0;
+    if (window != nullptr) {
+        // A skin that cannot be used has told the user and posted the quit
+        // message already: the empty window stays hidden.
+        if (startup->SkinReady()) {
+            startup->SetIcon(kProgramIconId);
+            startup->CenterWindow();
+            ::ShowWindow(window, SW_SHOW);
+        } else {
+            exitCode = kSkinFailureExitCode;
+        }
+        CPaintManagerUI::MessageLoop();
+    }
+
+    uninstallHook();
+    CoUninitialize();
+    if (logFile != nullptr) {
+        Output2FILE::Target() = stderr;
+        fclose(logFile);
+    }
+    Gdiplus::GdiplusShutdown(gdiplusToken);
+    if (instanceMutex != nullptr) CloseHandle(instanceMutex);
+    return exitCode;
+}

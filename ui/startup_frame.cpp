@@ -1,0 +1,266 @@
+#include "ui/startup_frame.h"
+
+#include <shellapi.h>
+
+#include <new>
+#include <string>
+
+#include "app/window_state.h"
+#include "devices/microphone_win.h"
+#include "devices/os_version_win.h"
+#include "recording/encoder_process_win.h"
+#include "support/log.h"
+#include "ui/corner_window.h"
+#include "ui/startup_choices.h"
+#include "ui/tip_frame.h"
+
+namespace {
+
+constexpr UINT kProgramIconId = 101;
+// The tip window is made as a visible popup with a caption and system menu.
+constexpr DWORD kTipWindowStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU;
+
+const FrameDescription kStartupFrame = {
+    L"RecStartupFrameWndClass",
+    CS_DBLCLKS,
+    L"startup.xml",
+    {L"ButtonUI", L"OptionUI", L"TextUI"},
+    FrameHandlers::All,
+    /*closeEndsEncoders=*/true,
+    /*destroyPostsQuit=*/true,
+    SystemCloseAction::EndEncodersAndPostQuit,
+    /*deleteOnFinalMessage=*/true,
+    {
+        {L"startBtn", L"Button"},
+        {L"closeBtn", L"Button"},
+        {L"minBtn", L"Button"},
+        {L"btnSoundXP", L"Button"},
+        {L"txtAudioXP", nullptr},
+        {L"optionAreaFull", L"Option"},
+        {L"optionAreaCustom", L"Option"},
+        {L"optionAreaFullWithoutTaskbar", L"Option"},
+        {L"checkRecordAudio", L"Option"},
+        {L"optionAudioMix", L"Option"},
+        {L"optionAudioSpeaker", L"Option"},
+        {L"optionAudioMicro", L"Option"},
+        {L"optionVideoQualityNormal", L"Option"},
+        {L"optionVideoQualityGood", L"Option"},
+    },
+};
+
+void TellUser(const wchar_t* text) {
+    MessageBoxW(nullptr, text, L"提示", MB_OK);
+}
+
+}  // namespace
+
+CRecStartupFrameWnd::CRecStartupFrameWnd() = default;
+
+CRecStartupFrameWnd::~CRecStartupFrameWnd() {
+    DiscardTipWindow();
+    m_selector.Destroy();
+}
+
+const FrameDescription& CRecStartupFrameWnd::Description() const {
+    return kStartupFrame;
+}
+
+void CRecStartupFrameWnd::OnSkinReady() {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    // The selector reports to this window; a second selector in the system
+    // leaves this one without (the custom area then does nothing visible).
+    if (m_selector.Create(instance, this, &CRecStartupFrameWnd::OnRegionSelected) != 0) {
+        TAVRIX_LOG(LevelDebug) << "region selector not created";
+    }
+
+    const HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(kProgramIconId));
+    if (icon != nullptr) SetClassLongPtrW(m_hWnd, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
+    StartupHwnd = m_hWnd;
+
+    auto button = [this](const wchar_t* name) { return static_cast<CButtonUI*>(m_pm.FindControl(name)); };
+    auto option = [this](const wchar_t* name) { return static_cast<COptionUI*>(m_pm.FindControl(name)); };
+    m_startBtn = button(L"startBtn");
+    m_closeBtn = button(L"closeBtn");
+    m_minBtn = button(L"minBtn");
+    m_btnSoundXP = button(L"btnSoundXP");
+    m_txtAudioXP = m_pm.FindControl(L"txtAudioXP");
+    m_optionAreaFull = option(L"optionAreaFull");
+    m_optionAreaCustom = option(L"optionAreaCustom");
+    m_optionAreaFullWithoutTaskbar = option(L"optionAreaFullWithoutTaskbar");
+    m_optionAreaFull->Selected(true);
+    m_checkRecordAudio = option(L"checkRecordAudio");
+    m_optionAudioMix = option(L"optionAudioMix");
+    m_optionAudioSpeaker = option(L"optionAudioSpeaker");
+    m_optionAudioMicro = option(L"optionAudioMicro");
+
+    if (IsVistaOrLater()) {
+        m_optionAudioMix->Selected(true);
+        m_txtAudioXP->SetVisible(false);
+        m_btnSoundXP->SetVisible(false);
+    } else {
+        m_optionAudioMix->SetVisible(false);
+        m_optionAudioSpeaker->SetVisible(false);
+        m_optionAudioMicro->SetVisible(false);
+    }
+
+    m_optionVideoQualityNormal = option(L"optionVideoQualityNormal");
+    m_optionVideoQualityGood = option(L"optionVideoQualityGood");
+}
+
+void CRecStartupFrameWnd::Notify(TNotifyUI& msg) {
+    if (msg.sType != L"click" || msg.pSender == nullptr) return;
+    const std::wstring& name = msg.pSender->GetName();
+    if (name == L"closeBtn") return OnClose();
+    if (name == L"minBtn") {
+        SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        return;
+    }
+    if (name == L"optionAreaCustom") return OnAreaCustom();
+    if (name == L"optionAreaFull" || name == L"optionAreaFullWithoutTaskbar") return OnAreaFullScreen();
+    if (name == L"checkRecordAudio") return OnRecordAudio();
+    if (name == L"optionAudioMicro" || name == L"optionAudioMix") return OnAudioSourceNeedingMicrophone();
+    if (name == L"btnSoundXP") return OnSoundXp();
+    if (name == L"startBtn") return OnStart();
+}
+
+void CRecStartupFrameWnd::OnClose() {
+    TerminateEncoderProcesses();
+    PostQuitMessage(0);
+}
+
+void CRecStartupFrameWnd::OnAreaCustom() {
+    m_selector.Show(true);
+}
+
+void CRecStartupFrameWnd::OnAreaFullScreen() {
+    HideCornerWindow();
+}
+
+void CRecStartupFrameWnd::OnRecordAudio() {
+    // Notified before the click applies: the check box is about to flip.
+    const bool enable = !m_checkRecordAudio->IsSelected();
+    if (IsVistaOrLater()) {
+        m_optionAudioMix->SetEnabled(enable);
+        m_optionAudioSpeaker->SetEnabled(enable);
+        m_optionAudioMicro->SetEnabled(enable);
+    } else {
+        m_btnSoundXP->SetEnabled(enable);
+    }
+}
+
+void CRecStartupFrameWnd::OnAudioSourceNeedingMicrophone() {
+    if (!m_checkRecordAudio->IsSelected()) return;
+    const bool found = !FindMicrophoneName().empty();
+    const SoundChoice sound{true, m_optionAudioMix->IsSelected(), m_optionAudioMicro->IsSelected()};
+    if (LacksNeededMicrophone(sound, found)) TellUser(L"没有麦克风");
+}
+
+void CRecStartupFrameWnd::OnSoundXp() {
+    // Started by its full path in the system folder: the program runs elevated
+    // and must not pick up a program of that name from the current folder.
+    wchar_t system[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    std::wstring tool = L"sndvol32.exe";
+    if (length != 0 && length < MAX_PATH) tool = std::wstring(system, length) + L"\\" + tool;
+
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.lpFile = tool.c_str();
+    info.lpParameters = L"/r";
+    info.nShow = SW_SHOWDEFAULT;
+    if (!ShellExecuteExW(&info)) {
+        TellUser(L"执行sndvol32.exe错误");
+        return;
+    }
+    if (info.hProcess != nullptr) CloseHandle(info.hProcess);
+}
+
+bool CRecStartupFrameWnd::IsOptionSelected(COptionUI* option) const {
+    return option != nullptr && option->IsSelected();
+}
+
+StartChoices CRecStartupFrameWnd::ReadStartChoices() const {
+    StartChoices choices;
+    choices.areaFull = IsOptionSelected(m_optionAreaFull);
+    choices.areaWithoutTaskbar = IsOptionSelected(m_optionAreaFullWithoutTaskbar);
+    choices.areaCustom = IsOptionSelected(m_optionAreaCustom);
+    choices.recordAudio = IsOptionSelected(m_checkRecordAudio);
+    choices.audioMix = IsOptionSelected(m_optionAudioMix);
+    choices.audioSpeaker = IsOptionSelected(m_optionAudioSpeaker);
+    choices.qualityNormal = IsOptionSelected(m_optionVideoQualityNormal);
+    return choices;
+}
+
+void CRecStartupFrameWnd::CollectRecordOptions() {
+    RECT workArea = {};
+    const bool haveWorkArea = SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0) != FALSE;
+    const Rect area{workArea.left, workArea.top, workArea.right, workArea.bottom};
+    ApplyStartChoices(*RecordOptions::Instance(), ReadStartChoices(), haveWorkArea ? &area : nullptr);
+}
+
+void CRecStartupFrameWnd::SwitchToSpeaker() {
+    m_optionAudioSpeaker->Selected(true);
+    m_optionAudioMix->Selected(false);
+    m_optionAudioMicro->Selected(false);
+}
+
+void CRecStartupFrameWnd::OnStart() {
+    const bool found = !FindMicrophoneName().empty();
+    const SoundChoice sound{m_checkRecordAudio->IsSelected(), m_optionAudioMix->IsSelected(),
+                            m_optionAudioMicro->IsSelected()};
+    if (LacksNeededMicrophone(sound, found)) {
+        TellUser(L"没有麦克风");
+        SwitchToSpeaker();
+        return;
+    }
+
+    CollectRecordOptions();
+    ::ShowWindow(m_hWnd, SW_HIDE);
+    DiscardTipWindow();
+
+    m_tip = new (std::nothrow) RecTSFrame;
+    if (m_tip == nullptr) return;
+    m_tip->Create(nullptr, L"", kTipWindowStyle, 0, 0, 0, 0, 0);
+    if (RecordOptions::Instance()->showTip != 0) {
+        m_tip->CenterWindow();
+        m_tip->ShowWindow(true, true);
+    } else {
+        m_tip->ContinueToCountdown();
+    }
+
+    if (RecordOptions::Instance()->customArea != 0)
+        ShowCornerWindow();
+    else
+        HideCornerWindow();
+}
+
+void CRecStartupFrameWnd::OnRegionSelected(const RECT* rect, void* userData) {
+    auto* window = static_cast<CRecStartupFrameWnd*>(userData);
+    if (rect != nullptr) {
+        TAVRIX_LOG(LevelDebug) << "region selected: " << rect->left << "," << rect->top << "," << rect->right << ","
+                               << rect->bottom;
+        ApplyRegionSelection(*RecordOptions::Instance(), Rect{rect->left, rect->top, rect->right, rect->bottom});
+        ShowCornerWindow();
+        return;
+    }
+    TAVRIX_LOG(LevelDebug) << "region selection cancelled";
+    HideCornerWindow();
+    if (window != nullptr && window->m_optionAreaFull != nullptr) window->m_optionAreaFull->Selected(true);
+}
+
+void CRecStartupFrameWnd::DiscardOwnedWindows() {
+    DiscardTipWindow();
+}
+
+void CRecStartupFrameWnd::DiscardTipWindow() {
+    // The tip window's object takes its countdown window with it; their
+    // native windows go with the objects.
+    delete m_tip;
+    m_tip = nullptr;
+}
+
+void CRecStartupFrameWnd::OnFinalMessage(HWND hWnd) {
+    m_selector.Destroy();
+    SkinnedFrame::OnFinalMessage(hWnd);
+}

@@ -1,0 +1,64 @@
+// The startup window: where the user chooses the area, the sound and the
+// quality of the next recording and starts it. Closing it ends the program.
+#pragma once
+
+#include <windows.h>
+
+#include "app/record_options.h"
+#include "ui/region_selector.h"
+#include "ui/skinned_frame.h"
+
+class RecTSFrame;
+
+class CRecStartupFrameWnd : public SkinnedFrame {
+public:
+    CRecStartupFrameWnd();
+    ~CRecStartupFrameWnd() override;
+
+    // The region selector's result: the chosen rectangle, or null when the
+    // selection was abandoned; `userData` is the startup window (may be null).
+    static void OnRegionSelected(const RECT* rect, void* userData);
+
+    // Copies the choices of the option controls into RecordOptions.
+    void CollectRecordOptions();
+
+    // The controls' choices as Start reads them.
+    StartChoices ReadStartChoices() const;
+
+protected:
+    const FrameDescription& Description() const override;
+    void OnSkinReady() override;
+    void Notify(TNotifyUI& msg) override;
+    void DiscardOwnedWindows() override;
+    void OnFinalMessage(HWND hWnd) override;
+
+private:
+    void OnClose();
+    void OnAreaCustom();
+    void OnAreaFullScreen();
+    void OnRecordAudio();
+    void OnAudioSourceNeedingMicrophone();
+    void OnSoundXp();
+    void OnStart();
+    void SwitchToSpeaker();
+    void DiscardTipWindow();
+    bool IsOptionSelected(COptionUI* option) const;
+
+    RegionSelector m_selector;
+    RecTSFrame* m_tip = nullptr;
+
+    CButtonUI* m_startBtn = nullptr;
+    CButtonUI* m_closeBtn = nullptr;
+    CButtonUI* m_minBtn = nullptr;
+    CButtonUI* m_btnSoundXP = nullptr;
+    CControlUI* m_txtAudioXP = nullptr;
+    COptionUI* m_optionAreaFull = nullptr;
+    COptionUI* m_optionAreaCustom = nullptr;
+    COptionUI* m_optionAreaFullWithoutTaskbar = nullptr;
+    COptionUI* m_checkRecordAudio = nullptr;
+    COptionUI* m_optionAudioMix = nullptr;
+    COptionUI* m_optionAudioSpeaker = nullptr;
+    COptionUI* m_optionAudioMicro = nullptr;
+    COptionUI* m_optionVideoQualityNormal = nullptr;
+    COptionUI* m_optionVideoQualityGood = nullptr;
+};
