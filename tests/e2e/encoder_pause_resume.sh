@@ -102,7 +102,18 @@ read -r present absent < <(awk -v t1="$t1" -v tp="$tp" -v tr="$tr" -v tq="$tq" '
           if (s >= tp + 0.3 && e <= tr) a = a idx[i] "," }
         print (p == "" ? "-" : p), (a == "" ? "-" : a) }' "$work/colours.txt")
 echo "must be seen: $present; must not: $absent"
-[ "$present" != - ] && [ "$absent" != - ] || fail "the colour screen did not change as expected"
+if [ "$present" = - ] || [ "$absent" = - ]; then
+  # On a loaded machine the colour screen can lag so that no colour falls
+  # wholly inside the pause or the recorded seconds: nothing can be concluded
+  # from such a run, so the recording is made once more.
+  if [ -z "${TAVRIX_E2E_RETRIED:-}" ]; then
+    echo "the colour screen lagged behind the clock; recording once more"
+    cleanup
+    trap - EXIT
+    TAVRIX_E2E_RETRIED=1 exec bash "$0" "$@"
+  fi
+  fail "the colour screen did not change as expected"
+fi
 for c in ${present//,/ }; do [[ " $seen " == *" $c "* ]] || fail "colour $c was recorded but is missing"; done
 for c in ${absent//,/ }; do [[ " $seen " == *" $c "* ]] && fail "colour $c was shown while paused but is in the file"; done
 echo "PASS"
