@@ -58,10 +58,20 @@ out="Z:${work//\//\\}\\out.avi"
 adapter_pid=$!
 exec 3>"$work/commands"
 
+# The pause is timed against the colour screen: it starts 0.65 s after a
+# colour change (between 2.6 and 3.6 s into the recording), so one colour is
+# shown wholly inside the 2 s pause, one wholly before it and one wholly after
+# the resume, whatever the phase of the screen. The second part is cut so the
+# two parts make 6 s together.
 wait_for_segment 1; t1=$(now)
-sleep 3; printf 'p\n' >&3; tp=$(now)
+sleep 2.6
+for _ in $(seq 100); do
+  awk -v now="$(now)" 'END { d = now - $1; exit !(d >= 0.6 && d < 0.7) }' "$work/colours.txt" && break
+  sleep 0.01
+done
+printf 'p\n' >&3; tp=$(now)
 sleep 2; printf 'r\n' >&3; tr=$(now)
-sleep 3; printf 'q\n' >&3; tq=$(now)
+sleep "$(awk -v a="$t1" -v b="$tp" 'BEGIN { printf "%.2f", 6 - (b - a) }')"; printf 'q\n' >&3; tq=$(now)
 wait "$adapter_pid"; rc=$?; adapter_pid=
 te=$(now)
 exec 3>&-
