@@ -10,8 +10,8 @@ build=$1
 bin=$build/bin
 wine=/usr/lib/wine/wine64
 if [ ! -f "$bin/ffmpeg-core.exe" ]; then
-  echo "SKIPPED: $bin/ffmpeg-core.exe is missing (scripts/fetch-ffmpeg-core could not fetch the stock build)"
-  exit 77
+  echo "FAILED: $bin/ffmpeg-core.exe is missing (scripts/fetch-ffmpeg-core could not fetch the stock build)"
+  exit 1
 fi
 work=$(mktemp -d "$build/encoder-e2e.XXXXXX")
 screen_pid=
