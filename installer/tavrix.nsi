@@ -9,7 +9,7 @@
 ;   ICON      the program's icon
 ;   OUTFILE   the installer to write
 ;   AMD64     (optional) an amd64 installer of the x86_64 build
-;   FAST      (optional) zlib instead of solid LZMA, for the tests' builds
+;   FAST      (optional) no compression, for the tests' quick builds
 ;   SIGN      (optional) a command that signs the file named by %1
 
 Unicode true
@@ -19,7 +19,7 @@ Unicode true
   Target x86-unicode
 !endif
 !ifdef FAST
-  SetCompressor zlib
+  SetCompress off
 !else
   SetCompressor /SOLID lzma
 !endif
