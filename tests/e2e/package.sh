@@ -34,6 +34,21 @@ winpath() { echo "Z:${1//\//\\}"; }
 version=$(sed -n 's/^project(Tavrix VERSION \([0-9.]*\).*/\1/p' "$src/CMakeLists.txt")
 [ -n "$version" ] || fail "no project version in CMakeLists.txt"
 
+step "a core that does not match its pinned SHA-256 stops the package"
+# A cache with the right 32-bit core and a wrong 64-bit one, and an npm that
+# can only offer a tampered build.
+cache=$work/cache
+mkdir -p "$cache/ffmpeg-core/ia32" "$cache/ffmpeg-core/x64" "$work/fake-npm"
+ln -s "${TAVRIX_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tavrix}/ffmpeg-core/ia32/ffmpeg.exe" "$cache/ffmpeg-core/ia32/ffmpeg.exe"
+echo wrong >"$cache/ffmpeg-core/x64/ffmpeg.exe"
+printf '#!/bin/sh\nmkdir -p package && echo tampered >package/ffmpeg.exe && tar -czf p.tgz package\n' >"$work/fake-npm/npm"
+chmod +x "$work/fake-npm/npm"
+PATH=$work/fake-npm:$PATH TAVRIX_CACHE=$cache "$src/scripts/package" --fast --out "$work/refused" win32 \
+  >"$work/refused.log" 2>&1 && fail "scripts/package made a package without the 64-bit core"
+grep -q "refused @ffmpeg-installer/win32-x64" "$work/refused.log" || { cat "$work/refused.log"; fail "the tampered core was not refused"; }
+grep -q "64-bit core .* is missing" "$work/refused.log" || { cat "$work/refused.log"; fail "no message naming the missing core"; }
+[ ! -e "$work/refused" ] || fail "scripts/package wrote into its output folder without the core"
+
 step "the product's zip and installer"
 "$src/scripts/package" --fast --out "$dist" win32 >"$work/package-win32.log" 2>&1 ||
   { tail -20 "$work/package-win32.log"; fail "scripts/package win32"; }
