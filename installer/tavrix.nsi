@@ -46,6 +46,7 @@ Name "${SHORTCUT}"
 OutFile "${OUTFILE}"
 RequestExecutionLevel admin
 ManifestSupportedOS all
+ManifestDPIAware true
 !ifdef AMD64
   InstallDir "$PROGRAMFILES64\${PRODUCT}"
 !else
