@@ -171,7 +171,12 @@ for _ in $(seq 300); do
   sleep 0.05
 done
 [ "$started" = 1 ] || { cat "$rec/adapter.out" "$rec/out.avi.encoder.log" 2>/dev/null | tail -15; fail "the installed encoder did not start recording"; }
-sleep 1
+# Quit once the segment grew past its first write, so it holds pictures even
+# when a loaded machine delays the core's first frames.
+segment=$rec/out.avi.part001.mkv
+first=$(stat -c %s "$segment" 2>/dev/null || echo 0)
+for _ in $(seq 150); do [ "$(stat -c %s "$segment" 2>/dev/null || echo 0)" -gt "$first" ] && break; sleep 0.1; done
+sleep 0.5
 printf 'q\n' >&3
 exec 3>&-
 wait "$adapter"; rc=$?

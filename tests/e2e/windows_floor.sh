@@ -13,16 +13,19 @@ for f in "$@"; do
     PE32*) objdump=i686-w64-mingw32-objdump ;;
     *) echo "$f: not a Windows program"; status=1; continue ;;
   esac
-  dump=$("$objdump" -p "$f") || { echo "$f: objdump failed"; status=1; continue; }
-  subsystem=$(awk '$1 == "MajorSubsystemVersion" { maj = $2 } $1 == "MinorSubsystemVersion" { min = $2 }
-                   END { print maj "." min }' <<<"$dump")
+  dump=$(mktemp)
+  "$objdump" -p "$f" >"$dump" || { echo "$f: objdump failed"; rm -f "$dump"; status=1; continue; }
+  subsystem=$(awk '$1 == "MajorSubsystemVersion" { maj = $2 } $1 == "MinorSubsystemVersion" { min = $2; print maj "." min; exit }' "$dump")
   awk -v v="$subsystem" 'BEGIN { split(v, p, "."); exit !(p[1] < 6 || (p[1] == 6 && p[2] <= 1)) }' ||
     { echo "$(basename "$f"): subsystem version $subsystem is newer than Windows 7 (6.1)"; status=1; }
   # "DLL Name: x" opens a DLL's imports; each import is "<vma> <hint> <name>".
-  imports=$(awk '/DLL Name:/ { dll = tolower($3); next }
+  # The import tables come before the (long) function and relocation tables.
+  imports=$(awk '/DLL Name:/ { dll = tolower($3); seen = 1; next }
+                 seen && /^(The Export Tables|The Function Table|PE File Base Relocations)/ { exit }
                  dll != "" && /^\t[0-9a-f]+\t +[0-9]+ +[^ ]/ { print dll ":" $3; next }
                  dll != "" && /^[[:space:]]*$/ { next }
-                 dll != "" && !/vma:/ { dll = "" }' <<<"$dump" | sort -u)
+                 dll != "" && !/vma:/ { dll = "" }' "$dump" | sort -u)
+  rm -f "$dump"
   [ -n "$imports" ] || { echo "$(basename "$f"): no imports found (objdump output changed?)"; status=1; continue; }
   new=$(comm -23 <(echo "$imports") <(grep -v '^#' "$allowed" | awk '{ print $1 }' | sort -u))
   if [ -n "$new" ]; then
