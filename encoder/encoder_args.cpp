@@ -130,15 +130,35 @@ CorePlan PlanCore(const EncoderRequest& request, const CaptureDevices& devices, 
                         L"the whole desktop is grabbed through GDI");
     }
     if (request.speaker) {
-        if (devices.speakerFilter)
+        if (devices.speakerFilter) {
             plan.audioInputs.push_back({L"-f", L"dshow", L"-i", std::wstring(L"audio=") + kSpeakerFilterName});
-        else
+        } else if (devices.speakerCapture) {
+            plan.audioInputs.push_back(PipedAudioInput(*devices.speakerCapture));
             notes.push_back(std::wstring(L"\"") + kSpeakerFilterName +
-                            L"\" is not a registered audio input: recording without the speakers' sound");
+                            L"\" is not a registered audio input: the speakers' sound is captured by the adapter");
+        } else {
+            notes.push_back(std::wstring(L"\"") + kSpeakerFilterName +
+                            L"\" is not a registered audio input and the playback device cannot be captured: "
+                            L"recording without the speakers' sound");
+        }
     }
-    if (!request.microphone.empty())
-        plan.audioInputs.push_back({L"-f", L"dshow", L"-i", L"audio=" + request.microphone});
+    if (!request.microphone.empty()) {
+        if (devices.microphoneCapture)
+            plan.audioInputs.push_back(PipedAudioInput(*devices.microphoneCapture));
+        else if (!devices.audioSessions)
+            plan.audioInputs.push_back({L"-f", L"dshow", L"-i", L"audio=" + request.microphone});
+        else
+            notes.push_back(L"the microphone \"" + request.microphone +
+                            L"\" cannot be captured: recording without it");
+    }
     return plan;
+}
+
+std::vector<std::wstring> PipedAudioInput(const PipedAudio& audio) {
+    // A deep queue: the core's input thread must never hold up the pipe
+    // while the encoder starts.
+    return {L"-f", audio.sampleFormat, L"-ar", std::to_wstring(audio.rate), L"-ac", std::to_wstring(audio.channels),
+            L"-thread_queue_size", L"1024", L"-i", audio.pipePath};
 }
 
 const char kGateContent[] = ";FFMETADATA1\n";
