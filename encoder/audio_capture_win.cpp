@@ -26,7 +26,7 @@ constexpr REFERENCE_TIME kBufferSpan = 10000000;  // 1 s of samples held by the 
 constexpr DWORD kPollMs = 10;
 constexpr int64_t kHistorySpan = 30000000;         // 3 s kept for a segment that starts in the past
 constexpr int64_t kToleranceMs = 20;               // jitter absorbed by joining packets end to end
-constexpr int64_t kLagMs = 200;                    // silence filled when nothing came for this long
+constexpr int64_t kLagMs = 500;                    // silence filled when nothing came for this long
 constexpr size_t kWriteChunk = 65536;
 
 template <class T>
@@ -105,6 +105,7 @@ public:
         if (!m_event || !m_pipe) return false;
         m_overlapped = OVERLAPPED();
         m_overlapped.hEvent = m_event.get();
+        m_connectedAt = 0;
         if (ConnectNamedPipe(m_pipe.get(), &m_overlapped)) {
             m_state = State::Connected;
         } else {
@@ -123,6 +124,7 @@ public:
             DWORD ignored = 0;
             m_state = GetOverlappedResult(m_pipe.get(), &m_overlapped, &ignored, FALSE) ? State::Connected
                                                                                         : State::Broken;
+            m_connectedAt = AudioClockNow();
         }
         if (m_state == State::Writing) {
             if (!HasOverlappedIoCompleted(&m_overlapped)) return false;
@@ -167,6 +169,8 @@ public:
     }
 
     bool Connected() const { return m_state == State::Connected || m_state == State::Writing; }
+    // When the core opened the pipe (the adapter's clock); 0: not seen.
+    int64_t ConnectedAt() const { return m_connectedAt; }
     uint64_t BytesWritten() const { return m_written; }
     void ResetCount() { m_written = 0; }
 
@@ -178,6 +182,7 @@ private:
     State m_state = State::Closed;
     std::vector<uint8_t> m_buffer;
     uint64_t m_written = 0;
+    int64_t m_connectedAt = 0;
 };
 
 struct HistoryPacket {
@@ -426,7 +431,8 @@ void AudioSource::CloseSegment() {
         TAVRIX_LOG(LevelDebug) << Narrow(m_shared->spec.label) << ": " << t.Frames() * 1000 / rate << " ms given ("
                                << t.SilentFrames() * 1000 / rate << " ms of it silence filled by the clock, "
                                << t.DroppedFrames() * 1000 / rate << " ms dropped), "
-                               << m_shared->pipe.BytesWritten() << " bytes through the pipe";
+                               << m_shared->pipe.BytesWritten() << " bytes through the pipe, opened by the core "
+                               << (m_shared->pipe.ConnectedAt() - m_shared->start) / 10000 << " ms after the first picture";
     }
     m_shared->pipe.Close();
     m_shared->timeline.reset();

@@ -7,6 +7,12 @@ PcmTimeline::PcmTimeline(uint32_t frameBytes, int64_t toleranceFrames, int64_t l
     : m_frameBytes(frameBytes), m_tolerance(toleranceFrames), m_lag(lagFrames) {}
 
 void PcmTimeline::AddPacket(int64_t atFrame, const uint8_t* data, size_t frames) {
+    if (atFrame < 0) {  // captured before the segment began: only the rest belongs to it
+        const int64_t before = std::min<int64_t>(-atFrame, static_cast<int64_t>(frames));
+        if (data) data += before * m_frameBytes;
+        frames -= static_cast<size_t>(before);
+        atFrame = 0;
+    }
     if (frames == 0) return;
     const int64_t count = static_cast<int64_t>(frames);
     if (atFrame + count <= m_written) {  // wholly covered already (or before the segment)

@@ -133,7 +133,7 @@ TEST(PlanCore, SubstitutesWhatIsNotRegisteredAndSaysSo) {
     CaptureDevices none;
     none.area = ScreenArea{-1280, 40, 640, 480, 10};
     plan = PlanCore(request, none, notes);
-    EXPECT_EQ(plan.videoInput, Words({L"-f", L"gdigrab", L"-framerate", L"10", L"-offset_x", L"-1280", L"-offset_y",
+    EXPECT_EQ(plan.videoInput, Words({L"-f", L"gdigrab", L"-fpsprobesize", L"0", L"-framerate", L"10", L"-offset_x", L"-1280", L"-offset_y",
                                       L"40", L"-video_size", L"640x480", L"-i", L"desktop"}));
     ASSERT_EQ(plan.audioInputs.size(), 1u);  // the speaker is dropped, the microphone kept
     EXPECT_EQ(plan.audioInputs[0].back(), L"audio=Mic");
@@ -149,7 +149,7 @@ TEST(PlanCore, SubstitutesWhatIsNotRegisteredAndSaysSo) {
 
     notes.clear();
     plan = PlanCore(EncoderRequest(), CaptureDevices(), notes);
-    EXPECT_EQ(plan.videoInput, Words({L"-f", L"gdigrab", L"-framerate", L"10", L"-i", L"desktop"}));
+    EXPECT_EQ(plan.videoInput, Words({L"-f", L"gdigrab", L"-fpsprobesize", L"0", L"-framerate", L"10", L"-i", L"desktop"}));
     EXPECT_TRUE(plan.audioInputs.empty());
     EXPECT_EQ(notes.size(), 1u);
 }
@@ -221,8 +221,8 @@ TEST(PlanCore, SoundTheAdapterCapturesComesThroughPipesAndIsMixedAsTheFilterWoul
     std::vector<std::wstring> notes;
     CorePlan plan = PlanCore(request, devices, notes);
     ASSERT_EQ(plan.audioInputs.size(), 2u);
-    EXPECT_EQ(plan.audioInputs[0], Words({L"-f", L"f32le", L"-ar", L"48000", L"-ac", L"2", L"-thread_queue_size",
-                                          L"1024", L"-i", L"\\\\.\\pipe\\a-speakers"}));
+    EXPECT_EQ(plan.audioInputs[0], Words({L"-f", L"f32le", L"-ar", L"48000", L"-ac", L"2", L"-max_ts_probe", L"0",
+                                          L"-thread_queue_size", L"1024", L"-i", L"\\\\.\\pipe\\a-speakers"}));
     EXPECT_EQ(plan.audioInputs[1].back(), L"\\\\.\\pipe\\a-microphone");
     EXPECT_NE(Find(plan.audioInputs[1], {L"-f", L"s16le", L"-ar", L"44100", L"-ac", L"1"}), -1);
     // Behind the gate the pipes are inputs 2 and 3; speakers first, as with the filter.

@@ -1,0 +1,7 @@
+# Real sound through the encoder adapter and the stock core, from the private
+# sound server that scripts/test starts (skipped without it).
+if(CMAKE_CROSSCOMPILING_EMULATOR)
+  add_test(NAME sound_mixed_e2e
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/sound_mixed.sh ${CMAKE_BINARY_DIR})
+  set_tests_properties(sound_mixed_e2e PROPERTIES TIMEOUT 180 SKIP_RETURN_CODE 77)
+endif()
