@@ -158,13 +158,14 @@ public:
         return m_state != State::Writing && timeline.PendingBytes() == 0;
     }
 
+    // The pending connect or write may have been issued by another thread,
+    // which CancelIo does not reach: closing the pipe ends it, and its
+    // completion is awaited before the buffer and the OVERLAPPED are reused.
     void Close() {
-        if (m_pipe && (m_state == State::Connecting || m_state == State::Writing)) {
-            DWORD ignored = 0;
-            CancelIo(m_pipe.get());
-            GetOverlappedResult(m_pipe.get(), &m_overlapped, &ignored, TRUE);
-        }
+        const bool pending = m_pipe && (m_state == State::Connecting || m_state == State::Writing);
+        if (pending) CancelIo(m_pipe.get());
         m_pipe.reset();
+        if (pending) WaitForSingleObject(m_event.get(), 1000);
         m_state = State::Closed;
     }
 
