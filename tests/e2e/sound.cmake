@@ -11,3 +11,9 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   add_test(NAME e2e.sound.speaker_unavailable COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/sound_startup.sh)
   set_tests_properties(e2e.sound.speaker_unavailable PROPERTIES TIMEOUT 240 ENVIRONMENT "TAVRIX_BIN=${TAVRIX_BIN_DIR}")
 endif()
+
+if(CMAKE_CROSSCOMPILING_EMULATOR)
+  add_test(NAME sound_microphone_e2e
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/sound_microphone.sh ${CMAKE_BINARY_DIR})
+  set_tests_properties(sound_microphone_e2e PROPERTIES TIMEOUT 120 SKIP_RETURN_CODE 77)
+endif()
