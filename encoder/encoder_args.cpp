@@ -114,8 +114,11 @@ CorePlan PlanCore(const EncoderRequest& request, const CaptureDevices& devices, 
     if (devices.screenFilter) {
         plan.videoInput = {L"-f", L"dshow", L"-i", std::wstring(L"video=") + kScreenFilterName};
     } else if (devices.area) {
+        // The grabber's frame rate is given: without "-fpsprobesize 0" the
+        // core would first read 20 frames (2 s) to measure it, and a segment
+        // paused sooner would hold nothing.
         const ScreenArea& a = *devices.area;
-        plan.videoInput = {L"-f", L"gdigrab", L"-framerate", std::to_wstring(a.fps),
+        plan.videoInput = {L"-f", L"gdigrab", L"-fpsprobesize", L"0", L"-framerate", std::to_wstring(a.fps),
                            L"-offset_x", std::to_wstring(a.x), L"-offset_y", std::to_wstring(a.y),
                            L"-video_size", std::to_wstring(a.width) + L"x" + std::to_wstring(a.height),
                            L"-i", L"desktop"};
@@ -124,21 +127,43 @@ CorePlan PlanCore(const EncoderRequest& request, const CaptureDevices& devices, 
                         std::to_wstring(a.x) + L"," + std::to_wstring(a.y) + L" size " + std::to_wstring(a.width) +
                         L"x" + std::to_wstring(a.height) + L", " + std::to_wstring(a.fps) + L" frames a second");
     } else {
-        plan.videoInput = {L"-f", L"gdigrab", L"-framerate", L"10", L"-i", L"desktop"};
+        plan.videoInput = {L"-f", L"gdigrab", L"-fpsprobesize", L"0", L"-framerate", L"10", L"-i", L"desktop"};
         notes.push_back(std::wstring(L"\"") + kScreenFilterName +
                         L"\" is not a registered video input and its capture area cannot be read: "
                         L"the whole desktop is grabbed through GDI");
     }
     if (request.speaker) {
-        if (devices.speakerFilter)
+        if (devices.speakerFilter) {
             plan.audioInputs.push_back({L"-f", L"dshow", L"-i", std::wstring(L"audio=") + kSpeakerFilterName});
-        else
+        } else if (devices.speakerCapture) {
+            plan.audioInputs.push_back(PipedAudioInput(*devices.speakerCapture));
             notes.push_back(std::wstring(L"\"") + kSpeakerFilterName +
-                            L"\" is not a registered audio input: recording without the speakers' sound");
+                            L"\" is not a registered audio input: the speakers' sound is captured by the adapter");
+        } else {
+            notes.push_back(std::wstring(L"\"") + kSpeakerFilterName +
+                            L"\" is not a registered audio input and the playback device cannot be captured: "
+                            L"recording without the speakers' sound");
+        }
     }
-    if (!request.microphone.empty())
-        plan.audioInputs.push_back({L"-f", L"dshow", L"-i", L"audio=" + request.microphone});
+    if (!request.microphone.empty()) {
+        if (devices.microphoneCapture)
+            plan.audioInputs.push_back(PipedAudioInput(*devices.microphoneCapture));
+        else if (!devices.audioSessions)
+            plan.audioInputs.push_back({L"-f", L"dshow", L"-i", L"audio=" + request.microphone});
+        else
+            notes.push_back(L"the microphone \"" + request.microphone +
+                            L"\" cannot be captured: recording without it");
+    }
     return plan;
+}
+
+std::vector<std::wstring> PipedAudioInput(const PipedAudio& audio) {
+    // Raw samples carry no time stamps: without "-max_ts_probe 0" the core
+    // would wait for 50 packets (over a second) looking for one before it
+    // opens its next input. A deep queue: the core's input thread must never
+    // hold up the pipe while the encoder starts.
+    return {L"-f", audio.sampleFormat, L"-ar", std::to_wstring(audio.rate), L"-ac", std::to_wstring(audio.channels),
+            L"-max_ts_probe", L"0", L"-thread_queue_size", L"1024", L"-i", audio.pipePath};
 }
 
 const char kGateContent[] = ";FFMETADATA1\n";
@@ -174,7 +199,12 @@ std::vector<std::wstring> SegmentArguments(const CorePlan& plan, const std::wstr
         // segment where its shortest track ends, by decoding time, and with
         // B-frames the picture would run up to two frames past its sound at
         // every pause. Without sound nothing is cut and B-frames save space.
-        words.insert(words.end(), {L"-bf", L"0", L"-b:a", L"64k", L"-strict", L"-2", L"-c:a", L"aac"});
+        // Nor frames held back by the encoder: the core reads its sound only
+        // as far as its encoded picture reaches, so a picture held back for
+        // over a second (look-ahead and frame threads) leaves that much
+        // sound unread when the segment ends, and the join cuts it away.
+        words.insert(words.end(), {L"-bf", L"0", L"-tune", L"zerolatency", L"-b:a", L"64k", L"-strict", L"-2",
+                                   L"-c:a", L"aac"});
     }
     // Every packet goes to disk at once and clusters close each second, so a
     // crash loses at most about a second of the segment.

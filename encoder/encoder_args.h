@@ -43,11 +43,23 @@ struct ScreenArea {
     int32_t fps = 10;
 };
 
+// A sound source the adapter captures itself and hands to the core as raw
+// samples through a named pipe.
+struct PipedAudio {
+    std::wstring pipePath;
+    std::wstring sampleFormat;  // the core's raw format name: "f32le", "s16le", ...
+    uint32_t rate = 0;
+    uint32_t channels = 0;
+};
+
 // What the machine offers, found by the Windows side before the first segment.
 struct CaptureDevices {
     bool screenFilter = false;   // "screen-capture-recorder" is a DirectShow video input
     bool speakerFilter = false;  // "virtual-audio-capturer" is a DirectShow audio input
     std::optional<ScreenArea> area;  // the screen filter's registry values, when readable
+    bool audioSessions = false;  // the system captures sound itself (every Windows since Vista)
+    std::optional<PipedAudio> speakerCapture;     // the playback device's sound, captured by the adapter
+    std::optional<PipedAudio> microphoneCapture;  // the microphone's endpoint, captured by the adapter
 };
 
 // The inputs and encoding of every segment of one recording.
@@ -59,8 +71,10 @@ struct CorePlan {
 
 // Decides the core's inputs: the screen filter where it is registered, else
 // the GDI grabber over the same rectangle (the whole desktop when the values
-// are missing); the speaker filter only where it is registered. Each
-// substitution adds a line to `notes` saying what and why.
+// are missing); the speaker filter where it is registered, else the sound
+// the adapter captures from the playback device; the microphone as the
+// adapter captures it, through DirectShow only where the system has no audio
+// sessions. Each substitution adds a line to `notes` saying what and why.
 CorePlan PlanCore(const EncoderRequest& request, const CaptureDevices& devices,
                   std::vector<std::wstring>& notes);
 
@@ -73,6 +87,9 @@ CorePlan PlanCore(const EncoderRequest& request, const CaptureDevices& devices,
 // program start.
 std::vector<std::wstring> SegmentArguments(const CorePlan& plan, const std::wstring& segmentPath,
                                            const std::wstring& gatePath = std::wstring());
+
+// The core's input words for raw samples read from a pipe.
+std::vector<std::wstring> PipedAudioInput(const PipedAudio& audio);
 
 // What the gate pipe must carry: an empty metadata file.
 extern const char kGateContent[];

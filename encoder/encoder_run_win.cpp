@@ -12,6 +12,7 @@
 #include <mutex>
 #include <thread>
 
+#include "encoder/audio_capture_win.h"
 #include "encoder/core_process_win.h"
 #include "encoder/session.h"
 #include "support/log.h"
@@ -174,6 +175,13 @@ public:
 
     CoreProcess& Core() { return m_core; }
 
+    // The sound the adapter captures itself, fed to every segment's core from
+    // the moment its first picture is taken (`videoDelay` after its gate opens).
+    void FeedAudio(AudioCapture* audio, int64_t videoDelay) {
+        m_audio = audio && !audio->Empty() ? audio : nullptr;
+        m_videoDelay = videoDelay;
+    }
+
     // Starts the next segment's core, waiting at its gate.
     bool PrepareSegment() {
         const std::wstring& path = m_segments.Next();
@@ -205,12 +213,15 @@ public:
             m_segments.DropLast();
         }
         if (!m_core.Running() && !PrepareSegment()) return false;
+        if (m_audio) m_audio->OpenPipes();
         if (!m_gate.Open(m_core.Handle(), kFinishTimeoutMs)) {
             TAVRIX_LOG(LevelError) << "the core did not take up its segment";
+            if (m_audio) m_audio->CloseSegment();
             m_core.Discard();
             m_segments.DropLast();
             return false;
         }
+        if (m_audio) m_audio->BeginSegment(AudioClockNow() + m_videoDelay);
         TAVRIX_LOG(LevelInfo) << "segment " << m_segments.Paths().size() << ": " << Narrow(m_segments.Paths().back());
         return true;
     }
@@ -218,7 +229,9 @@ public:
     // Pause: the core finishes its segment; the next one's core gets ready.
     void EndSegment(bool prepareNext) {
         bool forced = false;
+        if (m_audio) m_audio->FinishSegment(AudioClockNow());
         const DWORD code = m_core.Finish(kFinishTimeoutMs, forced);
+        if (m_audio) m_audio->CloseSegment();
         if (forced) {
             TAVRIX_LOG(LevelWarning) << "the core did not finish its segment within " << kFinishTimeoutMs / 1000
                                      << " s and was ended";
@@ -261,6 +274,8 @@ private:
     UniqueHandle m_job;
     CoreGate m_gate;
     CoreProcess m_core;
+    AudioCapture* m_audio = nullptr;
+    int64_t m_videoDelay = 0;
 };
 
 }  // namespace
@@ -431,12 +446,16 @@ int RunEncoder(const std::vector<std::wstring>& words, const std::wstring& coreP
                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 
     TAVRIX_LOG(LevelInfo) << "recording into " << Narrow(request.outputPath) << " with " << Narrow(corePath);
-    const CaptureDevices devices = FindCaptureDevices();
+    CaptureDevices devices = FindCaptureDevices();
     std::vector<std::wstring> notes;
+    AudioCapture audio;  // before the recording, so it outlives every core that reads it
+    audio.Open(request, devices, notes);
     const CorePlan plan = PlanCore(request, devices, notes);
     for (const std::wstring& note : notes) TAVRIX_LOG(LevelInfo) << Narrow(note);
 
     Recording recording(request, plan, corePath, coreOutput.get());
+    // The screen grabber takes its first picture one frame after it opens.
+    recording.FeedAudio(&audio, devices.screenFilter ? 0 : 10000000 / (devices.area ? devices.area->fps : 10));
     SessionControl control;
     SessionStep step = SessionStep::Nothing;
     if (!recording.StartSegment()) {

@@ -8,6 +8,7 @@
 #include "app/window_state.h"
 #include "devices/microphone_win.h"
 #include "devices/os_version_win.h"
+#include "devices/speaker_sound_win.h"
 #include "recording/encoder_process_win.h"
 #include "support/log.h"
 #include "ui/corner_window.h"
@@ -213,6 +214,13 @@ void CRecStartupFrameWnd::OnStart() {
         TellUser(L"没有麦克风");
         SwitchToSpeaker();
         return;
+    }
+    // Speaker sound that cannot be had is said before the start, never found in a silent file.
+    if (sound.recordAudio && !sound.microSelected && IsVistaOrLater() && !CanRecordSpeakerSound()) {
+        const wchar_t* text = sound.mixSelected
+                                  ? L"这台电脑录不到电脑播放的声音，录像里只会有麦克风的声音。仍然开始录像吗？"
+                                  : L"这台电脑录不到电脑播放的声音，这次录像将没有声音。仍然开始录像吗？";
+        if (MessageBoxW(nullptr, text, L"提示", MB_YESNO | MB_ICONWARNING) != IDYES) return;
     }
 
     CollectRecordOptions();

@@ -133,7 +133,7 @@ TEST(PlanCore, SubstitutesWhatIsNotRegisteredAndSaysSo) {
     CaptureDevices none;
     none.area = ScreenArea{-1280, 40, 640, 480, 10};
     plan = PlanCore(request, none, notes);
-    EXPECT_EQ(plan.videoInput, Words({L"-f", L"gdigrab", L"-framerate", L"10", L"-offset_x", L"-1280", L"-offset_y",
+    EXPECT_EQ(plan.videoInput, Words({L"-f", L"gdigrab", L"-fpsprobesize", L"0", L"-framerate", L"10", L"-offset_x", L"-1280", L"-offset_y",
                                       L"40", L"-video_size", L"640x480", L"-i", L"desktop"}));
     ASSERT_EQ(plan.audioInputs.size(), 1u);  // the speaker is dropped, the microphone kept
     EXPECT_EQ(plan.audioInputs[0].back(), L"audio=Mic");
@@ -149,7 +149,7 @@ TEST(PlanCore, SubstitutesWhatIsNotRegisteredAndSaysSo) {
 
     notes.clear();
     plan = PlanCore(EncoderRequest(), CaptureDevices(), notes);
-    EXPECT_EQ(plan.videoInput, Words({L"-f", L"gdigrab", L"-framerate", L"10", L"-i", L"desktop"}));
+    EXPECT_EQ(plan.videoInput, Words({L"-f", L"gdigrab", L"-fpsprobesize", L"0", L"-framerate", L"10", L"-i", L"desktop"}));
     EXPECT_TRUE(plan.audioInputs.empty());
     EXPECT_EQ(notes.size(), 1u);
 }
@@ -208,4 +208,45 @@ TEST(QuoteArgument, QuotesOnlyWhatNeedsItAndDoublesBackslashesBeforeQuotes) {
     EXPECT_EQ(QuoteArgument(L"say \"hi\""), L"\"say \\\"hi\\\"\"");
     EXPECT_EQ(QuoteArgument(L"a\\\"b"), L"\"a\\\\\\\"b\"");
     EXPECT_EQ(ComposeCommandLine(L"C:\\p q\\core.exe", {L"-i", L"audio=Mic 1"}), L"\"C:\\p q\\core.exe\" -i \"audio=Mic 1\"");
+}
+
+TEST(PlanCore, SoundTheAdapterCapturesComesThroughPipesAndIsMixedAsTheFilterWouldBe) {
+    EncoderRequest request;
+    request.speaker = true;
+    request.microphone = L"In: default";
+    CaptureDevices devices;
+    devices.audioSessions = true;
+    devices.speakerCapture = PipedAudio{L"\\\\.\\pipe\\a-speakers", L"f32le", 48000, 2};
+    devices.microphoneCapture = PipedAudio{L"\\\\.\\pipe\\a-microphone", L"s16le", 44100, 1};
+    std::vector<std::wstring> notes;
+    CorePlan plan = PlanCore(request, devices, notes);
+    ASSERT_EQ(plan.audioInputs.size(), 2u);
+    EXPECT_EQ(plan.audioInputs[0], Words({L"-f", L"f32le", L"-ar", L"48000", L"-ac", L"2", L"-max_ts_probe", L"0",
+                                          L"-thread_queue_size", L"1024", L"-i", L"\\\\.\\pipe\\a-speakers"}));
+    EXPECT_EQ(plan.audioInputs[1].back(), L"\\\\.\\pipe\\a-microphone");
+    EXPECT_NE(Find(plan.audioInputs[1], {L"-f", L"s16le", L"-ar", L"44100", L"-ac", L"1"}), -1);
+    // Behind the gate the pipes are inputs 2 and 3; speakers first, as with the filter.
+    std::vector<std::wstring> words = SegmentArguments(plan, L"s.mkv", L"\\\\.\\pipe\\gate");
+    EXPECT_NE(Find(words, {L"-filter_complex", L"[2:a][3:a]amix=inputs=2[mixed]", L"-map", L"1:v", L"-map", L"[mixed]"}), -1);
+
+    // The registered speaker filter still wins; a microphone that cannot be
+    // captured where the system has audio sessions is left out, never handed
+    // to DirectShow, which cannot record it there.
+    devices.speakerFilter = true;
+    devices.microphoneCapture.reset();
+    notes.clear();
+    plan = PlanCore(request, devices, notes);
+    ASSERT_EQ(plan.audioInputs.size(), 1u);
+    EXPECT_EQ(plan.audioInputs[0].back(), L"audio=virtual-audio-capturer");
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_NE(notes[1].find(L"In: default"), std::wstring::npos);
+
+    // Neither filter nor loopback: no speaker input, and the note says so.
+    devices.speakerFilter = false;
+    devices.speakerCapture.reset();
+    request.microphone.clear();
+    notes.clear();
+    plan = PlanCore(request, devices, notes);
+    EXPECT_TRUE(plan.audioInputs.empty());
+    EXPECT_NE(notes.back().find(L"without the speakers' sound"), std::wstring::npos);
 }

@@ -1,0 +1,52 @@
+// The loopback half of the speaker-sound check, apart from the DirectShow
+// half: the audio-session and DirectShow headers cannot share a file.
+#include "devices/speaker_sound_win.h"
+
+#include <windows.h>
+#include <audioclient.h>
+#include <mmdeviceapi.h>
+
+namespace {
+
+// {BCDE0395-E52F-467C-8E3D-C4579291692E}
+const CLSID kMMDeviceEnumerator = {0xBCDE0395, 0xE52F, 0x467C, {0x8E, 0x3D, 0xC4, 0x57, 0x92, 0x91, 0x69, 0x2E}};
+
+template <class T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ~ComPtr() { if (m_p) m_p->Release(); }
+    T** put() { return &m_p; }
+    void** putVoid() { return reinterpret_cast<void**>(&m_p); }
+    T* operator->() const { return m_p; }
+
+private:
+    T* m_p = nullptr;
+};
+
+}  // namespace
+
+// What the encoder does: a shared-mode loopback session on the default
+// playback device, and its capture service.
+bool PlaybackLoopbackWorks() {
+    ComPtr<IMMDeviceEnumerator> enumerator;
+    if (FAILED(CoCreateInstance(kMMDeviceEnumerator, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IMMDeviceEnumerator),
+                                enumerator.putVoid())))
+        return false;
+    ComPtr<IMMDevice> device;
+    if (FAILED(enumerator->GetDefaultAudioEndpoint(eRender, eConsole, device.put()))) return false;
+    ComPtr<IAudioClient> client;
+    if (FAILED(device->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, client.putVoid()))) return false;
+    WAVEFORMATEX* format = nullptr;
+    if (FAILED(client->GetMixFormat(&format))) return false;
+    const HRESULT hr = client->Initialize(AUDCLNT_SHAREMODE_SHARED, AUDCLNT_STREAMFLAGS_LOOPBACK, 10000000, 0, format, nullptr);
+    CoTaskMemFree(format);
+    if (FAILED(hr)) return false;
+    // Some sound systems accept the session and refuse its capture service
+    // (AUDCLNT_E_WRONG_ENDPOINT_TYPE).
+    ComPtr<IAudioCaptureClient> capture;
+    return SUCCEEDED(client->GetService(__uuidof(IAudioCaptureClient), capture.putVoid()));
+}
+
