@@ -1,5 +1,6 @@
 #include "encoder/encoder_args.h"
 
+#include <cwchar>
 #include <initializer_list>
 
 const wchar_t kScreenFilterName[] = L"screen-capture-recorder";
@@ -190,6 +191,16 @@ std::vector<std::wstring> JoinArguments(const std::wstring& listPath, const std:
         if (c == L'\\') c = L'/';
     return {L"-hide_banner", L"-nostats", L"-loglevel", L"warning", L"-y", L"-f", L"concat", L"-safe", L"0",
             L"-i", list, L"-map", L"0", L"-c", L"copy", outputPath};
+}
+
+std::vector<std::wstring> PadSoundArguments(const std::wstring& segmentPath, const std::wstring& paddedPath,
+                                            int64_t durationNs) {
+    wchar_t seconds[32];
+    std::swprintf(seconds, 32, L"%lld.%03lld", static_cast<long long>(durationNs / 1000000000),
+                  static_cast<long long>(durationNs % 1000000000 / 1000000));
+    return {L"-hide_banner", L"-nostats", L"-loglevel", L"warning", L"-y", L"-i", segmentPath, L"-map", L"0",
+            L"-c:v", L"copy", L"-af", L"apad", L"-c:a", L"aac", L"-b:a", L"64k", L"-strict", L"-2",
+            L"-t", seconds, L"-f", L"matroska", paddedPath};
 }
 
 std::wstring QuoteArgument(const std::wstring& word) {
