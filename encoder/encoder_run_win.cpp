@@ -555,8 +555,8 @@ JoinResult JoinSegments(const JoinRequest& request) {
         return fail(JoinResult::Failed);
     }
     TAVRIX_LOG(LevelInfo) << "joined " << parts.size() << " segments into " << Narrow(request.outputPath) << " ("
-                          << FileSize(request.outputPath) << " bytes, " << expected.pictureNs / 1000000
-                          << " ms of picture)";
+                          << FileSize(request.outputPath) << " bytes from " << expected.segmentBytes << ", "
+                          << expected.pictureNs / 1000000 << " ms of picture)";
     for (const std::wstring& path : sources) DeleteFileSoon(path);
     for (const std::wstring& path : padded) DeleteFileSoon(path);
     DeleteFileW(request.listPath.c_str());
