@@ -466,6 +466,7 @@ JoinResult JoinSegments(const JoinRequest& request) {
     std::vector<JoinPart> parts;
     std::vector<std::wstring> sources;  // the segments whose content goes into the join
     std::vector<std::wstring> padded;   // copies with their sound padded, made here
+    std::vector<std::wstring> empty;    // segments with headers and no media at all
     const std::wstring joining = JoiningPath(request.outputPath);
     auto fail = [&](JoinResult result) {
         DeleteFileSoon(joining);
@@ -481,6 +482,11 @@ JoinResult JoinSegments(const JoinRequest& request) {
             continue;
         }
         MatroskaSummary summary = ScanMatroskaFile(path);
+        if (HoldsNoMedia(summary, FileSize(path))) {
+            TAVRIX_LOG(LevelDebug) << Narrow(FileNameOfPath(path)) << " holds no media (its core ended before the first frame)";
+            empty.push_back(path);
+            continue;
+        }
         if (!HasContent(summary)) {
             // Nothing of it can reach the output, so nothing of it may be deleted either.
             TAVRIX_LOG(LevelWarning) << Narrow(FileNameOfPath(path)) << " holds nothing readable (" << FileSize(path)
@@ -559,6 +565,7 @@ JoinResult JoinSegments(const JoinRequest& request) {
                           << expected.pictureNs / 1000000 << " ms of picture)";
     for (const std::wstring& path : sources) DeleteFileSoon(path);
     for (const std::wstring& path : padded) DeleteFileSoon(path);
+    for (const std::wstring& path : empty) DeleteFileSoon(path);
     DeleteFileW(request.listPath.c_str());
     TAVRIX_LOG(LevelDebug) << "joined segments removed";
     return JoinResult::Joined;
@@ -634,16 +641,19 @@ int RunEncoder(const std::vector<std::wstring>& words, const std::wstring& coreP
             if (control.Ended()) break;
         }
         if (closed && !control.Ended()) {
-            TAVRIX_LOG(LevelInfo) << "standard input closed: finishing the recording";
+            TAVRIX_LOG(LevelInfo) << "standard input closed: the segments are kept for a later join";
             step = control.OnInputClosed();
         }
     }
 
     JoinResult result = JoinResult::Stopped;
-    if (step == SessionStep::KeepSegments) {
+    if (step == SessionStep::KeepSegments || step == SessionStep::FinishAndKeep) {
+        if (step == SessionStep::FinishAndKeep) recording.EndSegment(false);
+        else recording.DiscardWaitingCore();
         LogKeptSegments(recording.Segments(), request.outputPath);
-        TAVRIX_LOG(LevelInfo) << "done, exit code " << kExitCoreLost;
-        return kExitCoreLost;
+        const int code = control.CoreFailed() ? kExitCoreLost : kExitJoinFailed;
+        TAVRIX_LOG(LevelInfo) << "done, exit code " << code;
+        return code;
     }
     if (step != SessionStep::Discard) {
         if (step == SessionStep::FinishAndJoin) recording.EndSegment(false);

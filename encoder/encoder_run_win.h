@@ -62,9 +62,10 @@ enum class JoinResult { Joined, Failed, NoRoom, Stopped };
 
 // Joins the segments that hold anything into JoiningPath, checks the result
 // against the segments (see join_check.h), renames it to the output, and only
-// then deletes the segments that went into it, and the list. A segment that
-// holds nothing readable is left out and kept. On any failure nothing is
-// deleted but the unfinished joined file. Logs every step.
+// then deletes the segments that went into it (and those surely without
+// media), and the list. A segment whose blocks cannot be read is left out and
+// kept. On any failure nothing is deleted but the unfinished joined file.
+// Logs every step.
 JoinResult JoinSegments(const JoinRequest& request);
 
 // Everything the adapter does between its command line and its exit code.

@@ -117,6 +117,7 @@ private:
             if (e.id == kInfo) ScanInfo(e);
             else if (e.id == kTracks) ScanTracks(e);
             if (e.id == kCluster) {
+                ++m_summary.clusters;
                 at = ScanCluster(e);
                 continue;
             }
@@ -223,6 +224,10 @@ bool HasContent(const MatroskaSummary& summary) {
     for (const TrackSpan& track : summary.tracks)
         if (track.blocks > 0) return true;
     return false;
+}
+
+bool HoldsNoMedia(const MatroskaSummary& summary, uint64_t fileSize) {
+    return fileSize == 0 || (summary.readable && summary.clusters == 0);
 }
 
 int64_t PictureEndNs(const MatroskaSummary& summary) {

@@ -22,6 +22,7 @@ struct TrackSpan {
 
 struct MatroskaSummary {
     bool readable = false;  // an EBML header and a segment were found
+    uint64_t clusters = 0;  // clusters begun, whole or not: where any media would be
     std::vector<TrackSpan> tracks;
 };
 
@@ -39,6 +40,11 @@ bool HasVideo(const MatroskaSummary& summary);
 
 // True when any track has a block: the file holds something to join.
 bool HasContent(const MatroskaSummary& summary);
+
+// True when the file surely holds no media: it is empty, or its headers are
+// whole and no cluster was ever begun (a core ended before its first frame).
+// A file without blocks that is not known to be empty is kept.
+bool HoldsNoMedia(const MatroskaSummary& summary, uint64_t fileSize);
 
 // End of the picture (the latest video track end); 0 without picture.
 int64_t PictureEndNs(const MatroskaSummary& summary);

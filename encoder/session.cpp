@@ -68,6 +68,13 @@ SessionStep SessionControl::OnCommand(EncoderCommand command) {
     return SessionStep::Nothing;
 }
 
+SessionStep SessionControl::OnInputClosed() {
+    if (Ended()) return SessionStep::Nothing;
+    const bool recording = m_state == SessionState::Recording;
+    m_state = SessionState::Finished;
+    return recording ? SessionStep::FinishAndKeep : SessionStep::KeepSegments;
+}
+
 SessionStep SessionControl::OnCoreLost() {
     if (m_state != SessionState::Recording) return SessionStep::Nothing;
     m_state = SessionState::Finished;

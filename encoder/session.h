@@ -33,7 +33,8 @@ enum class SessionStep {
     StartSegment,   // resume: start a core on a new segment
     FinishAndJoin,  // quit while recording: finish the segment, then join
     Join,           // quit while paused: join what is there
-    KeepSegments,   // the core is gone: end without a join, every segment kept
+    KeepSegments,   // the core is gone, or input ended while paused: no join, every segment kept
+    FinishAndKeep,  // input ended while recording: finish the segment, no join, every segment kept
     Discard,        // end every core at once, delete every file, write no output
 };
 
@@ -44,8 +45,10 @@ public:
     // A command from standard input. "p" while paused and "r" while recording
     // are ignored; "d" applies in every state until it was taken, the join included.
     SessionStep OnCommand(EncoderCommand command);
-    // Standard input closed: the program that steers the adapter is gone; finish as for "q".
-    SessionStep OnInputClosed() { return OnCommand(EncoderCommand::Quit); }
+    // Standard input closed: the program that steers the adapter is gone and
+    // nobody would take the joined file. The segments stay where the
+    // program's next start looks for a recording to recover.
+    SessionStep OnInputClosed();
     // The core exited while the adapter had not asked it to: the recording
     // ends here, and what was written stays as segments for a later join.
     SessionStep OnCoreLost();

@@ -46,11 +46,14 @@ TEST(SessionControl, PausesResumesAndFinishesAndIgnoresTheRest) {
     paused.OnCommand(C::Pause);
     EXPECT_EQ(paused.OnCommand(C::Quit), SessionStep::Join);  // quit while paused: nothing to finish
 
+    // The steering program is gone: no join, the segments wait for its next start.
     SessionControl closed;
-    EXPECT_EQ(closed.OnInputClosed(), SessionStep::FinishAndJoin);
+    EXPECT_EQ(closed.OnInputClosed(), SessionStep::FinishAndKeep);
+    EXPECT_TRUE(closed.Ended());
+    EXPECT_EQ(closed.OnInputClosed(), SessionStep::Nothing);
     SessionControl closedPaused;
     closedPaused.OnCommand(C::Pause);
-    EXPECT_EQ(closedPaused.OnInputClosed(), SessionStep::Join);
+    EXPECT_EQ(closedPaused.OnInputClosed(), SessionStep::KeepSegments);
 
     SessionControl lost;
     EXPECT_EQ(lost.OnCoreLost(), SessionStep::KeepSegments);  // no join: the segments wait for recovery

@@ -158,6 +158,14 @@ TEST(ScanMatroska, RefusesWhatIsNotMatroskaAndReportsEmptyTracks) {
     EXPECT_FALSE(HasVideo(s));
     EXPECT_FALSE(HasContent(s));
     EXPECT_EQ(JoinCutNs(s), 0);
+    // Headers without a cluster hold nothing; a file that cannot be read may.
+    EXPECT_TRUE(HoldsNoMedia(s, tracksOnly.size()));
+    EXPECT_TRUE(HoldsNoMedia(Scan(Bytes()), 0));
+    EXPECT_FALSE(HoldsNoMedia(Scan(riff), riff.size()));
+    const Bytes emptyCluster = Cat({header, Element({0x18, 0x53, 0x80, 0x67},
+                                                    Cat({Element({0x16, 0x54, 0xAE, 0x6B}, Track(1, 1)),
+                                                         Element({0x1F, 0x43, 0xB6, 0x75}, Element({0xE7}, {0x00}))}))});
+    EXPECT_FALSE(HoldsNoMedia(Scan(emptyCluster), emptyCluster.size()));
 }
 
 TEST(JoinCutNs, KeepsAllThePictureAndTrimsOnlyTheLastFractionOfASecond) {
