@@ -526,6 +526,7 @@ JoinResult JoinSegments(const JoinRequest& request) {
     }
     if (parts.empty()) {
         TAVRIX_LOG(LevelError) << "no segment holds anything: nothing to join";
+        for (const std::wstring& path : empty) DeleteFileSoon(path);  // nothing in them to offer again
         return fail(JoinResult::Failed);
     }
 
