@@ -189,7 +189,9 @@ std::vector<std::wstring> JoinArguments(const std::wstring& listPath, const std:
     std::wstring list = listPath;
     for (wchar_t& c : list)
         if (c == L'\\') c = L'/';
-    return {L"-hide_banner", L"-nostats", L"-loglevel", L"warning", L"-y", L"-f", L"concat", L"-safe", L"0",
+    // Errors only: sound time stamps rounded to the file's sound frames give
+    // one warning per packet after every join, megabytes for a long lesson.
+    return {L"-hide_banner", L"-nostats", L"-loglevel", L"error", L"-y", L"-f", L"concat", L"-safe", L"0",
             L"-i", list, L"-map", L"0", L"-c", L"copy", outputPath};
 }
 

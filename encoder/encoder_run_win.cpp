@@ -5,6 +5,7 @@
 #include <strmif.h>
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
@@ -170,15 +171,22 @@ private:
 // Commands from standard input, read on a thread of their own because a
 // pipe cannot be waited on together with the core's process handle. The
 // thread shares its state, so it may outlive this object: it blocks in
-// ReadFile until the input brings bytes or closes.
+// ReadFile until the input brings bytes or closes. A discard does not wait
+// its turn: it replaces whatever commands are still queued, and the thread
+// ends every core in the job at once, so no wait for a core (a pause's
+// finish, a resume's gate, the join) holds it up.
 class InputCommands {
 public:
-    explicit InputCommands(HANDLE input) : m_shared(std::make_shared<Shared>()) {
+    InputCommands(HANDLE input, HANDLE job) : m_shared(std::make_shared<Shared>()) {
         m_shared->event.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        if (job)
+            DuplicateHandle(GetCurrentProcess(), job, GetCurrentProcess(), m_shared->job.put(), 0, FALSE,
+                            DUPLICATE_SAME_ACCESS);
         std::thread([shared = m_shared, input] { ReadLoop(*shared, input); }).detach();
     }
 
     HANDLE Event() const { return m_shared->event.get(); }
+    bool DiscardRequested() const { return m_shared->discard.load(); }
 
     // Takes what arrived; `closed` tells whether the input has ended.
     std::vector<EncoderCommand> Take(bool& closed) {
@@ -193,8 +201,10 @@ public:
 private:
     struct Shared {
         UniqueHandle event;
+        UniqueHandle job;
         std::mutex mutex;
         std::deque<EncoderCommand> commands;
+        std::atomic<bool> discard{false};
         bool closed = false;
     };
 
@@ -206,9 +216,19 @@ private:
             if (!ReadFile(input, buffer, sizeof(buffer), &read, nullptr) || read == 0) break;
             const std::vector<EncoderCommand> commands = reader.Feed(buffer, read);
             if (commands.empty()) continue;
-            std::lock_guard<std::mutex> lock(shared.mutex);
-            shared.commands.insert(shared.commands.end(), commands.begin(), commands.end());
-            SetEvent(shared.event.get());
+            const bool discard = std::find(commands.begin(), commands.end(), EncoderCommand::Discard) != commands.end();
+            {
+                std::lock_guard<std::mutex> lock(shared.mutex);
+                if (discard) {
+                    shared.commands.assign(1, EncoderCommand::Discard);
+                    shared.discard = true;
+                } else {
+                    shared.commands.insert(shared.commands.end(), commands.begin(), commands.end());
+                }
+                SetEvent(shared.event.get());
+            }
+            // After the event: a core that dies now is seen as the discard's doing.
+            if (discard && shared.job) TerminateJobObject(shared.job.get(), 9);
         }
         std::lock_guard<std::mutex> lock(shared.mutex);
         shared.closed = true;
@@ -457,6 +477,10 @@ std::optional<DWORD> RunCoreToEnd(const JoinRequest& request, const std::vector<
     }
     const DWORD code = core.Reap();
     TAVRIX_LOG(LevelDebug) << what << " exit code " << code;
+    if (request.stop && request.stop()) {  // ended by a discard
+        TAVRIX_LOG(LevelInfo) << "the " << what << " was stopped";
+        return std::nullopt;
+    }
     return code;
 }
 
@@ -622,13 +646,13 @@ int RunEncoder(const std::vector<std::wstring>& words, const std::wstring& coreP
         TAVRIX_LOG(LevelError) << "the first segment could not be started";
         return kExitNoCore;
     }
-    InputCommands commands(input);
+    InputCommands commands(input, recording.Job());
     while (!control.Ended()) {
         // While paused the waiting core is not watched: it only waits.
         const bool watchCore = control.State() == SessionState::Recording && recording.Core().Running();
         HANDLE waits[2] = {commands.Event(), recording.Core().Handle()};
         const DWORD woken = WaitForMultipleObjects(watchCore ? 2 : 1, waits, FALSE, INFINITE);
-        if (woken == WAIT_OBJECT_0 + 1) {
+        if (woken == WAIT_OBJECT_0 + 1 && !commands.DiscardRequested()) {
             TAVRIX_LOG(LevelError) << "the core stopped while recording, exit code " << recording.Core().Reap();
             step = control.OnCoreLost();
             continue;
@@ -646,6 +670,9 @@ int RunEncoder(const std::vector<std::wstring>& words, const std::wstring& coreP
             step = control.OnInputClosed();
         }
     }
+    // A discard ended the cores under a pause or resume: whatever that step concluded, it is a discard.
+    if (commands.DiscardRequested() && control.State() != SessionState::Discarded)
+        step = control.OnCommand(EncoderCommand::Discard);
 
     JoinResult result = JoinResult::Stopped;
     if (step == SessionStep::KeepSegments || step == SessionStep::FinishAndKeep) {
@@ -668,6 +695,7 @@ int RunEncoder(const std::vector<std::wstring>& words, const std::wstring& coreP
         join.job = recording.Job();
         join.wake = commands.Event();
         join.stop = [&commands, &control] {
+            if (commands.DiscardRequested()) return true;
             bool closed = false;
             for (EncoderCommand command : commands.Take(closed))
                 if (control.OnCommand(command) == SessionStep::Discard) return true;
