@@ -171,8 +171,8 @@ std::vector<std::wstring> SegmentArguments(const CorePlan& plan, const std::wstr
     else
         words.insert(words.end(), {L"-profile:v", L"high", L"-preset", L"faster"});
     if (!plan.audioInputs.empty()) {
-        // No reordered frames where there is sound: the join cuts every
-        // segment where its shortest track ends, by decoding time, and with
+        // No reordered frames where there is sound: the join cuts a segment
+        // where its picture or its sound ends, by decoding time, and with
         // B-frames the picture would run up to two frames past its sound at
         // every pause. Without sound nothing is cut and B-frames save space.
         words.insert(words.end(), {L"-bf", L"0", L"-b:a", L"64k", L"-strict", L"-2", L"-c:a", L"aac"});
