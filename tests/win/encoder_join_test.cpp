@@ -2,6 +2,7 @@
 // gate and join: no picture is lost to a sound track that ended early, and
 // sound and picture stay in step across the joins.
 #include <windows.h>
+#include <aclapi.h>
 
 #include <gtest/gtest.h>
 
@@ -106,4 +107,33 @@ TEST(EncoderJoin, KeepsAllThePictureWhenASegmentsSoundStopsEarly) {
     // The silence put after the first segment's sound keeps every later
     // sound with its picture: the sound ends where the picture does.
     EXPECT_NEAR(TrackEndNs(*audio) / 1e6, TrackEndNs(*video) / 1e6, 100);
+}
+
+TEST(EncoderGate, HasAnUnguessableNameAndLetsInTheCurrentUserOnly) {
+    CoreGate first, second;
+    ASSERT_TRUE(first.Create(1));
+    ASSERT_TRUE(second.Create(1));
+    EXPECT_NE(first.Path(), second.Path());
+    EXPECT_EQ(first.Path().find(std::to_wstring(GetCurrentProcessId())), std::wstring::npos);
+    EXPECT_GE(first.Path().size(), std::wstring(L"\\\\.\\pipe\\").size() + 32);
+
+    // The pipe's access list, read through a client's handle: one entry, for us.
+    UniqueFile client(CreateFileW(first.Path().c_str(), GENERIC_READ | READ_CONTROL, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(client);
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_EQ(GetSecurityInfo(client.get(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                              nullptr, &descriptor),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    ASSERT_NE(dacl, nullptr);
+    EXPECT_EQ(dacl->AceCount, 1);
+    void* ace = nullptr;
+    ASSERT_TRUE(GetAce(dacl, 0, &ace));
+    UniqueHandle token;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()));
+    unsigned char user[256];
+    DWORD size = 0;
+    ASSERT_TRUE(GetTokenInformation(token.get(), TokenUser, user, sizeof(user), &size));
+    EXPECT_TRUE(EqualSid(&static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart, reinterpret_cast<TOKEN_USER*>(user)->User.Sid));
+    LocalFree(descriptor);
 }
