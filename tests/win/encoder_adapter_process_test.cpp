@@ -235,6 +235,8 @@ TEST(EncoderAdapter, WithoutItsCoreSaysSoAndExitsAtOnce) {
     EXPECT_NE(error.find("ffmpeg-core.exe"), std::string::npos) << error;
     EXPECT_NE(error.find("missing"), std::string::npos) << error;
     EXPECT_FALSE(Exists(folder + L"temp.avi"));
+    // The log beside the recording keeps the reason for whoever looks later.
+    EXPECT_NE(ReadWhole(EncoderLogPath(folder + L"temp.avi")).find("ffmpeg-core.exe is missing"), std::string::npos);
 }
 
 TEST_F(EncoderRecording, KilledAdapterLeavesNoCoreAndKeepsItsSegment) {
