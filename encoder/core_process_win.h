@@ -16,7 +16,8 @@ UniqueHandle CreateKillOnCloseJob();
 // core go on to its capture inputs.
 class CoreGate {
 public:
-    // A pipe with a name unique to this process and `number`.
+    // A pipe of a random name, as its first instance, open to the current
+    // user only; `number` (the segment's) only serves if no random bytes come.
     bool Create(unsigned number);
     const std::wstring& Path() const { return m_path; }
     // Waits up to `timeoutMs` for `core` to open the pipe, writes the gate

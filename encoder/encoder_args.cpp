@@ -1,5 +1,6 @@
 #include "encoder/encoder_args.h"
 
+#include <cwchar>
 #include <initializer_list>
 
 const wchar_t kScreenFilterName[] = L"screen-capture-recorder";
@@ -195,8 +196,8 @@ std::vector<std::wstring> SegmentArguments(const CorePlan& plan, const std::wstr
     else
         words.insert(words.end(), {L"-profile:v", L"high", L"-preset", L"faster"});
     if (!plan.audioInputs.empty()) {
-        // No reordered frames where there is sound: the join cuts every
-        // segment where its shortest track ends, by decoding time, and with
+        // No reordered frames where there is sound: the join cuts a segment
+        // where its picture or its sound ends, by decoding time, and with
         // B-frames the picture would run up to two frames past its sound at
         // every pause. Without sound nothing is cut and B-frames save space.
         // Nor frames held back by the encoder: the core reads its sound only
@@ -218,8 +219,20 @@ std::vector<std::wstring> JoinArguments(const std::wstring& listPath, const std:
     std::wstring list = listPath;
     for (wchar_t& c : list)
         if (c == L'\\') c = L'/';
-    return {L"-hide_banner", L"-nostats", L"-loglevel", L"warning", L"-y", L"-f", L"concat", L"-safe", L"0",
+    // Errors only: sound time stamps rounded to the file's sound frames give
+    // one warning per packet after every join, megabytes for a long lesson.
+    return {L"-hide_banner", L"-nostats", L"-loglevel", L"error", L"-y", L"-f", L"concat", L"-safe", L"0",
             L"-i", list, L"-map", L"0", L"-c", L"copy", outputPath};
+}
+
+std::vector<std::wstring> PadSoundArguments(const std::wstring& segmentPath, const std::wstring& paddedPath,
+                                            int64_t durationNs) {
+    wchar_t seconds[32];
+    std::swprintf(seconds, 32, L"%lld.%03lld", static_cast<long long>(durationNs / 1000000000),
+                  static_cast<long long>(durationNs % 1000000000 / 1000000));
+    return {L"-hide_banner", L"-nostats", L"-loglevel", L"warning", L"-y", L"-i", segmentPath, L"-map", L"0",
+            L"-c:v", L"copy", L"-af", L"apad", L"-c:a", L"aac", L"-b:a", L"64k", L"-strict", L"-2",
+            L"-t", seconds, L"-f", L"matroska", paddedPath};
 }
 
 std::wstring QuoteArgument(const std::wstring& word) {

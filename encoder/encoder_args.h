@@ -98,6 +98,12 @@ extern const char kGateContent[];
 // `outputPath` without re-encoding.
 std::vector<std::wstring> JoinArguments(const std::wstring& listPath, const std::wstring& outputPath);
 
+// The core's arguments that copy a segment whose sound stopped early into
+// `paddedPath` with its picture unchanged and its sound padded with silence
+// up to `durationNs` (the picture's end).
+std::vector<std::wstring> PadSoundArguments(const std::wstring& segmentPath, const std::wstring& paddedPath,
+                                            int64_t durationNs);
+
 // One word quoted so that the platform's command-line parser gives it back
 // unchanged; the words joined by blanks after `program`.
 std::wstring QuoteArgument(const std::wstring& word);

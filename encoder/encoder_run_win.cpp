@@ -5,6 +5,7 @@
 #include <strmif.h>
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
@@ -14,6 +15,7 @@
 
 #include "encoder/audio_capture_win.h"
 #include "encoder/core_process_win.h"
+#include "encoder/join_check.h"
 #include "encoder/session.h"
 #include "support/log.h"
 #include "support/path.h"
@@ -60,6 +62,74 @@ std::string SystemMessage(DWORD error) {
     return "error " + std::to_string(error);
 }
 
+// A file just released by a process that was ended may stay locked for a
+// moment: try again briefly before giving up.
+bool DeleteFileSoon(const std::wstring& path) {
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (DeleteFileW(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND) return true;
+        Sleep(25);
+    }
+    return false;
+}
+
+// The adapter's log beside the output, appended to, and the same file as an
+// inheritable handle the cores write their warnings into.
+class EncoderLog {
+public:
+    explicit EncoderLog(const std::wstring& outputPath) : m_path(EncoderLogPath(outputPath)) {
+        m_file = _wfopen(m_path.c_str(), L"ab");
+        if (m_file) Output2FILE::Target() = m_file;
+        SECURITY_ATTRIBUTES inherit = {};
+        inherit.nLength = sizeof(inherit);
+        inherit.bInheritHandle = TRUE;
+        m_coreOutput.reset(CreateFileW(m_path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       &inherit, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    }
+    EncoderLog(const EncoderLog&) = delete;
+    EncoderLog& operator=(const EncoderLog&) = delete;
+    ~EncoderLog() { Close(); }
+
+    HANDLE CoreOutput() const { return m_coreOutput.get(); }
+    void Close() {
+        if (m_file) {
+            Output2FILE::Target() = nullptr;
+            std::fclose(m_file);
+            m_file = nullptr;
+        }
+        m_coreOutput.reset();
+    }
+    void CloseAndDelete() {
+        Close();
+        DeleteFileSoon(m_path);
+    }
+
+private:
+    std::wstring m_path;
+    FILE* m_file = nullptr;
+    UniqueFile m_coreOutput;
+};
+
+// A refused command line is noted in the log beside the output it names,
+// when its last word is a path in an existing folder.
+void LogRefusal(const std::vector<std::wstring>& words, const std::wstring& error) {
+    if (words.empty()) return;
+    const std::wstring& last = words.back();
+    const std::wstring folder = FolderOfPath(last);
+    if (folder.empty() || last.size() == folder.size()) return;
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+    EncoderLog log(last);
+    TAVRIX_LOG(LevelError) << "refused: " << Narrow(error);
+}
+
+void LogKeptSegments(const std::vector<std::wstring>& segments, const std::wstring& outputPath) {
+    std::string names;
+    for (const std::wstring& path : segments)
+        if (FileExists(path)) names += " " + Narrow(FileNameOfPath(path));
+    if (names.empty()) return;
+    TAVRIX_LOG(LevelWarning) << "the segments stay in " << Narrow(FolderOfPath(outputPath)) << ":" << names;
+}
+
 // Reads a file through a window of 64 KiB: the scan reads a few bytes at a
 // time, mostly forward.
 class BufferedFile {
@@ -102,15 +172,22 @@ private:
 // Commands from standard input, read on a thread of their own because a
 // pipe cannot be waited on together with the core's process handle. The
 // thread shares its state, so it may outlive this object: it blocks in
-// ReadFile until the input brings bytes or closes.
+// ReadFile until the input brings bytes or closes. A discard does not wait
+// its turn: it replaces whatever commands are still queued, and the thread
+// ends every core in the job at once, so no wait for a core (a pause's
+// finish, a resume's gate, the join) holds it up.
 class InputCommands {
 public:
-    explicit InputCommands(HANDLE input) : m_shared(std::make_shared<Shared>()) {
+    InputCommands(HANDLE input, HANDLE job) : m_shared(std::make_shared<Shared>()) {
         m_shared->event.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        if (job)
+            DuplicateHandle(GetCurrentProcess(), job, GetCurrentProcess(), m_shared->job.put(), 0, FALSE,
+                            DUPLICATE_SAME_ACCESS);
         std::thread([shared = m_shared, input] { ReadLoop(*shared, input); }).detach();
     }
 
     HANDLE Event() const { return m_shared->event.get(); }
+    bool DiscardRequested() const { return m_shared->discard.load(); }
 
     // Takes what arrived; `closed` tells whether the input has ended.
     std::vector<EncoderCommand> Take(bool& closed) {
@@ -125,8 +202,10 @@ public:
 private:
     struct Shared {
         UniqueHandle event;
+        UniqueHandle job;
         std::mutex mutex;
         std::deque<EncoderCommand> commands;
+        std::atomic<bool> discard{false};
         bool closed = false;
     };
 
@@ -138,9 +217,19 @@ private:
             if (!ReadFile(input, buffer, sizeof(buffer), &read, nullptr) || read == 0) break;
             const std::vector<EncoderCommand> commands = reader.Feed(buffer, read);
             if (commands.empty()) continue;
-            std::lock_guard<std::mutex> lock(shared.mutex);
-            shared.commands.insert(shared.commands.end(), commands.begin(), commands.end());
-            SetEvent(shared.event.get());
+            const bool discard = std::find(commands.begin(), commands.end(), EncoderCommand::Discard) != commands.end();
+            {
+                std::lock_guard<std::mutex> lock(shared.mutex);
+                if (discard) {
+                    shared.commands.assign(1, EncoderCommand::Discard);
+                    shared.discard = true;
+                } else {
+                    shared.commands.insert(shared.commands.end(), commands.begin(), commands.end());
+                }
+                SetEvent(shared.event.get());
+            }
+            // After the event: a core that dies now is seen as the discard's doing.
+            if (discard && shared.job) TerminateJobObject(shared.job.get(), 9);
         }
         std::lock_guard<std::mutex> lock(shared.mutex);
         shared.closed = true;
@@ -155,6 +244,7 @@ const char* CommandName(EncoderCommand command) {
     case EncoderCommand::Pause: return "pause";
     case EncoderCommand::Resume: return "resume";
     case EncoderCommand::Quit: return "quit";
+    case EncoderCommand::Discard: return "discard";
     }
     return "?";
 }
@@ -174,6 +264,9 @@ public:
     }
 
     CoreProcess& Core() { return m_core; }
+    HANDLE Job() const { return m_job.get(); }
+    const std::vector<std::wstring>& Segments() const { return m_segments.Paths(); }
+    const std::wstring& ListPath() const { return m_segments.ListPath(); }
 
     // The sound the adapter captures itself, fed to every segment's core from
     // the moment its first picture is taken (`videoDelay` after its gate opens).
@@ -248,21 +341,12 @@ public:
         TAVRIX_LOG(LevelDebug) << "the waiting core was ended";
     }
 
-    bool Join(bool keepSegments) {
-        const bool joined = JoinSegments(m_corePath, m_segments.Paths(), m_segments.ListPath(), m_request.outputPath,
-                                         m_coreOutput);
-        if (joined && !keepSegments) {
-            for (const std::wstring& path : m_segments.Paths()) DeleteFileW(path.c_str());
-            DeleteFileW(m_segments.ListPath().c_str());
-            TAVRIX_LOG(LevelDebug) << "segments removed";
-        } else {
-            std::string names;
-            for (const std::wstring& path : m_segments.Paths())
-                if (FileExists(path)) names += " " + Narrow(FileNameOfPath(path));
-            TAVRIX_LOG(LevelWarning) << "the segments stay in " << Narrow(FolderOfPath(m_request.outputPath))
-                                     << ":" << names;
-        }
-        return joined;
+    // Discard: every core ended at once, this recording's files deleted.
+    void DiscardAll() {
+        m_core.Discard();
+        for (const std::wstring& path : m_segments.Paths()) DeleteFileSoon(path);
+        DeleteFileSoon(m_segments.ListPath());
+        DeleteFileSoon(JoiningPath(m_request.outputPath));
     }
 
 private:
@@ -361,89 +445,208 @@ MatroskaSummary ScanMatroskaFile(const std::wstring& path) {
     return ScanMatroska(read, FileSize(path));
 }
 
-bool JoinSegments(const std::wstring& corePath, const std::vector<std::wstring>& segments,
-                  const std::wstring& listPath, const std::wstring& outputPath, HANDLE coreOutput) {
+std::wstring JoiningPath(const std::wstring& outputPath) { return outputPath + L".joining.avi"; }
+
+namespace {
+
+AviSummary ScanAviFile(const std::wstring& path) {
+    auto file = std::make_unique<BufferedFile>(path);
+    if (!file->Open()) return AviSummary();
+    const ReadAt read = [&file](uint64_t offset, uint8_t* buffer, size_t size) {
+        return file->ReadAt(offset, buffer, size);
+    };
+    return ScanAvi(read, FileSize(path));
+}
+
+bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+}  // namespace
+
+namespace {
+
+// Runs the core to its end inside the request's job. Returns its exit code,
+// or nothing when the request's stop said so and the core was ended.
+std::optional<DWORD> RunCoreToEnd(const JoinRequest& request, const std::vector<std::wstring>& words,
+                                  const char* what) {
+    const std::wstring line = ComposeCommandLine(request.corePath, words);
+    TAVRIX_LOG(LevelDebug) << what << ": " << Narrow(line);
+    CoreProcess core;
+    DWORD error = 0;
+    if (!core.Start(line, request.job, request.coreOutput, error)) {
+        TAVRIX_LOG(LevelError) << "the " << what << " did not start: " << SystemMessage(error);
+        return static_cast<DWORD>(-1);
+    }
+    for (;;) {
+        HANDLE waits[2] = {core.Handle(), request.wake};
+        if (WaitForMultipleObjects(request.wake ? 2 : 1, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) break;
+        if (request.stop && request.stop()) {
+            core.Discard();
+            TAVRIX_LOG(LevelInfo) << "the " << what << " was stopped";
+            return std::nullopt;
+        }
+    }
+    const DWORD code = core.Reap();
+    TAVRIX_LOG(LevelDebug) << what << " exit code " << code;
+    if (request.stop && request.stop()) {  // ended by a discard
+        TAVRIX_LOG(LevelInfo) << "the " << what << " was stopped";
+        return std::nullopt;
+    }
+    return code;
+}
+
+}  // namespace
+
+JoinResult JoinSegments(const JoinRequest& request) {
     std::vector<JoinPart> parts;
-    for (const std::wstring& path : segments) {
+    std::vector<std::wstring> sources;  // the segments whose content goes into the join
+    std::vector<std::wstring> padded;   // copies with their sound padded, made here
+    std::vector<std::wstring> empty;    // segments with headers and no media at all
+    const std::wstring joining = JoiningPath(request.outputPath);
+    auto fail = [&](JoinResult result) {
+        DeleteFileSoon(joining);
+        for (const std::wstring& path : padded) DeleteFileSoon(path);
+        DeleteFileW(request.listPath.c_str());
+        return result;
+    };
+
+    JoinExpectation expected;
+    for (const std::wstring& path : request.segments) {
         if (!FileExists(path)) {
             TAVRIX_LOG(LevelWarning) << Narrow(FileNameOfPath(path)) << " was never written";
             continue;
         }
-        const MatroskaSummary summary = ScanMatroskaFile(path);
-        if (!HasVideo(summary)) {
-            TAVRIX_LOG(LevelWarning) << Narrow(FileNameOfPath(path)) << " holds no picture and is left out";
+        MatroskaSummary summary = ScanMatroskaFile(path);
+        if (HoldsNoMedia(summary, FileSize(path))) {
+            TAVRIX_LOG(LevelDebug) << Narrow(FileNameOfPath(path)) << " holds no media (its core ended before the first frame)";
+            empty.push_back(path);
             continue;
         }
-        JoinPart part{path, CommonEndNs(summary)};
+        if (!HasContent(summary)) {
+            // Nothing of it can reach the output, so nothing of it may be deleted either.
+            TAVRIX_LOG(LevelWarning) << Narrow(FileNameOfPath(path)) << " holds nothing readable (" << FileSize(path)
+                                     << " bytes): left out of the join and kept";
+            continue;
+        }
         std::string spans;
         for (const TrackSpan& track : summary.tracks)
             spans += " track " + std::to_string(track.number) + ": " + std::to_string(track.blocks) + " blocks, " +
                      std::to_string(track.firstNs / 1000000) + ".." + std::to_string(TrackEndNs(track) / 1000000) +
                      " ms;";
-        TAVRIX_LOG(LevelDebug) << Narrow(FileNameOfPath(path)) << ":" << spans << " cut at "
-                               << part.endNs / 1000000 << " ms";
+        TAVRIX_LOG(LevelDebug) << Narrow(FileNameOfPath(path)) << ":" << spans;
+        std::wstring joined = path;
+        if (SoundFallsShort(summary)) {
+            // In the joined file sound has no time stamps of its own: a gap
+            // would pull all later sound forward. Fill it with silence.
+            const std::wstring copy = request.outputPath + L".padded" + std::to_wstring(padded.size() + 1) + L".mkv";
+            padded.push_back(copy);
+            const std::optional<DWORD> code =
+                RunCoreToEnd(request, PadSoundArguments(path, copy, PictureEndNs(summary)), "sound padding");
+            if (!code) return fail(JoinResult::Stopped);
+            const MatroskaSummary copied = *code == 0 ? ScanMatroskaFile(copy) : MatroskaSummary();
+            if (PictureEndNs(copied) >= PictureEndNs(summary) && !SoundFallsShort(copied)) {
+                TAVRIX_LOG(LevelInfo) << Narrow(FileNameOfPath(path)) << ": the sound stops early and is padded with silence";
+                summary = copied;
+                joined = copy;
+            } else {
+                TAVRIX_LOG(LevelWarning) << Narrow(FileNameOfPath(path))
+                                         << ": the sound stops early and could not be padded; later sound may run early";
+            }
+        }
+        JoinPart part{joined, JoinCutNs(summary)};
+        TAVRIX_LOG(LevelDebug) << Narrow(FileNameOfPath(joined)) << " cut at " << part.endNs / 1000000 << " ms";
+        AddToExpectation(expected, summary, part.endNs, FileSize(joined));
         parts.push_back(std::move(part));
+        sources.push_back(path);
     }
     if (parts.empty()) {
-        TAVRIX_LOG(LevelError) << "no segment holds a picture: nothing to join";
-        return false;
+        TAVRIX_LOG(LevelError) << "no segment holds anything: nothing to join";
+        for (const std::wstring& path : empty) DeleteFileSoon(path);  // nothing in them to offer again
+        return fail(JoinResult::Failed);
     }
 
-    const std::string list = ComposeConcatList(parts);
-    {
-        UniqueFile file(CreateFileW(listPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                    nullptr));
-        DWORD written = 0;
-        if (!file || !WriteFile(file.get(), list.data(), static_cast<DWORD>(list.size()), &written, nullptr) ||
-            written != list.size()) {
-            TAVRIX_LOG(LevelError) << "cannot write the join list " << Narrow(listPath) << ": "
-                                   << SystemMessage(GetLastError());
-            return false;
-        }
+    const std::wstring folder = FolderOfPath(request.outputPath);
+    ULARGE_INTEGER available = {};
+    const uint64_t needed = JoinSpaceNeeded(expected.segmentBytes);
+    if (GetDiskFreeSpaceExW(folder.empty() ? nullptr : folder.c_str(), &available, nullptr, nullptr) &&
+        available.QuadPart < needed) {
+        TAVRIX_LOG(LevelError) << "not enough free space for the join: " << available.QuadPart / 1048576
+                               << " MB free, " << needed / 1048576 << " MB needed";
+        return fail(JoinResult::NoRoom);
     }
 
-    const std::wstring line = ComposeCommandLine(corePath, JoinArguments(listPath, outputPath));
-    TAVRIX_LOG(LevelDebug) << "join: " << Narrow(line);
-    CoreProcess join;
-    DWORD error = 0;
-    if (!join.Start(line, nullptr, coreOutput, error)) {
-        TAVRIX_LOG(LevelError) << "the join did not start: " << SystemMessage(error);
-        return false;
+    if (!WriteWholeFile(request.listPath, ComposeConcatList(parts))) {
+        TAVRIX_LOG(LevelError) << "cannot write the join list " << Narrow(request.listPath) << ": "
+                               << SystemMessage(GetLastError());
+        return fail(JoinResult::Failed);
     }
-    WaitForSingleObject(join.Handle(), INFINITE);
-    const DWORD code = join.Reap();
-    TAVRIX_LOG(LevelDebug) << "join exit code " << code;
-    if (code != 0 || FileSize(outputPath) == 0) {
-        TAVRIX_LOG(LevelError) << "the join failed: " << Narrow(outputPath) << " is not complete";
-        return false;
+    const std::optional<DWORD> code = RunCoreToEnd(request, JoinArguments(request.listPath, joining), "join");
+    if (!code) return fail(JoinResult::Stopped);
+    if (*code != 0) {
+        TAVRIX_LOG(LevelError) << "the join failed, core exit code " << *code;
+        return fail(JoinResult::Failed);
     }
-    TAVRIX_LOG(LevelInfo) << "joined " << parts.size() << " segments into " << Narrow(outputPath) << " ("
-                          << FileSize(outputPath) << " bytes)";
-    return true;
+    const std::string fault = CheckJoinedOutput(expected, ScanAviFile(joining), FileSize(joining));
+    if (!fault.empty()) {
+        TAVRIX_LOG(LevelError) << "the joined file is refused: " << fault;
+        return fail(JoinResult::Failed);
+    }
+    if (!MoveFileExW(joining.c_str(), request.outputPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        TAVRIX_LOG(LevelError) << "cannot put the joined file at " << Narrow(request.outputPath) << ": "
+                               << SystemMessage(GetLastError());
+        return fail(JoinResult::Failed);
+    }
+    TAVRIX_LOG(LevelInfo) << "joined " << parts.size() << " segments into " << Narrow(request.outputPath) << " ("
+                          << FileSize(request.outputPath) << " bytes from " << expected.segmentBytes << ", "
+                          << expected.pictureNs / 1000000 << " ms of picture)";
+    for (const std::wstring& path : sources) DeleteFileSoon(path);
+    for (const std::wstring& path : padded) DeleteFileSoon(path);
+    for (const std::wstring& path : empty) DeleteFileSoon(path);
+    DeleteFileW(request.listPath.c_str());
+    TAVRIX_LOG(LevelDebug) << "joined segments removed";
+    return JoinResult::Joined;
 }
 
+const wchar_t kJoinSegmentsOption[] = L"-join_segments";
+
+namespace {
+
+int ExitCodeOf(JoinResult result) {
+    switch (result) {
+    case JoinResult::Joined: return kExitDone;
+    case JoinResult::NoRoom: return kExitNoRoom;
+    case JoinResult::Stopped: return kExitDiscarded;
+    case JoinResult::Failed: break;
+    }
+    return kExitJoinFailed;
+}
+
+bool CoreIsThere(const std::wstring& corePath) {
+    if (FileExists(corePath)) return true;
+    const std::wstring message = L"ffmpeg.exe: the encoder core " + corePath +
+                                 L" is missing; put a stock ffmpeg.exe there under the name ffmpeg-core.exe\n";
+    ReportToConsole(message);
+    TAVRIX_LOG(LevelError) << Narrow(message.substr(0, message.size() - 1));
+    return false;
+}
+
+}  // namespace
+
 int RunEncoder(const std::vector<std::wstring>& words, const std::wstring& corePath, HANDLE input) {
+    if (words.size() == 2 && words[0] == kJoinSegmentsOption) return RunJoinSegments(words[1], corePath);
     const ParsedArguments parsed = ParseEncoderArguments(words);
     if (!parsed.request) {
         ReportToConsole(L"ffmpeg.exe: this command line is not one Tavrix builds: " + parsed.error + L"\n");
+        LogRefusal(words, L"this command line is not one Tavrix builds: " + parsed.error);
         return kExitBadArguments;
     }
-    if (!FileExists(corePath)) {
-        ReportToConsole(L"ffmpeg.exe: the encoder core " + corePath + L" is missing; put a stock ffmpeg.exe "
-                        L"there under the name ffmpeg-core.exe\n");
-        return kExitNoCore;
-    }
     const EncoderRequest& request = *parsed.request;
-
-    // The log beside the output, appended to; the cores write their warnings into it too.
-    const std::wstring logPath = EncoderLogPath(request.outputPath);
-    FILE* log = _wfopen(logPath.c_str(), L"ab");
-    if (log) Output2FILE::Target() = log;
-    SECURITY_ATTRIBUTES inherit = {};
-    inherit.nLength = sizeof(inherit);
-    inherit.bInheritHandle = TRUE;
-    UniqueFile coreOutput(CreateFileW(logPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    EncoderLog log(request.outputPath);
+    if (!CoreIsThere(corePath)) return kExitNoCore;
 
     TAVRIX_LOG(LevelInfo) << "recording into " << Narrow(request.outputPath) << " with " << Narrow(corePath);
     CaptureDevices devices = FindCaptureDevices();
@@ -453,7 +656,7 @@ int RunEncoder(const std::vector<std::wstring>& words, const std::wstring& coreP
     const CorePlan plan = PlanCore(request, devices, notes);
     for (const std::wstring& note : notes) TAVRIX_LOG(LevelInfo) << Narrow(note);
 
-    Recording recording(request, plan, corePath, coreOutput.get());
+    Recording recording(request, plan, corePath, log.CoreOutput());
     // The screen grabber takes its first picture one frame after it opens.
     recording.FeedAudio(&audio, devices.screenFilter ? 0 : 10000000 / (devices.area ? devices.area->fps : 10));
     SessionControl control;
@@ -462,13 +665,13 @@ int RunEncoder(const std::vector<std::wstring>& words, const std::wstring& coreP
         TAVRIX_LOG(LevelError) << "the first segment could not be started";
         return kExitNoCore;
     }
-    InputCommands commands(input);
-    while (control.State() != SessionState::Finished) {
+    InputCommands commands(input, recording.Job());
+    while (!control.Ended()) {
         // While paused the waiting core is not watched: it only waits.
         const bool watchCore = control.State() == SessionState::Recording && recording.Core().Running();
         HANDLE waits[2] = {commands.Event(), recording.Core().Handle()};
         const DWORD woken = WaitForMultipleObjects(watchCore ? 2 : 1, waits, FALSE, INFINITE);
-        if (woken == WAIT_OBJECT_0 + 1) {
+        if (woken == WAIT_OBJECT_0 + 1 && !commands.DiscardRequested()) {
             TAVRIX_LOG(LevelError) << "the core stopped while recording, exit code " << recording.Core().Reap();
             step = control.OnCoreLost();
             continue;
@@ -479,17 +682,89 @@ int RunEncoder(const std::vector<std::wstring>& words, const std::wstring& coreP
             TAVRIX_LOG(LevelDebug) << CommandName(command) << (step == SessionStep::Nothing ? " ignored" : "");
             if (step == SessionStep::EndSegment) recording.EndSegment(true);
             if (step == SessionStep::StartSegment && !recording.StartSegment()) step = control.OnCoreLost();
-            if (control.State() == SessionState::Finished) break;
+            if (control.Ended()) break;
         }
-        if (closed && control.State() != SessionState::Finished) {
-            TAVRIX_LOG(LevelInfo) << "standard input closed: finishing the recording";
+        if (closed && !control.Ended()) {
+            TAVRIX_LOG(LevelInfo) << "standard input closed: the segments are kept for a later join";
             step = control.OnInputClosed();
         }
     }
-    if (step == SessionStep::FinishAndJoin) recording.EndSegment(false);
-    else recording.DiscardWaitingCore();
-    const bool joined = recording.Join(control.CoreFailed());
-    const int code = control.CoreFailed() ? kExitCoreLost : joined ? kExitDone : kExitJoinFailed;
+    // A discard ended the cores under a pause or resume: whatever that step concluded, it is a discard.
+    if (commands.DiscardRequested() && control.State() != SessionState::Discarded)
+        step = control.OnCommand(EncoderCommand::Discard);
+
+    JoinResult result = JoinResult::Stopped;
+    if (step == SessionStep::KeepSegments || step == SessionStep::FinishAndKeep) {
+        if (step == SessionStep::FinishAndKeep) recording.EndSegment(false);
+        else recording.DiscardWaitingCore();
+        LogKeptSegments(recording.Segments(), request.outputPath);
+        const int code = control.CoreFailed() ? kExitCoreLost : kExitJoinFailed;
+        TAVRIX_LOG(LevelInfo) << "done, exit code " << code;
+        return code;
+    }
+    if (step != SessionStep::Discard) {
+        if (step == SessionStep::FinishAndJoin) recording.EndSegment(false);
+        else recording.DiscardWaitingCore();
+        JoinRequest join;
+        join.corePath = corePath;
+        join.segments = recording.Segments();
+        join.listPath = recording.ListPath();
+        join.outputPath = request.outputPath;
+        join.coreOutput = log.CoreOutput();
+        join.job = recording.Job();
+        join.wake = commands.Event();
+        join.stop = [&commands, &control] {
+            if (commands.DiscardRequested()) return true;
+            bool closed = false;
+            for (EncoderCommand command : commands.Take(closed))
+                if (control.OnCommand(command) == SessionStep::Discard) return true;
+            return false;
+        };
+        result = JoinSegments(join);
+    }
+    if (result == JoinResult::Stopped) {
+        recording.DiscardAll();
+        TAVRIX_LOG(LevelInfo) << "discarded: segments, list and log deleted, exit code " << kExitDiscarded;
+        log.CloseAndDelete();
+        return kExitDiscarded;
+    }
+    if (result != JoinResult::Joined) LogKeptSegments(recording.Segments(), request.outputPath);
+    const int code = ExitCodeOf(result);
+    TAVRIX_LOG(LevelInfo) << "done, exit code " << code;
+    return code;
+}
+
+int RunJoinSegments(const std::wstring& outputPath, const std::wstring& corePath) {
+    EncoderLog log(outputPath);
+    TAVRIX_LOG(LevelInfo) << "joining the segments left beside " << Narrow(outputPath);
+    if (!CoreIsThere(corePath)) return kExitNoCore;
+
+    const std::wstring folder = FolderOfPath(outputPath);
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found = {};
+    const HANDLE search = FindFirstFileW((folder + FileNameOfPath(outputPath) + L".part*.mkv").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(found.cFileName);
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    JoinRequest join;
+    for (const std::wstring& name : LeftoverSegmentNames(FileNameOfPath(outputPath), names))
+        join.segments.push_back(folder + name);
+    if (join.segments.empty()) {
+        TAVRIX_LOG(LevelError) << "no segments found: nothing to join";
+        return kExitJoinFailed;
+    }
+    UniqueHandle job = CreateKillOnCloseJob();
+    join.corePath = corePath;
+    join.listPath = SegmentList(outputPath, nullptr).ListPath();
+    join.outputPath = outputPath;
+    join.coreOutput = log.CoreOutput();
+    join.job = job.get();
+    const JoinResult result = JoinSegments(join);
+    if (result != JoinResult::Joined) LogKeptSegments(join.segments, outputPath);
+    const int code = ExitCodeOf(result);
     TAVRIX_LOG(LevelInfo) << "done, exit code " << code;
     return code;
 }

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,7 +18,13 @@ constexpr int kExitDone = 0;          // the output file is complete
 constexpr int kExitBadArguments = 1;  // the command line is not one the program builds
 constexpr int kExitNoCore = 2;        // ffmpeg-core.exe is missing or does not start
 constexpr int kExitJoinFailed = 3;    // nothing was recorded, or the join failed: segments kept
-constexpr int kExitCoreLost = 4;      // the core stopped while recording: what there was is joined, segments kept
+constexpr int kExitCoreLost = 4;      // the core stopped while recording: no join, segments kept
+constexpr int kExitDiscarded = 5;     // "d": cores ended, segments, list and log deleted, no output
+constexpr int kExitNoRoom = 6;        // too little free space for the joined file: segments kept, no output
+
+// The recovery mode's first word: "ffmpeg.exe -join_segments <output>" joins
+// the segments a recording left beside <output> into it.
+extern const wchar_t kJoinSegmentsOption[];
 
 // Names of the files beside the output.
 std::wstring EncoderLogPath(const std::wstring& outputPath);
@@ -35,15 +42,39 @@ CaptureDevices FindCaptureDevices();
 // Reads a Matroska file's track spans.
 MatroskaSummary ScanMatroskaFile(const std::wstring& path);
 
-// Joins `segments` into `outputPath` with the core at `corePath`, each cut to
-// the length all its tracks cover; segments without picture are left out.
-// Returns true when the output was written completely. Logs every step.
-bool JoinSegments(const std::wstring& corePath, const std::vector<std::wstring>& segments,
-                  const std::wstring& listPath, const std::wstring& outputPath, HANDLE coreOutput);
+// The file the join core writes before it is checked and renamed to the output.
+std::wstring JoiningPath(const std::wstring& outputPath);
+
+struct JoinRequest {
+    std::wstring corePath;
+    std::vector<std::wstring> segments;
+    std::wstring listPath;
+    std::wstring outputPath;
+    HANDLE coreOutput = nullptr;  // the core's messages go here (may be null)
+    HANDLE job = nullptr;         // the join core runs in it (may be null)
+    // Signalled when something arrived that may end the join; `stop` then
+    // says whether it must end (a discard). Both may be empty.
+    HANDLE wake = nullptr;
+    std::function<bool()> stop;
+};
+
+enum class JoinResult { Joined, Failed, NoRoom, Stopped };
+
+// Joins the segments that hold anything into JoiningPath, checks the result
+// against the segments (see join_check.h), renames it to the output, and only
+// then deletes the segments that went into it (and those surely without
+// media), and the list. A segment whose blocks cannot be read is left out and
+// kept. On any failure nothing is deleted but the unfinished joined file.
+// Logs every step.
+JoinResult JoinSegments(const JoinRequest& request);
 
 // Everything the adapter does between its command line and its exit code.
 // `input` is where the commands come from (its standard input).
 int RunEncoder(const std::vector<std::wstring>& words, const std::wstring& corePath, HANDLE input);
+
+// The recovery mode: joins the "<output>.partNNN.mkv" files beside
+// `outputPath` into it; exit codes as for a recording (0, 2, 3 or 6).
+int RunJoinSegments(const std::wstring& outputPath, const std::wstring& corePath);
 
 // A message for whoever started the adapter, on standard error.
 void ReportToConsole(const std::wstring& message);

@@ -117,6 +117,7 @@ private:
             if (e.id == kInfo) ScanInfo(e);
             else if (e.id == kTracks) ScanTracks(e);
             if (e.id == kCluster) {
+                ++m_summary.clusters;
                 at = ScanCluster(e);
                 continue;
             }
@@ -213,19 +214,56 @@ int64_t TrackEndNs(const TrackSpan& track) {
     return track.lastNs + frame;
 }
 
-int64_t CommonEndNs(const MatroskaSummary& summary) {
-    int64_t common = -1;
-    for (const TrackSpan& track : summary.tracks) {
-        if (track.kind == TrackKind::Other) continue;
-        if (track.blocks == 0) return 0;
-        const int64_t end = TrackEndNs(track);
-        if (common < 0 || end < common) common = end;
-    }
-    return common < 0 ? 0 : common;
-}
-
 bool HasVideo(const MatroskaSummary& summary) {
     for (const TrackSpan& track : summary.tracks)
         if (track.kind == TrackKind::Video && track.blocks > 0) return true;
     return false;
+}
+
+bool HasContent(const MatroskaSummary& summary) {
+    for (const TrackSpan& track : summary.tracks)
+        if (track.blocks > 0) return true;
+    return false;
+}
+
+bool HoldsNoMedia(const MatroskaSummary& summary, uint64_t fileSize) {
+    return fileSize == 0 || (summary.readable && summary.clusters == 0);
+}
+
+int64_t PictureEndNs(const MatroskaSummary& summary) {
+    int64_t end = 0;
+    for (const TrackSpan& track : summary.tracks)
+        if (track.kind == TrackKind::Video) end = std::max(end, TrackEndNs(track));
+    return end;
+}
+
+namespace {
+
+// The earliest sound end (a track without blocks ends at once); -1 without sound.
+int64_t SoundEndNs(const MatroskaSummary& summary) {
+    int64_t sound = -1;
+    for (const TrackSpan& track : summary.tracks)
+        if (track.kind == TrackKind::Audio && (sound < 0 || TrackEndNs(track) < sound)) sound = TrackEndNs(track);
+    return sound;
+}
+
+}  // namespace
+
+int64_t JoinCutNs(const MatroskaSummary& summary) {
+    const int64_t picture = PictureEndNs(summary);
+    if (picture <= 0) return 0;  // sound alone: nothing to keep in step with
+    const int64_t sound = SoundEndNs(summary);
+    if (sound < 0 || sound >= picture || sound < picture - kLargestPictureTrimNs) return picture;
+    return sound;
+}
+
+bool SoundFallsShort(const MatroskaSummary& summary) {
+    const int64_t picture = PictureEndNs(summary);
+    bool anySound = false;
+    for (const TrackSpan& track : summary.tracks) {
+        if (track.kind != TrackKind::Audio) continue;
+        if (track.blocks == 0) return false;
+        anySound = true;
+    }
+    return anySound && picture > 0 && JoinCutNs(summary) == picture && SoundEndNs(summary) < picture - kLargestPictureTrimNs;
 }

@@ -1,6 +1,6 @@
 // Reads where each track of a Matroska file starts and ends, from the block
-// headers alone, so a recording's segments can be cut to the length that all
-// their tracks cover. Tolerates files cut short by a crash: whatever whole
+// headers alone, so the join knows where to cut each of a recording's
+// segments and how much picture the joined file must hold. Tolerates files cut short by a crash: whatever whole
 // blocks lie before the break are counted. Nothing here touches Windows.
 #pragma once
 
@@ -22,6 +22,7 @@ struct TrackSpan {
 
 struct MatroskaSummary {
     bool readable = false;  // an EBML header and a segment were found
+    uint64_t clusters = 0;  // clusters begun, whole or not: where any media would be
     std::vector<TrackSpan> tracks;
 };
 
@@ -34,9 +35,33 @@ MatroskaSummary ScanMatroska(const ReadAt& read, uint64_t fileSize);
 // taken from the file, else the mean block spacing. 0 for a track without blocks.
 int64_t TrackEndNs(const TrackSpan& track);
 
-// The time up to which every track has content: the earliest track end.
-// 0 when a track has no block at all.
-int64_t CommonEndNs(const MatroskaSummary& summary);
-
-// True when the file has at least one video block: a segment worth joining.
+// True when the file has at least one video block.
 bool HasVideo(const MatroskaSummary& summary);
+
+// True when any track has a block: the file holds something to join.
+bool HasContent(const MatroskaSummary& summary);
+
+// True when the file surely holds no media: it is empty, or its headers are
+// whole and no cluster was ever begun (a core ended before its first frame).
+// A file without blocks that is not known to be empty is kept.
+bool HoldsNoMedia(const MatroskaSummary& summary, uint64_t fileSize);
+
+// End of the picture (the latest video track end); 0 without picture.
+int64_t PictureEndNs(const MatroskaSummary& summary);
+
+// How much the join may trim off a segment's picture so that its sound and
+// picture end together and the next segment's sound starts with its picture.
+constexpr int64_t kLargestPictureTrimNs = 500000000;
+
+// Where the join cuts a segment (0: not at all). All the picture is kept:
+// the cut is at the picture's end, where a longer sound is trimmed, or where
+// the sound ends if that is at most kLargestPictureTrimNs earlier. Sound that
+// stops sooner (a microphone unplugged, a source that delivers nothing) is
+// not followed: the picture runs on without it.
+int64_t JoinCutNs(const MatroskaSummary& summary);
+
+// True when the picture runs on past the sound by more than the join may
+// trim and the sound can be padded: every sound track has blocks. The joined
+// file must then get silence there, or every later segment's sound would
+// play that much early.
+bool SoundFallsShort(const MatroskaSummary& summary);

@@ -1,5 +1,6 @@
 #include "encoder/session.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "support/path.h"
@@ -25,6 +26,7 @@ std::vector<EncoderCommand> CommandReader::Feed(const char* bytes, size_t count)
             if (m_line[0] == 'p') commands.push_back(EncoderCommand::Pause);
             else if (m_line[0] == 'r') commands.push_back(EncoderCommand::Resume);
             else if (m_line[0] == 'q') commands.push_back(EncoderCommand::Quit);
+            else if (m_line[0] == 'd') commands.push_back(EncoderCommand::Discard);
         }
         m_line.clear();
         m_overlong = false;
@@ -33,6 +35,11 @@ std::vector<EncoderCommand> CommandReader::Feed(const char* bytes, size_t count)
 }
 
 SessionStep SessionControl::OnCommand(EncoderCommand command) {
+    if (command == EncoderCommand::Discard) {
+        if (m_state == SessionState::Discarded) return SessionStep::Nothing;
+        m_state = SessionState::Discarded;
+        return SessionStep::Discard;
+    }
     switch (m_state) {
     case SessionState::Recording:
         if (command == EncoderCommand::Pause) {
@@ -55,16 +62,24 @@ SessionStep SessionControl::OnCommand(EncoderCommand command) {
         }
         return SessionStep::Nothing;
     case SessionState::Finished:
+    case SessionState::Discarded:
         return SessionStep::Nothing;
     }
     return SessionStep::Nothing;
+}
+
+SessionStep SessionControl::OnInputClosed() {
+    if (Ended()) return SessionStep::Nothing;
+    const bool recording = m_state == SessionState::Recording;
+    m_state = SessionState::Finished;
+    return recording ? SessionStep::FinishAndKeep : SessionStep::KeepSegments;
 }
 
 SessionStep SessionControl::OnCoreLost() {
     if (m_state != SessionState::Recording) return SessionStep::Nothing;
     m_state = SessionState::Finished;
     m_coreFailed = true;
-    return SessionStep::Join;
+    return SessionStep::KeepSegments;
 }
 
 SegmentList::SegmentList(std::wstring outputPath, Exists exists)
@@ -80,6 +95,28 @@ const std::wstring& SegmentList::Next() {
         m_paths.push_back(std::move(path));
         return m_paths.back();
     }
+}
+
+std::vector<std::wstring> LeftoverSegmentNames(const std::wstring& outputFileName,
+                                               const std::vector<std::wstring>& namesInFolder) {
+    // "<output>.part" + at least three digits + ".mkv"; the number orders them.
+    const std::wstring prefix = outputFileName + L".part";
+    std::vector<std::pair<unsigned long, std::wstring>> found;
+    for (const std::wstring& name : namesInFolder) {
+        if (name.size() < prefix.size() + 3 + 4 || name.compare(0, prefix.size(), prefix) != 0) continue;
+        if (name.compare(name.size() - 4, 4, L".mkv") != 0) continue;
+        const std::wstring digits = name.substr(prefix.size(), name.size() - prefix.size() - 4);
+        if (digits.size() > 9 || digits.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
+        found.emplace_back(std::stoul(digits), name);
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<std::wstring> names;
+    for (auto& entry : found) names.push_back(std::move(entry.second));
+    return names;
+}
+
+uint64_t JoinSpaceNeeded(uint64_t segmentBytes) {
+    return segmentBytes + segmentBytes / 20 + (32ull << 20);
 }
 
 std::wstring FileNameOfPath(const std::wstring& path) {

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-enum class EncoderCommand { Pause, Resume, Quit };
+enum class EncoderCommand { Pause, Resume, Quit, Discard };
 
 // Turns the bytes of standard input into commands: a line holding just "p",
-// "r" or "q" (a carriage return before the line feed is tolerated). Any other
+// "r", "q" or "d" (a carriage return before the line feed is tolerated). Any other
 // line is ignored, and so is a line not yet ended by a line feed.
 class CommandReader {
 public:
@@ -22,7 +22,9 @@ private:
     bool m_overlong = false;
 };
 
-enum class SessionState { Recording, Paused, Finished };
+// Finished: the segments are being joined (or kept); Discarded: everything is
+// being thrown away. Neither is left again.
+enum class SessionState { Recording, Paused, Finished, Discarded };
 
 // What the adapter must do next.
 enum class SessionStep {
@@ -30,18 +32,25 @@ enum class SessionStep {
     EndSegment,     // pause: let the core finish the current segment
     StartSegment,   // resume: start a core on a new segment
     FinishAndJoin,  // quit while recording: finish the segment, then join
-    Join,           // quit while paused, or the core is gone: join what is there
+    Join,           // quit while paused: join what is there
+    KeepSegments,   // the core is gone, or input ended while paused: no join, every segment kept
+    FinishAndKeep,  // input ended while recording: finish the segment, no join, every segment kept
+    Discard,        // end every core at once, delete every file, write no output
 };
 
 class SessionControl {
 public:
     SessionState State() const { return m_state; }
-    // A command from standard input. "p" while paused and "r" while recording are ignored.
+    bool Ended() const { return m_state == SessionState::Finished || m_state == SessionState::Discarded; }
+    // A command from standard input. "p" while paused and "r" while recording
+    // are ignored; "d" applies in every state until it was taken, the join included.
     SessionStep OnCommand(EncoderCommand command);
-    // Standard input closed: the program that steers the adapter is gone; finish as for "q".
-    SessionStep OnInputClosed() { return OnCommand(EncoderCommand::Quit); }
+    // Standard input closed: the program that steers the adapter is gone and
+    // nobody would take the joined file. The segments stay where the
+    // program's next start looks for a recording to recover.
+    SessionStep OnInputClosed();
     // The core exited while the adapter had not asked it to: the recording
-    // ends here, with what was written so far.
+    // ends here, and what was written stays as segments for a later join.
     SessionStep OnCoreLost();
     bool CoreFailed() const { return m_coreFailed; }
 
@@ -73,17 +82,26 @@ private:
     int m_number = 0;
 };
 
-// One segment as the join sees it: the time up to which all its tracks have
-// content (0: no limit known).
+// Segments left beside `outputFileName` (a name, no folder) by a recording
+// that was never joined, from the names found in its folder: the
+// "<output>.partNNN.mkv" ones, in recording order.
+std::vector<std::wstring> LeftoverSegmentNames(const std::wstring& outputFileName,
+                                               const std::vector<std::wstring>& namesInFolder);
+
+// One segment as the join sees it: where it is cut (0: not cut, its whole length).
 struct JoinPart {
     std::wstring path;
     int64_t endNs = 0;
 };
 
 // The concat list (UTF-8): each file by its name relative to the list, which
-// lies in the same folder, with an out point that cuts every track to the
-// common length so sound and picture stay together across the joins.
+// lies in the same folder, with its out point when it is cut.
 std::string ComposeConcatList(const std::vector<JoinPart>& parts);
+
+// Room the join needs on the output's volume: the segments' bytes (the
+// joined file holds the same packets) plus a margin for the index and the
+// file system.
+uint64_t JoinSpaceNeeded(uint64_t segmentBytes);
 
 // The last path component.
 std::wstring FileNameOfPath(const std::wstring& path);

@@ -1,7 +1,8 @@
 # The encoder adapter's Windows-free logic: its command line, commands,
 # segment bookkeeping and the Matroska scan that cuts segments to length.
 tavrix_add_test(encoder_unit_tests
-  SOURCES encoder_args_test.cpp encoder_session_test.cpp matroska_scan_test.cpp audio_timeline_test.cpp
+  SOURCES encoder_args_test.cpp encoder_join_check_test.cpp encoder_session_test.cpp matroska_scan_test.cpp
+          audio_timeline_test.cpp
   LIBS tavrix_encoder_logic)
 if(CMAKE_CROSSCOMPILING)
   # Under wine64 the build tree is reached through drive Z:.

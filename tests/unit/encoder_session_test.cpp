@@ -46,16 +46,36 @@ TEST(SessionControl, PausesResumesAndFinishesAndIgnoresTheRest) {
     paused.OnCommand(C::Pause);
     EXPECT_EQ(paused.OnCommand(C::Quit), SessionStep::Join);  // quit while paused: nothing to finish
 
+    // The steering program is gone: no join, the segments wait for its next start.
     SessionControl closed;
-    EXPECT_EQ(closed.OnInputClosed(), SessionStep::FinishAndJoin);
+    EXPECT_EQ(closed.OnInputClosed(), SessionStep::FinishAndKeep);
+    EXPECT_TRUE(closed.Ended());
+    EXPECT_EQ(closed.OnInputClosed(), SessionStep::Nothing);
     SessionControl closedPaused;
     closedPaused.OnCommand(C::Pause);
-    EXPECT_EQ(closedPaused.OnInputClosed(), SessionStep::Join);
+    EXPECT_EQ(closedPaused.OnInputClosed(), SessionStep::KeepSegments);
 
     SessionControl lost;
-    EXPECT_EQ(lost.OnCoreLost(), SessionStep::Join);
+    EXPECT_EQ(lost.OnCoreLost(), SessionStep::KeepSegments);  // no join: the segments wait for recovery
     EXPECT_TRUE(lost.CoreFailed());
     EXPECT_EQ(lost.State(), SessionState::Finished);
+}
+
+TEST(SessionControl, DiscardEndsEveryStateOnceTheJoinIncluded) {
+    using C = EncoderCommand;
+    for (int before = 0; before < 3; ++before) {
+        SessionControl s;
+        if (before >= 1) s.OnCommand(C::Pause);
+        if (before >= 2) s.OnCommand(C::Quit);  // joining
+        EXPECT_EQ(s.OnCommand(C::Discard), SessionStep::Discard) << before;
+        EXPECT_EQ(s.State(), SessionState::Discarded);
+        EXPECT_TRUE(s.Ended());
+        for (C later : {C::Resume, C::Pause, C::Quit, C::Discard}) EXPECT_EQ(s.OnCommand(later), SessionStep::Nothing);
+        EXPECT_EQ(s.OnInputClosed(), SessionStep::Nothing);
+        EXPECT_EQ(s.OnCoreLost(), SessionStep::Nothing);
+    }
+    CommandReader reader;
+    EXPECT_EQ(FeedAll(reader, "p\nd\n"), (std::vector<C>{C::Pause, C::Discard}));
 }
 
 TEST(SegmentList, NamesSegmentsBesideTheOutputAndNeverReusesAFile) {
@@ -67,6 +87,15 @@ TEST(SegmentList, NamesSegmentsBesideTheOutputAndNeverReusesAFile) {
     segments.DropLast();
     EXPECT_EQ(segments.Next(), L"C:\\t\\temp.avi.part005.mkv");
     EXPECT_EQ(segments.Paths(), (std::vector<std::wstring>{L"C:\\t\\temp.avi.part001.mkv", L"C:\\t\\temp.avi.part005.mkv"}));
+}
+
+TEST(LeftoverSegmentNames, FindsThisOutputsSegmentsInRecordingOrder) {
+    const std::vector<std::wstring> names = {L"temp.avi.part010.mkv", L"temp.avi.part002.mkv", L"temp.avi",
+                                             L"temp.avi.encoder.log", L"temp.avi.parts.txt", L"temp.avi.part1000.mkv",
+                                             L"other.avi.part001.mkv", L"temp.avi.part01.mkv", L"temp.avi.partabc.mkv",
+                                             L"temp.avi.part003.mkv.tmp", L"temp.avi.joining.avi"};
+    EXPECT_EQ(LeftoverSegmentNames(L"temp.avi", names),
+              (std::vector<std::wstring>{L"temp.avi.part002.mkv", L"temp.avi.part010.mkv", L"temp.avi.part1000.mkv"}));
 }
 
 TEST(ComposeConcatList, NamesFilesRelativelyAndCutsEachAtItsCommonEnd) {

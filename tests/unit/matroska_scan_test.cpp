@@ -82,7 +82,7 @@ TEST(ScanMatroska, FindsEachTracksSpanInAFileTheEncoderWrote) {
     EXPECT_EQ(audio->lastNs, 2322000000);
     EXPECT_EQ(TrackEndNs(*video), 2023000000);
     EXPECT_NEAR(TrackEndNs(*audio), 2345000000, 2000000);
-    EXPECT_EQ(CommonEndNs(s), 2023000000);  // the sound is cut to the picture
+    EXPECT_EQ(JoinCutNs(s), 2023000000);  // the longer sound is cut to the picture
     EXPECT_TRUE(HasVideo(s));
 }
 
@@ -93,7 +93,7 @@ TEST(ScanMatroska, CutsToTheSoundWhenItIsTheShorterTrackOfAStreamedFile) {
     ASSERT_TRUE(s.readable);
     EXPECT_EQ(Track(s, TrackKind::Video)->blocks, 15u);
     EXPECT_EQ(Track(s, TrackKind::Audio)->blocks, 58u);
-    EXPECT_NEAR(CommonEndNs(s), 1237000000, 2000000);
+    EXPECT_NEAR(JoinCutNs(s), 1237000000, 2000000);  // the picture's last quarter second goes
 }
 
 TEST(ScanMatroska, SurvivesAFileCutShortAnywhere) {
@@ -137,7 +137,7 @@ TEST(ScanMatroska, ReadsOpenClustersBlockGroupsAndTheTimeScale) {
     EXPECT_EQ(TrackEndNs(*video), 600000000);  // spacing 200 ms
     EXPECT_EQ(audio->blocks, 2u);
     EXPECT_EQ(audio->lastNs, 700000000);
-    EXPECT_EQ(CommonEndNs(s), 600000000);
+    EXPECT_EQ(JoinCutNs(s), 600000000);
 
     // A block cut in half by the end of the file is not counted.
     const MatroskaSummary cut = Scan(file, file.size() - 3);
@@ -156,5 +156,42 @@ TEST(ScanMatroska, RefusesWhatIsNotMatroskaAndReportsEmptyTracks) {
     const MatroskaSummary s = Scan(tracksOnly);
     EXPECT_TRUE(s.readable);
     EXPECT_FALSE(HasVideo(s));
-    EXPECT_EQ(CommonEndNs(s), 0);
+    EXPECT_FALSE(HasContent(s));
+    EXPECT_EQ(JoinCutNs(s), 0);
+    // Headers without a cluster hold nothing; a file that cannot be read may.
+    EXPECT_TRUE(HoldsNoMedia(s, tracksOnly.size()));
+    EXPECT_TRUE(HoldsNoMedia(Scan(Bytes()), 0));
+    EXPECT_FALSE(HoldsNoMedia(Scan(riff), riff.size()));
+    const Bytes emptyCluster = Cat({header, Element({0x18, 0x53, 0x80, 0x67},
+                                                    Cat({Element({0x16, 0x54, 0xAE, 0x6B}, Track(1, 1)),
+                                                         Element({0x1F, 0x43, 0xB6, 0x75}, Element({0xE7}, {0x00}))}))});
+    EXPECT_FALSE(HoldsNoMedia(Scan(emptyCluster), emptyCluster.size()));
+}
+
+TEST(JoinCutNs, KeepsAllThePictureAndTrimsOnlyTheLastFractionOfASecond) {
+    auto span = [](TrackKind kind, uint64_t blocks, int64_t lastMs) {
+        TrackSpan t;
+        t.kind = kind;
+        t.blocks = blocks;
+        t.lastNs = lastMs * 1000000;
+        t.defaultDurationNs = kind == TrackKind::Video ? 100000000 : 23000000;
+        return t;
+    };
+    const auto V = TrackKind::Video, A = TrackKind::Audio;
+    struct Case { std::vector<TrackSpan> tracks; int64_t cutMs; const char* what; };
+    const Case cases[] = {
+        {{span(V, 30, 2900)}, 3000, "picture alone: cut at its end"},
+        {{span(V, 30, 2900), span(A, 140, 3177)}, 3000, "longer sound is trimmed to the picture"},
+        {{span(V, 30, 2900), span(A, 120, 2777)}, 2800, "sound 0.2 s short: the picture's tail goes"},
+        {{span(V, 30, 2900), span(A, 40, 977)}, 3000, "sound stopped after 1 s: all the picture stays"},
+        {{span(V, 30, 2900), span(A, 0, 0)}, 3000, "a sound track that delivered nothing"},
+        {{span(V, 30, 2900), span(A, 140, 3177), span(A, 20, 477)}, 3000, "the mix of a lost and a live source"},
+        {{span(V, 0, 0), span(A, 140, 3177)}, 0, "sound without picture: not cut"},
+    };
+    for (const Case& c : cases) {
+        MatroskaSummary s;
+        s.readable = true;
+        s.tracks = c.tracks;
+        EXPECT_EQ(JoinCutNs(s), c.cutMs * 1000000) << c.what;
+    }
 }

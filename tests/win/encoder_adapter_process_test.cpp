@@ -236,6 +236,8 @@ TEST(EncoderAdapter, WithoutItsCoreSaysSoAndExitsAtOnce) {
     EXPECT_NE(error.find("ffmpeg-core.exe"), std::string::npos) << error;
     EXPECT_NE(error.find("missing"), std::string::npos) << error;
     EXPECT_FALSE(Exists(folder + L"temp.avi"));
+    // The log beside the recording keeps the reason for whoever looks later.
+    EXPECT_NE(ReadWhole(EncoderLogPath(folder + L"temp.avi")).find("ffmpeg-core.exe is missing"), std::string::npos);
 }
 
 TEST_F(EncoderRecording, KilledAdapterLeavesNoCoreAndKeepsItsSegment) {
@@ -252,7 +254,7 @@ TEST_F(EncoderRecording, KilledAdapterLeavesNoCoreAndKeepsItsSegment) {
     EXPECT_FALSE(Exists(m_output));
 }
 
-TEST_F(EncoderRecording, IgnoresCommandsOutOfPlaceAndFinishesWhenItsInputCloses) {
+TEST_F(EncoderRecording, IgnoresCommandsOutOfPlaceAndKeepsTheSegmentsWhenItsInputCloses) {
     Adapter adapter;
     ASSERT_TRUE(adapter.Start(BinFolder() + L"ffmpeg.exe", ProgramArguments(m_output)));
     ASSERT_TRUE(WaitForSegment(1)) << Log();
@@ -262,19 +264,19 @@ TEST_F(EncoderRecording, IgnoresCommandsOutOfPlaceAndFinishesWhenItsInputCloses)
     adapter.Send("p\n");
     // Paused: the next segment's core waits; closing the input must end it too.
     ASSERT_TRUE(WaitUntil([&] { return Log().find("waits for segment 2") != std::string::npos; }, 30000)) << Log();
-    adapter.CloseInput();
-    EXPECT_EQ(adapter.Wait(60000), kExitDone) << Log();
+    adapter.CloseInput();  // the program was ended: its next start recovers the segments
+    EXPECT_EQ(adapter.Wait(60000), kExitJoinFailed) << Log();
     const std::string log = Log();
     EXPECT_NE(log.find("resume ignored"), std::string::npos) << log;
     EXPECT_NE(log.find("pause ignored"), std::string::npos) << log;
     EXPECT_NE(log.find("standard input closed"), std::string::npos) << log;
     EXPECT_TRUE(ProcessesNamed(L"ffmpeg-core.exe").empty());
-    EXPECT_TRUE(Exists(m_output));
-    EXPECT_FALSE(Exists(Segment(1)));
+    EXPECT_FALSE(Exists(m_output));
+    EXPECT_TRUE(HasVideo(ScanMatroskaFile(Segment(1))));
     EXPECT_FALSE(Exists(Segment(2)));
 }
 
-TEST_F(EncoderRecording, LostCoreEndsTheAdapterWithWhatWasRecorded) {
+TEST_F(EncoderRecording, LostCoreKeepsEverySegmentAndJoinsNothing) {
     Adapter adapter;
     ASSERT_TRUE(adapter.Start(BinFolder() + L"ffmpeg.exe", ProgramArguments(m_output)));
     ASSERT_TRUE(WaitForSegment(1)) << Log();
@@ -286,6 +288,70 @@ TEST_F(EncoderRecording, LostCoreEndsTheAdapterWithWhatWasRecorded) {
     const std::string log = Log();
     EXPECT_NE(log.find("the core stopped while recording, exit code 7"), std::string::npos) << log;
     EXPECT_NE(log.find("the segments stay in"), std::string::npos) << log;
-    EXPECT_TRUE(Exists(Segment(1)));  // kept, and joined as far as it goes
-    EXPECT_TRUE(Exists(m_output));
+    EXPECT_TRUE(HasVideo(ScanMatroskaFile(Segment(1))));  // kept for the recovery join
+    EXPECT_FALSE(Exists(m_output));
+    EXPECT_FALSE(Exists(JoiningPath(m_output)));
+}
+
+TEST_F(EncoderRecording, DiscardEndsEverythingAndLeavesNothingWithinASecond) {
+    Adapter adapter;
+    ASSERT_TRUE(adapter.Start(BinFolder() + L"ffmpeg.exe", ProgramArguments(m_output)));
+    ASSERT_TRUE(WaitForSegment(1)) << Log();
+    adapter.Send("p\n");
+    ASSERT_TRUE(WaitUntil([&] { return Log().find("waits for segment 2") != std::string::npos; }, 30000)) << Log();
+    adapter.Send("r\n");
+    ASSERT_TRUE(WaitForSegment(2)) << Log();
+    const DWORD sent = GetTickCount();
+    adapter.Send("d\n");  // while the second segment records
+    EXPECT_EQ(adapter.Wait(10000), kExitDiscarded);
+    EXPECT_LT(GetTickCount() - sent, 1000u);
+    EXPECT_TRUE(ProcessesNamed(L"ffmpeg-core.exe").empty());
+    // Segments, join list, log: nothing of the recording is left, and no output made.
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((m_folder + L"*").c_str(), &found);
+    std::vector<std::wstring> left;
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found))
+        if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0) left.push_back(found.cFileName);
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    EXPECT_TRUE(left.empty()) << NarrowText(left.empty() ? L"" : left[0], CP_UTF8);
+}
+
+// Segments as a recording that was never joined leaves them, made by the core
+// from its test sources, beside `output`.
+void MakeLeftoverSegments(const std::wstring& output, int count) {
+    CorePlan plan;
+    plan.videoInput = {L"-f", L"lavfi", L"-i", L"testsrc=size=320x240:rate=10:duration=2"};
+    plan.audioInputs = {{L"-f", L"lavfi", L"-i", L"sine=frequency=440:sample_rate=44100:duration=2"}};
+    for (int i = 1; i <= count; ++i) {
+        wchar_t suffix[32];
+        swprintf(suffix, 32, L".part%03d.mkv", i);
+        Adapter core;  // no input is read; the core ends with its sources
+        ASSERT_TRUE(core.Start(BinFolder() + L"ffmpeg-core.exe",
+                               ComposeCommandLine(L"", SegmentArguments(plan, output + suffix)).substr(3)));
+        ASSERT_EQ(core.Wait(60000), 0);
+    }
+}
+
+TEST_F(EncoderRecording, RecoveryJoinsLeftSegmentsIntoAFileThatDecodes) {
+    MakeLeftoverSegments(m_output, 3);
+    Adapter recovery;
+    ASSERT_TRUE(recovery.Start(BinFolder() + L"ffmpeg.exe", L"-join_segments " + QuoteArgument(m_output)));
+    EXPECT_EQ(recovery.Wait(60000), kExitDone) << Log();
+    EXPECT_NE(Log().find("joined 3 segments"), std::string::npos) << Log();
+    for (int i = 1; i <= 3; ++i) EXPECT_FALSE(Exists(Segment(i)));
+    Adapter decode;
+    ASSERT_TRUE(decode.Start(BinFolder() + L"ffmpeg-core.exe", L"-v error -i " + QuoteArgument(m_output) + L" -f null -"));
+    EXPECT_EQ(decode.Wait(60000), 0);
+    EXPECT_EQ(decode.ErrorText(), "");
+}
+
+TEST_F(EncoderRecording, FailedJoinExitsWithThreeAndKeepsEverySegment) {
+    MakeLeftoverSegments(m_output, 2);
+    ASSERT_TRUE(CreateDirectoryW(m_output.c_str(), nullptr));  // the output cannot be put in place
+    Adapter recovery;
+    ASSERT_TRUE(recovery.Start(BinFolder() + L"ffmpeg.exe", L"-join_segments " + QuoteArgument(m_output)));
+    EXPECT_EQ(recovery.Wait(60000), kExitJoinFailed) << Log();
+    EXPECT_NE(Log().find("the segments stay in"), std::string::npos) << Log();
+    for (int i = 1; i <= 2; ++i) EXPECT_TRUE(HasVideo(ScanMatroskaFile(Segment(i))));
+    EXPECT_FALSE(Exists(JoiningPath(m_output)));
 }

@@ -1,7 +1,8 @@
-// Segments recorded by the stock core through the adapter's own command
-// lines, gate and join: sound and picture of every segment end together, so
-// they stay in sync across pauses in the joined file.
+// Segments made by the stock core through the adapter's own command lines,
+// gate and join: no picture is lost to a sound track that ended early, and
+// sound and picture stay in step across the joins.
 #include <windows.h>
+#include <aclapi.h>
 
 #include <gtest/gtest.h>
 
@@ -46,50 +47,53 @@ const TrackSpan* Track(const MatroskaSummary& s, TrackKind kind) {
 
 }  // namespace
 
-TEST(EncoderJoin, SegmentsWithSoundJoinInSyncIntoAvi) {
+TEST(EncoderJoin, KeepsAllThePictureWhenASegmentsSoundStopsEarly) {
     const std::wstring core = BinFolder() + L"ffmpeg-core.exe";
     // A missing core fails: a green run must mean the real encoder was tested.
     ASSERT_NE(GetFileAttributesW(core.c_str()), INVALID_FILE_ATTRIBUTES)
         << "ffmpeg-core.exe is missing beside the adapter: scripts/fetch-ffmpeg-core could not fetch it";
     const std::wstring folder = FreshFolder();
 
-    // Test sources in real time stand in for the screen and a sound device.
-    // (Two test sounds through the mixer starve under this core when stopped
-    // by "q": the mixer's arguments are checked on the host.)
+    // The core's test sources stand in for the screen and a microphone:
+    // picture and sound seconds per segment. The first one's sound stops
+    // after a second (an unplugged microphone), the second's runs past its
+    // picture, the third's stops a fifth of a second early.
+    const double lengths[][2] = {{3.0, 1.0}, {2.0, 2.3}, {2.0, 1.8}};
     CorePlan plan;
-    plan.audioInputs = {{L"-f", L"lavfi", L"-i", L"sine=frequency=440:sample_rate=44100,arealtime"}};
     plan.quality = VideoQuality::Normal;
-
     std::vector<std::wstring> segments;
-    for (int i = 1; i <= 2; ++i) {
-        // In the first segment the picture stops a second before the sound,
-        // a gap that would shift all later sound if it reached the file.
-        plan.videoInput = {L"-f", L"lavfi", L"-i",
-                           i == 1 ? L"testsrc=size=320x240:rate=10:duration=1.5,realtime"
-                                  : L"testsrc=size=320x240:rate=10,realtime"};
-        const std::wstring segment = folder + L"temp.avi.part00" + std::to_wstring(i) + L".mkv";
+    for (int i = 0; i < 3; ++i) {
+        plan.videoInput = {L"-f", L"lavfi", L"-i", L"testsrc=size=320x240:rate=10:duration=" + std::to_wstring(lengths[i][0])};
+        plan.audioInputs = {{L"-f", L"lavfi", L"-i", L"sine=frequency=440:sample_rate=44100:duration=" + std::to_wstring(lengths[i][1])}};
+        const std::wstring segment = folder + L"temp.avi.part00" + std::to_wstring(i + 1) + L".mkv";
         CoreGate gate;
-        ASSERT_TRUE(gate.Create(static_cast<unsigned>(100 + i)));
+        ASSERT_TRUE(gate.Create(static_cast<unsigned>(i + 1)));
         CoreProcess process;
         DWORD error = 0;
         ASSERT_TRUE(process.Start(ComposeCommandLine(core, SegmentArguments(plan, segment, gate.Path())), nullptr,
                                   nullptr, error));
-        Sleep(1500);  // the core waits at its gate meanwhile: nothing may be written yet
-        EXPECT_EQ(GetFileAttributesW(segment.c_str()), INVALID_FILE_ATTRIBUTES);
+        if (i == 0) {
+            Sleep(1000);  // the core waits at its gate meanwhile: nothing may be written yet
+            EXPECT_EQ(GetFileAttributesW(segment.c_str()), INVALID_FILE_ATTRIBUTES);
+        }
         ASSERT_TRUE(gate.Open(process.Handle(), 30000));
-        Sleep(2500);
-        bool forced = true;
-        EXPECT_EQ(process.Finish(30000, forced), 0u);
-        EXPECT_FALSE(forced);
-        const MatroskaSummary s = ScanMatroskaFile(segment);
-        ASSERT_TRUE(HasVideo(s));
-        ASSERT_NE(Track(s, TrackKind::Audio), nullptr);
-        EXPECT_EQ(s.tracks.size(), 2u);
+        ASSERT_EQ(WaitForSingleObject(process.Handle(), 60000), WAIT_OBJECT_0);
+        EXPECT_EQ(process.Reap(), 0u);
         segments.push_back(segment);
     }
 
     const std::wstring output = folder + L"temp.avi";
-    ASSERT_TRUE(JoinSegments(core, segments, folder + L"temp.avi.parts.txt", output, nullptr));
+    JoinRequest join;
+    join.corePath = core;
+    join.segments = segments;
+    join.listPath = folder + L"temp.avi.parts.txt";
+    join.outputPath = output;
+    ASSERT_EQ(JoinSegments(join), JoinResult::Joined);
+    for (const std::wstring& segment : segments) EXPECT_EQ(GetFileAttributesW(segment.c_str()), INVALID_FILE_ATTRIBUTES);
+    WIN32_FIND_DATAW found;
+    const HANDLE leftovers = FindFirstFileW((folder + L"*.mkv").c_str(), &found);
+    EXPECT_EQ(leftovers, INVALID_HANDLE_VALUE) << "left behind: " << NarrowText(found.cFileName, CP_UTF8);
+    if (leftovers != INVALID_HANDLE_VALUE) FindClose(leftovers);
 
     // Back into Matroska without re-encoding, to read the joined tracks' spans.
     const std::wstring check = folder + L"check.mkv";
@@ -98,9 +102,39 @@ TEST(EncoderJoin, SegmentsWithSoundJoinInSyncIntoAvi) {
     const TrackSpan* video = Track(joined, TrackKind::Video);
     const TrackSpan* audio = Track(joined, TrackKind::Audio);
     ASSERT_TRUE(video && audio);
-    EXPECT_GT(TrackEndNs(*video), 2000000000);  // 1.5 s and what the second segment holds
-    // Every segment's sound was cut to its picture: the sound ends with the
-    // picture, not a fraction of a second per pause later.
-    EXPECT_NEAR(static_cast<double>(TrackEndNs(*audio)), static_cast<double>(TrackEndNs(*video)), 80e6)
-        << "audio ends at " << TrackEndNs(*audio) / 1e6 << " ms, video at " << TrackEndNs(*video) / 1e6 << " ms";
+    // All 3 + 2 s of the first two pictures (each starting 23 ms in), the
+    // third up to its sound's end.
+    EXPECT_NEAR(TrackEndNs(*video) / 1e6, 6900, 150);
+    // The silence put after the first segment's sound keeps every later
+    // sound with its picture: the sound ends where the picture does.
+    EXPECT_NEAR(TrackEndNs(*audio) / 1e6, TrackEndNs(*video) / 1e6, 100);
+}
+
+TEST(EncoderGate, HasAnUnguessableNameAndLetsInTheCurrentUserOnly) {
+    CoreGate first, second;
+    ASSERT_TRUE(first.Create(1));
+    ASSERT_TRUE(second.Create(1));
+    EXPECT_NE(first.Path(), second.Path());
+    EXPECT_EQ(first.Path().find(std::to_wstring(GetCurrentProcessId())), std::wstring::npos);
+    EXPECT_GE(first.Path().size(), std::wstring(L"\\\\.\\pipe\\").size() + 32);
+
+    // The pipe's access list, read through a client's handle: one entry, for us.
+    UniqueFile client(CreateFileW(first.Path().c_str(), GENERIC_READ | READ_CONTROL, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(client);
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_EQ(GetSecurityInfo(client.get(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                              nullptr, &descriptor),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    ASSERT_NE(dacl, nullptr);
+    EXPECT_EQ(dacl->AceCount, 1);
+    void* ace = nullptr;
+    ASSERT_TRUE(GetAce(dacl, 0, &ace));
+    UniqueHandle token;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()));
+    unsigned char user[256];
+    DWORD size = 0;
+    ASSERT_TRUE(GetTokenInformation(token.get(), TokenUser, user, sizeof(user), &size));
+    EXPECT_TRUE(EqualSid(&static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart, reinterpret_cast<TOKEN_USER*>(user)->User.Sid));
+    LocalFree(descriptor);
 }
