@@ -126,6 +126,53 @@ TEST_F(CornerWindowTest, StrokesAtTheFourCornersOfTheChosenRegionOnly) {
     EXPECT_EQ(PixelOf(CornerHwnd, 400, 250), kWhite);
 }
 
+// The markers appear while the teacher works in another window (the startup
+// window, the after-recording window): that window keeps the activation and
+// the keyboard, whether the markers are made, shown again by the program's
+// own call, or shown with a plain SW_SHOW as other windows do.
+TEST_F(CornerWindowTest, NeverTakesTheActivationOrTheKeyboard) {
+    EXPECT_NE(GetWindowLongPtrW(CornerHwnd, GWL_EXSTYLE) & WS_EX_NOACTIVATE, 0);
+    HWND typing = CreateWindowExW(0, L"EDIT", L"typing", WS_POPUP | WS_VISIBLE | WS_BORDER, 40, 40, 200, 40, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(typing, nullptr);
+    SetForegroundWindow(typing);
+    SetActiveWindow(typing);
+    SetFocus(typing);
+    Pump(100);
+    ASSERT_EQ(GetActiveWindow(), typing);
+    ASSERT_EQ(GetFocus(), typing);
+
+    DestroyWindow(CornerHwnd);
+    CornerHwnd = nullptr;
+    options->customArea = 1;
+    options->captureRect = Rect{100, 120, 400, 300};
+    ShowCornerWindow();  // made now
+    Pump(100);
+    ASSERT_NE(CornerHwnd, nullptr);
+    EXPECT_TRUE(IsWindowVisible(CornerHwnd));
+    EXPECT_EQ(GetActiveWindow(), typing);
+    EXPECT_EQ(GetFocus(), typing);
+
+    HideCornerWindow();
+    ShowCornerWindow();  // shown again
+    Pump(100);
+    EXPECT_EQ(GetActiveWindow(), typing);
+    EXPECT_EQ(GetFocus(), typing);
+
+    HideCornerWindow();
+    ShowWindow(CornerHwnd, SW_SHOW);  // as the status bar and the after-recording window show it
+    Pump(100);
+    EXPECT_TRUE(IsWindowVisible(CornerHwnd));
+    EXPECT_EQ(GetActiveWindow(), typing);
+    EXPECT_EQ(GetFocus(), typing);
+
+    // A click on a stroke does not activate it either.
+    EXPECT_EQ(SendMessageW(CornerHwnd, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(CornerHwnd),
+                           MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)),
+              MA_NOACTIVATE);
+    DestroyWindow(typing);
+}
+
 TEST(DrawCornerMarkers, EightStrokesOfSixtyPixelsEvenOnSmallRectangles) {
     Canvas canvas(300, 300);
     DrawCornerMarkers(canvas.dc(), 1.0f, kCornerMarkerColour, 50, 60, 80, 90);
