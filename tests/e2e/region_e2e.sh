@@ -140,6 +140,7 @@ wait_lines 4
 
 # Shown again: Alt+F4 on the dimmed screen cancels, and the program runs on:
 # the selector comes back for the next try.
+wait_hidden
 wait_selector
 xdotool windowfocus --sync "$id" 2>/dev/null || true
 sleep 0.3
