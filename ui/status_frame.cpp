@@ -82,6 +82,11 @@ LRESULT RecStatusFrame::HandleOwnMessage(UINT uMsg, WPARAM wParam, LPARAM, bool&
         if (wParam != FALSE) PostMessage(kPlaceBarMessage);
         handled = false;
         return 0;
+    case WM_DISPLAYCHANGE:
+        // A screen unplugged mid-recording: the bar comes onto one that remains.
+        if (IsWindowVisible(m_hWnd)) PostMessage(kPlaceBarMessage);
+        handled = false;
+        return 0;
     case kPlaceBarMessage:
         PlaceOnRecordedScreen(m_hWnd, RecordOptions::Instance()->captureRect,
                               RecordOptions::Instance()->customArea != 0, m_pm.Scale(8));
