@@ -30,7 +30,9 @@ std::string LayersSeenByACore() {
     if (!started) return "(not started)";
     core.Reap();
     std::string seen;
-    HANDLE in = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    // Shared for writing too: the ended child's copy of the handle may close a moment late.
+    HANDLE in = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
     char buffer[256];
     DWORD got = 0;
     if (in != INVALID_HANDLE_VALUE && ReadFile(in, buffer, sizeof(buffer), &got, nullptr)) seen.assign(buffer, got);
