@@ -13,8 +13,13 @@ RecordOptions* RecordOptions::Instance() {
 }
 
 void ApplyStartChoices(RecordOptions& options, const StartChoices& choices, const Rect* workArea) {
+    ApplyStartChoices(options, choices, Rect{0, 0, ScreenWidth, ScreenHeight}, workArea);
+}
+
+void ApplyStartChoices(RecordOptions& options, const StartChoices& choices, const Rect& monitor,
+                       const Rect* workArea) {
     if (choices.areaFull)
-        options.captureRect = Rect{0, 0, ScreenWidth, ScreenHeight};
+        options.captureRect = monitor;
     else if (choices.areaWithoutTaskbar && workArea != nullptr)
         options.captureRect = *workArea;
     if (!choices.areaCustom) options.customArea = 0;

@@ -6,7 +6,8 @@
 
 #include "support/rect.h"
 
-// Size of the primary screen in pixels; set once by the entry point.
+// Size of the primary screen in physical pixels (the program is DPI aware);
+// set once by the entry point.
 extern int32_t ScreenWidth;
 extern int32_t ScreenHeight;
 
@@ -35,8 +36,13 @@ struct StartChoices {
 };
 
 // The writes Start makes, in order: area, custom flag, sound, quality.
-// `workArea` is the screen's work area, or null when that query failed (the
-// rectangle is then kept); a custom area keeps the rectangle of the selection.
+// `monitor` is the monitor the startup window stands on (the full screen a
+// teacher means: moved onto the projector's screen, the projector's);
+// `workArea` its work area, or null when that query failed (the rectangle is
+// then kept); a custom area keeps the rectangle of the selection.
+void ApplyStartChoices(RecordOptions& options, const StartChoices& choices, const Rect& monitor,
+                       const Rect* workArea);
+// The same on the primary screen, ScreenWidth x ScreenHeight.
 void ApplyStartChoices(RecordOptions& options, const StartChoices& choices, const Rect* workArea);
 
 // A completed region selection: the region becomes the capture area.

@@ -7,6 +7,8 @@
 #include "app/record_options.h"
 #include "app/window_state.h"
 #include "support/unique_win.h"
+#include "ui/region_geometry.h"
+#include "ui/screens_win.h"
 
 using namespace Gdiplus::DllExports;
 
@@ -18,14 +20,18 @@ constexpr COLORREF kTransparentWhite = RGB(255, 255, 255);
 LRESULT OnPaint(HWND hwnd) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
-    const RECT screen{0, 0, ScreenWidth, ScreenHeight};
+    RECT client = {};
+    GetClientRect(hwnd, &client);
     UniqueGdiObject white(CreateSolidBrush(kTransparentWhite));
-    FillRect(dc, &screen, static_cast<HBRUSH>(white.get()));
+    FillRect(dc, &client, static_cast<HBRUSH>(white.get()));
     white.reset();
     const RecordOptions* options = RecordOptions::Instance();
     if (options->customArea != 0) {
-        // The window sits at the screen's origin: screen pixels are client pixels.
-        const Rect& r = options->captureRect;
+        // The window covers the virtual screen from its top-left corner: a
+        // screen pixel is that far into the window (on one screen, the same).
+        POINT origin = {0, 0};
+        ClientToScreen(hwnd, &origin);
+        const Rect r = Offset(options->captureRect, -origin.x, -origin.y);
         DrawCornerMarkers(dc, 1.0f, kCornerMarkerColour, r.left, r.top, r.right, r.bottom);
     }
     EndPaint(hwnd, &ps);
@@ -38,6 +44,13 @@ LRESULT CALLBACK CornerWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_PAINT:
         return OnPaint(hwnd);
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;
+    case WM_WINDOWPOSCHANGING:
+        // Shown with SW_SHOW by the other windows too: it never takes the
+        // activation, so the keyboard stays where the teacher was typing.
+        reinterpret_cast<WINDOWPOS*>(lParam)->flags |= SWP_NOACTIVATE;
+        return DefWindowProcW(hwnd, message, wParam, lParam);
     default:
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
@@ -57,15 +70,21 @@ void CreateCornerWindow() {
     wc.lpszClassName = kCornerClassName;
     RegisterClassExW(&wc);  // fails harmlessly when an earlier attempt registered it
 
-    HWND hwnd = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kCornerClassName, L"", WS_POPUP, 0, 0,
-                                ScreenWidth, ScreenHeight, nullptr, nullptr, instance, nullptr);
+    // Over every monitor, so the markers show wherever the region lies.
+    const Rect all = VirtualScreenRect();
+    HWND hwnd = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kCornerClassName, L"",
+                                WS_POPUP, all.left, all.top, all.right - all.left, all.bottom - all.top, nullptr,
+                                nullptr, instance, nullptr);
     if (hwnd == nullptr) return;
     CornerHwnd = hwnd;
 
     // White is fully see-through, and the mouse passes through it.
     SetWindowLongPtrW(hwnd, GWL_EXSTYLE, GetWindowLongPtrW(hwnd, GWL_EXSTYLE) | WS_EX_LAYERED);
     SetLayeredWindowAttributes(hwnd, kTransparentWhite, 0, LWA_COLORKEY);
-    ShowWindow(hwnd, SW_SHOW);
+    // Seen by the teacher, not by the class: left out of the recording where
+    // Windows can.
+    ExcludeFromCapture(hwnd);
+    ShowWindow(hwnd, SW_SHOWNOACTIVATE);
     UpdateWindow(hwnd);
 }
 
@@ -95,7 +114,7 @@ void ShowCornerWindow() {
         CreateCornerWindow();
         return;
     }
-    ShowWindow(CornerHwnd, SW_SHOW);
+    ShowWindow(CornerHwnd, SW_SHOWNOACTIVATE);
     InvalidateRect(CornerHwnd, nullptr, TRUE);
 }
 

@@ -65,16 +65,81 @@ void ApplyDrag(Rect& r, int32_t zone, Point& last, Point mouse, int32_t screenWi
 }
 
 Point PlaceButtons(Rect& r, int32_t screenWidth, int32_t screenHeight) {
-    (void)screenWidth;
+    return PlaceButtonsOn(r, Rect{0, 0, screenWidth, screenHeight});
+}
+
+Point PlaceButtonsOn(Rect& r, const Rect& monitor) {
     NormaliseRect(r);
     Point p{r.right - 2 * kButtonWidth, r.bottom + 5};
-    if (r.bottom + kButtonHeight + 5 > screenHeight) p.y = r.top - kButtonHeight - 5;
-    if (p.y < 0) {
+    if (r.bottom + kButtonHeight + 5 > monitor.bottom) p.y = r.top - kButtonHeight - 5;
+    if (p.y < monitor.top) {
         p.x = r.right - 2 * kButtonWidth - 5;
         p.y = r.bottom - kButtonHeight - 5;
     }
-    if (p.x < 0) p.x = 0;
+    if (p.x < monitor.left) p.x = monitor.left;
     return p;
+}
+
+Rect BoundingRect(const std::vector<Rect>& monitors) {
+    Rect all;
+    for (const Rect& m : monitors) all = UnionRect(all, m);
+    return all;
+}
+
+namespace {
+
+int64_t OverlapArea(const Rect& a, const Rect& b) {
+    const int64_t w = static_cast<int64_t>(std::min(a.right, b.right)) - std::max(a.left, b.left);
+    const int64_t h = static_cast<int64_t>(std::min(a.bottom, b.bottom)) - std::max(a.top, b.top);
+    return w > 0 && h > 0 ? w * h : 0;
+}
+
+bool Inside(const Rect& inner, const Rect& outer) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+}  // namespace
+
+size_t MonitorForRect(const std::vector<Rect>& monitors, const Rect& r) {
+    Rect n = r;
+    NormaliseRect(n);
+    // An empty rectangle (a click) counts as its corner pixel.
+    if (n.right == n.left) ++n.right;
+    if (n.bottom == n.top) ++n.bottom;
+    size_t best = 0;
+    int64_t bestArea = 0;
+    for (size_t i = 0; i < monitors.size(); ++i) {
+        const int64_t area = OverlapArea(monitors[i], n);
+        if (area > bestArea) {
+            best = i;
+            bestArea = area;
+        }
+    }
+    return best;
+}
+
+Rect Offset(const Rect& r, int32_t dx, int32_t dy) {
+    return Rect{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+}
+
+Point PlaceOutside(const Rect& region, int32_t width, int32_t height, const Rect& workArea, int32_t gap) {
+    Rect n = region;
+    NormaliseRect(n);
+    const auto clamp = [](int32_t v, int32_t lo, int32_t hi) { return std::max(lo, std::min(v, hi)); };
+    const int32_t centreX = clamp((n.left + n.right - width) / 2, workArea.left, workArea.right - width);
+    const int32_t centreY = clamp((n.top + n.bottom - height) / 2, workArea.top, workArea.bottom - height);
+    const Point candidates[] = {
+        {centreX, n.bottom + gap},
+        {centreX, n.top - gap - height},
+        {n.right + gap, centreY},
+        {n.left - gap - width, centreY},
+    };
+    for (const Point& p : candidates) {
+        const Rect bar{p.x, p.y, p.x + width, p.y + height};
+        if (Inside(bar, workArea) && OverlapArea(bar, n) == 0) return p;
+    }
+    return Point{(workArea.left + workArea.right - width) / 2, (workArea.top + workArea.bottom - height) / 2};
 }
 
 ZoneCursor CursorForZone(int32_t zone) {
@@ -129,4 +194,21 @@ Rect UnionRect(const Rect& a, const Rect& b) {
     if (IsEmptyRect(b)) return a;
     return Rect{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
                 std::max(a.bottom, b.bottom)};
+}
+
+bool StatusBarPlace(const Rect& bar, const Rect& barMonitor, const Rect& recorded, bool customRegion,
+                    const Rect& monitor, const Rect& workArea, int32_t gap, Point& place) {
+    Rect region = recorded;
+    NormaliseRect(region);
+    const bool elsewhere = barMonitor != monitor;
+    const bool over = customRegion && OverlapArea(bar, region) > 0;
+    if (!elsewhere && !over) return false;
+    const int32_t width = bar.right - bar.left;
+    const int32_t height = bar.bottom - bar.top;
+    if (customRegion) {
+        place = PlaceOutside(region, width, height, workArea, gap);
+    } else {
+        place = Point{(workArea.left + workArea.right - width) / 2, (workArea.top + workArea.bottom - height) / 2};
+    }
+    return true;
 }

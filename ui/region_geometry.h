@@ -4,7 +4,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "support/rect.h"
 
@@ -58,6 +60,32 @@ void ApplyDrag(Rect& r, int32_t zone, Point& last, Point mouse, int32_t screenWi
 // end, above it near the screen's bottom, inside its bottom-right corner when
 // neither fits. Normalises the stored rectangle first.
 Point PlaceButtons(Rect& r, int32_t screenWidth, int32_t screenHeight);
+// The same within `monitor`, the screen the rectangle lies on (on several
+// monitors the pair stays on the rectangle's own, not in a gap between them).
+Point PlaceButtonsOn(Rect& r, const Rect& monitor);
+
+// Several monitors. The smallest rectangle holding them all (the virtual
+// screen; its left or top is negative when a monitor lies left of or above
+// the primary one).
+Rect BoundingRect(const std::vector<Rect>& monitors);
+// The monitor that holds most of `r` (the first, the primary, when none does).
+size_t MonitorForRect(const std::vector<Rect>& monitors, const Rect& r);
+// Every rectangle moved by (dx, dy).
+Rect Offset(const Rect& r, int32_t dx, int32_t dy);
+
+// Where the recording status bar (width x height) goes for a custom region:
+// outside the region where the work area has room, below it, else above,
+// else right, else left of it, `gap` pixels away; its centre when there is
+// no room anywhere. The top-left corner.
+Point PlaceOutside(const Rect& region, int32_t width, int32_t height, const Rect& workArea, int32_t gap);
+
+// Where the status bar goes when a recording shows it: `bar` is where it is,
+// on `barMonitor`; `recorded` the area being recorded, on `monitor` with
+// `workArea`. A bar on another monitor moves onto the recorded one (centred,
+// or outside a custom region); a bar over a custom region moves outside it;
+// otherwise it stays where it is (where the teacher may have put it): false.
+bool StatusBarPlace(const Rect& bar, const Rect& barMonitor, const Rect& recorded, bool customRegion,
+                    const Rect& monitor, const Rect& workArea, int32_t gap, Point& place);
 
 ZoneCursor CursorForZone(int32_t zone);
 

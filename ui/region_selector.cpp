@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "support/text_win.h"
+#include "ui/screens_win.h"
 
 using namespace Gdiplus::DllExports;
 
@@ -120,9 +121,7 @@ int RegionSelector::Create(HINSTANCE instance, void* userData, RegionSelectedCal
 
     m_images = LoadButtonImages(ProgramFolder(instance));
 
-    UniqueDeviceContext display(CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr));
-    if (display) m_model.SetScreenSize(GetDeviceCaps(display.get(), HORZRES), GetDeviceCaps(display.get(), VERTRES));
-    display.reset();
+    MeasureScreens();
     const int width = m_model.screenWidth();
     const int height = m_model.screenHeight();
 
@@ -141,14 +140,14 @@ int RegionSelector::Create(HINSTANCE instance, void* userData, RegionSelectedCal
     RegisterClassExW(&wc);  // already there when a selector was made before
 
     const DWORD exStyle = WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
-    m_background = CreateWindowExW(exStyle, m_className, m_backgroundText, WS_POPUP, 0, 0,
+    m_background = CreateWindowExW(exStyle, m_className, m_backgroundText, WS_POPUP, m_origin.x, m_origin.y,
                                    width + kBackgroundOverhang, height + kBackgroundOverhang, nullptr,
                                    nullptr, instance, nullptr);
     if (m_background == nullptr) return -1;
     SetLayeredWindowAttributes(m_background, 0, kBackgroundOpacity, LWA_ALPHA);
 
-    m_mask = CreateWindowExW(exStyle, m_className, m_maskText, WS_POPUP, 0, 0, width, height, nullptr, nullptr,
-                             instance, nullptr);
+    m_mask = CreateWindowExW(exStyle, m_className, m_maskText, WS_POPUP, m_origin.x, m_origin.y, width, height,
+                             nullptr, nullptr, instance, nullptr);
     if (m_mask == nullptr) return -1;
     SetLayeredWindowAttributes(m_mask, kKeyColour, kMaskOpacity, LWA_COLORKEY | LWA_ALPHA);
 
@@ -178,13 +177,39 @@ int RegionSelector::Show(bool show) {
         SetClassCursor(m_mask, IDC_CROSS);
         return 0;
     }
+    // A projector plugged in since the last time: the windows follow the screens.
+    const bool moved = MeasureScreens();
     m_model.Show();
     InvalidateMask(true);
     SetClassCursor(m_mask, IDC_CROSS);
     // Without SWP_NOACTIVATE the mask window ends up active and gets the keyboard.
-    SetWindowPos(m_background, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
-    SetWindowPos(m_mask, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+    const UINT place = moved ? 0 : SWP_NOSIZE | SWP_NOMOVE;
+    SetWindowPos(m_background, HWND_TOPMOST, m_origin.x, m_origin.y, m_model.screenWidth() + kBackgroundOverhang,
+                 m_model.screenHeight() + kBackgroundOverhang, place | SWP_SHOWWINDOW);
+    SetWindowPos(m_mask, HWND_TOPMOST, m_origin.x, m_origin.y, m_model.screenWidth(), m_model.screenHeight(),
+                 place | SWP_SHOWWINDOW);
     return 0;
+}
+
+bool RegionSelector::MeasureScreens() {
+    // The windows span the virtual screen, every monitor: the model works in
+    // their client pixels, which are screen pixels less the origin.
+    const Rect all = VirtualScreenRect();
+    std::vector<Rect> monitors = MonitorRects();
+    for (Rect& m : monitors) m = Offset(m, -all.left, -all.top);
+    m_model.SetMonitors(std::move(monitors));
+    const bool changed = all.left != m_origin.x || all.top != m_origin.y ||
+                         all.right - all.left != m_model.screenWidth() ||
+                         all.bottom - all.top != m_model.screenHeight();
+    if (!changed) return false;
+    m_origin = POINT{all.left, all.top};
+    m_model.SetScreenSize(all.right - all.left, all.bottom - all.top);
+    // The off-screen picture is made anew at the new size.
+    if (m_surfaceDc && m_surfaceOldBitmap != nullptr) SelectObject(m_surfaceDc.get(), m_surfaceOldBitmap);
+    m_surfaceOldBitmap = nullptr;
+    m_surfaceDc.reset();
+    m_surfaceBitmap.reset();
+    return true;
 }
 
 void RegionSelector::Destroy() {
@@ -224,6 +249,10 @@ LRESULT RegionSelector::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LP
         return Apply(m_mask, message, wParam, lParam, m_model.EscapeUp());
     case WM_COMMAND:
         return OnCommand(hwnd, message, wParam, lParam);
+    case WM_CLOSE:
+        // Default handling would destroy the window, and its WM_DESTROY ends
+        // the program: Alt+F4 on the dimmed screen only cancels the selection.
+        return Apply(m_mask, message, wParam, lParam, m_model.CloseRequested());
     case WM_MOUSEMOVE:
         return Apply(hwnd, message, wParam, lParam, m_model.MouseMove(x, y));
     case WM_LBUTTONDOWN:
@@ -250,7 +279,7 @@ LRESULT RegionSelector::Apply(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     if (action.outcome == SelectorAction::Outcome::Cancelled) {
         if (m_callback != nullptr) m_callback(nullptr, m_userData);
     } else if (action.outcome == SelectorAction::Outcome::Confirmed) {
-        const RECT chosen = ToRECT(m_model.rect());
+        const RECT chosen = ToRECT(Offset(m_model.rect(), m_origin.x, m_origin.y));
         if (m_callback != nullptr) m_callback(&chosen, m_userData);
     }
     // Hidden now as well as at the next paint: under Wine, layered windows

@@ -1,4 +1,5 @@
-// The region selector: two layered full-screen windows over the live screen, a
+// The region selector: two layered windows over the live screen (every
+// monitor: the whole virtual screen, in physical pixels), a
 // dark one with the chosen rectangle cut out and an almost invisible one under
 // it that catches the mouse in the cut-out, plus the Cancel and OK buttons. The
 // decisions are SelectionModel's (region_state.h); this class does the Win32.
@@ -79,6 +80,9 @@ private:
     void Compose(const RECT& area);
     bool MakeSurface();
     void ShowButtons(int command);
+    // Takes the virtual screen and the monitors anew; true when the windows
+    // must move or change size.
+    bool MeasureScreens();
     void MoveButton(HWND button, int x, int y);
 
     UniqueHandle m_mutex;
@@ -91,6 +95,8 @@ private:
     wchar_t m_backgroundText[16] = {};
     wchar_t m_maskText[16] = {};
     SelectionModel m_model;
+    // The virtual screen's top-left corner: the windows' client (0, 0).
+    POINT m_origin{};
     RegionSelectedCallback m_callback = nullptr;
     void* m_userData = nullptr;
     ButtonImages m_images;

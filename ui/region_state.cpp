@@ -90,7 +90,12 @@ SelectorAction SelectionModel::LeftButtonUp(int32_t x, int32_t y) {
 }
 
 SelectorAction SelectionModel::FinishDrag() {
-    m_buttons = PlaceButtons(m_rect, m_screenWidth, m_screenHeight);
+    if (m_monitors.empty()) {
+        m_buttons = PlaceButtons(m_rect, m_screenWidth, m_screenHeight);
+    } else {
+        NormaliseRect(m_rect);
+        m_buttons = PlaceButtonsOn(m_rect, m_monitors[MonitorForRect(m_monitors, m_rect)]);
+    }
     m_state = StateChosen;
     return Repaint();
 }
@@ -116,6 +121,12 @@ SelectorAction SelectionModel::RightButtonUp(int32_t x, int32_t y) {
 SelectorAction SelectionModel::EscapeUp() {
     SelectorAction a;
     a.sendCancel = true;
+    return a;
+}
+
+SelectorAction SelectionModel::CloseRequested() {
+    SelectorAction a;
+    a.sendCancel = m_state != StateHidden;
     return a;
 }
 

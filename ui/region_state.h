@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "support/rect.h"
 #include "ui/region_geometry.h"
@@ -24,6 +26,10 @@ struct SelectorAction {
 class SelectionModel {
 public:
     void SetScreenSize(int32_t width, int32_t height);
+    // The monitors, in the same coordinates as the mouse (the selector's
+    // windows span all of them); the buttons stay on the rectangle's monitor.
+    // None given: the whole area is one screen.
+    void SetMonitors(std::vector<Rect> monitors) { m_monitors = std::move(monitors); }
 
     // Shown, ready for a new rectangle (also after a cancel or an OK).
     SelectorAction Show();
@@ -36,6 +42,9 @@ public:
     SelectorAction RightButtonUp(int32_t x, int32_t y);
     // Escape released: cancels in every state, through the Cancel command.
     SelectorAction EscapeUp();
+    // The system's close (Alt+F4, the task bar): a cancel, never the end of the
+    // program; nothing while hidden.
+    SelectorAction CloseRequested();
 
     // The Cancel and OK commands; `notifyCode` is the high word of the command
     // (0 for a button click and for the Escape and right-click paths).
@@ -64,6 +73,7 @@ private:
 
     int32_t m_screenWidth = 0;
     int32_t m_screenHeight = 0;
+    std::vector<Rect> m_monitors;
     int32_t m_state = StateHidden;
     Rect m_rect;
     Point m_last;

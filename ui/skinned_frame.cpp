@@ -70,6 +70,9 @@ LRESULT SkinnedFrame::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     case WM_NCHITTEST:
         result = CaptionHitTest(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         break;
+    case WM_DPICHANGED:
+        result = OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        break;
     case WM_SIZE:
         if (all) result = OnSize(wParam, handled); else handled = false;
         break;
@@ -154,6 +157,20 @@ LRESULT SkinnedFrame::CaptionHitTest(int screenX, int screenY) {
         }
     }
     return HTCLIENT;
+}
+
+LRESULT SkinnedFrame::OnDpiChanged(int dpi, const RECT* suggested) {
+    // Dragged onto a monitor of another scaling: the skin is drawn anew at
+    // that density, the window as large as the skin says there, where
+    // Windows suggests (so it does not jump back across the monitor edge).
+    m_pm.SetDpi(dpi);
+    if (suggested != nullptr) {
+        const SIZE size = m_pm.GetInitSize();
+        ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top, size.cx, size.cy,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    return 0;
 }
 
 LRESULT SkinnedFrame::OnSize(WPARAM, bool& handled) {

@@ -1,6 +1,7 @@
 // The behaviour every skinned window shares, written once: creation from the
 // skin, dragging by the caption band, the rounded outline, the maximised size,
-// no system frame, the maximise and restore buttons, and closing. Each window
+// no system frame, the maximise and restore buttons, closing, and drawing at
+// the display density of the window's monitor. Each window
 // derives from SkinnedFrame and describes its differences in a
 // FrameDescription; its own messages go to HandleOwnMessage.
 //
@@ -118,6 +119,7 @@ protected:
 
 private:
     LRESULT OnCreate();
+    LRESULT OnDpiChanged(int dpi, const RECT* suggested);
     LRESULT OnSize(WPARAM wParam, bool& handled);
     LRESULT OnGetMinMaxInfo(LPARAM lParam, bool& handled);
     LRESULT OnNcActivate(WPARAM wParam, bool& handled);

@@ -12,6 +12,7 @@
 #include "recording/encoder_process_win.h"
 #include "support/log.h"
 #include "ui/corner_window.h"
+#include "ui/screens_win.h"
 #include "ui/startup_choices.h"
 #include "ui/tip_frame.h"
 
@@ -194,10 +195,18 @@ StartChoices CRecStartupFrameWnd::ReadStartChoices() const {
 }
 
 void CRecStartupFrameWnd::CollectRecordOptions() {
-    RECT workArea = {};
-    const bool haveWorkArea = SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0) != FALSE;
-    const Rect area{workArea.left, workArea.top, workArea.right, workArea.bottom};
-    ApplyStartChoices(*RecordOptions::Instance(), ReadStartChoices(), haveWorkArea ? &area : nullptr);
+    // The full screen is the monitor this window stands on: a teacher moves
+    // it onto the projector's screen to record that one. On the primary
+    // monitor it is the screen as measured at start, exactly as on one screen.
+    const MonitorArea screen = MonitorOfWindow(m_hWnd);
+    if (screen.primary) {
+        RECT workArea = {};
+        const bool haveWorkArea = SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0) != FALSE;
+        const Rect area{workArea.left, workArea.top, workArea.right, workArea.bottom};
+        ApplyStartChoices(*RecordOptions::Instance(), ReadStartChoices(), haveWorkArea ? &area : nullptr);
+        return;
+    }
+    ApplyStartChoices(*RecordOptions::Instance(), ReadStartChoices(), screen.monitor, &screen.work);
 }
 
 void CRecStartupFrameWnd::SwitchToSpeaker() {

@@ -8,10 +8,14 @@
 #include "recording/encoder_process_win.h"
 #include "support/log.h"
 #include "ui/process_frame.h"
+#include "ui/screens_win.h"
 
 namespace {
 
 constexpr DWORD kProcessWindowStyle = WS_SYSMENU | WS_MINIMIZEBOX;
+// Posted when the bar is shown, so it is placed after whoever showed it has
+// centred it.
+constexpr UINT kPlaceBarMessage = WM_APP + 14;
 
 }  // namespace
 
@@ -40,6 +44,8 @@ const FrameDescription& RecStatusFrame::Description() const {
 
 void RecStatusFrame::OnSkinReady() {
     StatusHwnd = m_hWnd;
+    // Seen by the teacher, not by the class: left out of the recording where Windows can.
+    ExcludeFromCapture(m_hWnd);
     m_timeText = m_pm.FindControl(L"timeText");
     m_timeText->SetText(ElapsedText);
     CControlUI* timeText = m_timeText;
@@ -67,11 +73,24 @@ CRecProcessFrameWnd* RecStatusFrame::AfterRecordingWindow() const {
     return m_process != nullptr && ProcessHwnd != nullptr && IsWindow(ProcessHwnd) ? m_process : nullptr;
 }
 
-LRESULT RecStatusFrame::HandleOwnMessage(UINT uMsg, WPARAM, LPARAM, bool& handled) {
+LRESULT RecStatusFrame::HandleOwnMessage(UINT uMsg, WPARAM wParam, LPARAM, bool& handled) {
     handled = true;
     switch (uMsg) {
     case WM_TIMER:  return OnTick();
     case WM_HOTKEY: return OnHotKey();
+    case WM_SHOWWINDOW:
+        if (wParam != FALSE) PostMessage(kPlaceBarMessage);
+        handled = false;
+        return 0;
+    case WM_DISPLAYCHANGE:
+        // A screen unplugged mid-recording: the bar comes onto one that remains.
+        if (IsWindowVisible(m_hWnd)) PostMessage(kPlaceBarMessage);
+        handled = false;
+        return 0;
+    case kPlaceBarMessage:
+        PlaceOnRecordedScreen(m_hWnd, RecordOptions::Instance()->captureRect,
+                              RecordOptions::Instance()->customArea != 0, m_pm.Scale(8));
+        return 0;
     default:
         handled = false;
         return 0;

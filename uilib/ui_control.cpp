@@ -105,6 +105,12 @@ void CControlUI::SetEnabled(bool enabled) {
     Invalidate();
 }
 
+int CControlUI::Px(int value) const { return m_manager != nullptr ? m_manager->Scale(value) : value; }
+
+SIZE CControlUI::Px(SIZE size) const { return SIZE{Px(size.cx), Px(size.cy)}; }
+
+RECT CControlUI::Px(const RECT& rc) const { return m_manager != nullptr ? m_manager->Scale(rc) : rc; }
+
 bool CControlUI::IsFocused() const { return m_manager != nullptr && m_manager->GetFocus() == this; }
 
 void CControlUI::SetFocus() {
@@ -192,7 +198,7 @@ UINT CControlUI::PaintState() const {
 
 void CControlUI::PaintBkColor(HDC hdc) {
     UiColor color = !m_enabled && m_bkColorDisabled != 0 ? m_bkColorDisabled : m_bkColor;
-    UiRender::FillRect(hdc, m_pos, m_borderRound, color);
+    UiRender::FillRect(hdc, m_pos, Px(m_borderRound), color);
 }
 
 void CControlUI::PaintStatusImage(HDC hdc) {
@@ -202,11 +208,18 @@ void CControlUI::PaintStatusImage(HDC hdc) {
 void CControlUI::PaintText(HDC) {}
 
 void CControlUI::PaintBorder(HDC hdc) {
-    UiRender::DrawBorder(hdc, m_pos, m_borderRound, m_borderSize, m_borderColor);
+    UiRender::DrawBorder(hdc, m_pos, Px(m_borderRound), Px(m_borderSize), m_borderColor);
 }
 
 void CControlUI::Invalidate() {
-    if (m_manager != nullptr) m_manager->Invalidate(m_pos);
+    if (m_manager == nullptr) return;
+    // The whole control, edges included: a border reaches past the
+    // rectangle (GDI+ under Wine draws the right and bottom edge on the first
+    // pixel outside it, antialiasing bleeds a pixel elsewhere), and a blue
+    // edge left there by the selected look stayed after a deselection.
+    RECT rc = m_pos;
+    ::InflateRect(&rc, Px(2), Px(2));
+    m_manager->Invalidate(rc);
 }
 
 void CControlUI::NeedUpdate() {
@@ -250,12 +263,12 @@ void CContainerUI::SetManager(CPaintManagerUI* manager, CControlUI* parent) {
     for (auto& item : m_items) item->SetManager(manager, this);
 }
 
-RECT CContainerUI::ContentRect() const { return Deflate(m_pos, m_inset); }
+RECT CContainerUI::ContentRect() const { return Deflate(m_pos, Px(m_inset)); }
 
 void CContainerUI::PlaceFloats() {
     for (auto& item : m_items) {
         if (!item->IsVisible() || !item->IsFloat()) continue;
-        const RECT& fp = item->GetFloatPos();
+        const RECT fp = item->GetFloatPos();
         item->SetPos(RECT{m_pos.left + fp.left, m_pos.top + fp.top, m_pos.left + fp.right, m_pos.top + fp.bottom});
     }
 }
@@ -361,16 +374,16 @@ void CVerticalLayoutUI::SetPos(RECT rc) {
         axis.push_back({item->GetFixedHeight(), static_cast<int>(item->GetPadding().top),
                         static_cast<int>(item->GetPadding().bottom)});
     }
-    std::vector<int> heights = ShareLength(axis, area.bottom - area.top, m_childPadding);
+    std::vector<int> heights = ShareLength(axis, area.bottom - area.top, Px(m_childPadding));
     int y = area.top;
     for (size_t i = 0; i < flow.size(); ++i) {
-        const RECT& pad = flow[i]->GetPadding();
+        const RECT pad = flow[i]->GetPadding();
         y += pad.top;
         int width = flow[i]->GetFixedWidth() != 0 ? flow[i]->GetFixedWidth()
                                                   : (area.right - area.left) - pad.left - pad.right;
         int x = area.left + pad.left;
         flow[i]->SetPos(RECT{x, y, x + width, y + heights[i]});
-        y += heights[i] + pad.bottom + m_childPadding;
+        y += heights[i] + pad.bottom + Px(m_childPadding);
     }
     PlaceFloats();
 }
@@ -393,16 +406,16 @@ void CHorizontalLayoutUI::SetPos(RECT rc) {
         axis.push_back({item->GetFixedWidth(), static_cast<int>(item->GetPadding().left),
                         static_cast<int>(item->GetPadding().right)});
     }
-    std::vector<int> widths = ShareLength(axis, area.right - area.left, m_childPadding);
+    std::vector<int> widths = ShareLength(axis, area.right - area.left, Px(m_childPadding));
     int x = area.left;
     for (size_t i = 0; i < flow.size(); ++i) {
-        const RECT& pad = flow[i]->GetPadding();
+        const RECT pad = flow[i]->GetPadding();
         x += pad.left;
         int height = flow[i]->GetFixedHeight() != 0 ? flow[i]->GetFixedHeight()
                                                     : (area.bottom - area.top) - pad.top - pad.bottom;
         int y = area.top + pad.top;
         flow[i]->SetPos(RECT{x, y, x + widths[i], y + height});
-        x += widths[i] + pad.right + m_childPadding;
+        x += widths[i] + pad.right + Px(m_childPadding);
     }
     PlaceFloats();
 }
@@ -455,7 +468,7 @@ UiColor CLabelUI::CurrentTextColor() const {
 }
 
 void CLabelUI::PaintText(HDC hdc) {
-    UiRender::DrawText(hdc, m_manager, Deflate(m_pos, m_textPadding), m_text, CurrentTextColor(), m_font,
+    UiRender::DrawText(hdc, m_manager, Deflate(m_pos, Px(m_textPadding)), m_text, CurrentTextColor(), m_font,
                        m_textStyle);
 }
 
@@ -567,7 +580,7 @@ void CButtonUI::PaintBkColor(HDC hdc) {
     } else if ((s & kStateHot) != 0) {
         color = FirstColor({m_hotBkColor, m_bkColor});
     }
-    UiRender::FillRect(hdc, m_pos, m_borderRound, color);
+    UiRender::FillRect(hdc, m_pos, Px(m_borderRound), color);
 }
 
 void CButtonUI::PaintStatusImage(HDC hdc) {
@@ -591,11 +604,11 @@ void CButtonUI::PaintBorder(HDC hdc) {
     UINT s = PaintState();
     UiColor color = m_borderColor;
     if ((s & kStateHot) != 0 && (s & kStateDisabled) == 0) color = FirstColor({m_hotBorderColor, m_borderColor});
-    UiRender::DrawBorder(hdc, m_pos, m_borderRound, m_borderSize, color);
+    UiRender::DrawBorder(hdc, m_pos, Px(m_borderRound), Px(m_borderSize), color);
     // The keyboard focus: a ring just inside the control.
     if ((s & kStateFocused) != 0 && m_focusedBorderColor != 0 && m_manager != nullptr &&
         m_manager->IsFocusVisible()) {
-        UiRender::DrawBorder(hdc, m_pos, m_borderRound, 2, m_focusedBorderColor);
+        UiRender::DrawBorder(hdc, m_pos, Px(m_borderRound), Px(2), m_focusedBorderColor);
     }
 }
 
@@ -691,7 +704,7 @@ UINT COptionUI::PaintState() const {
 void COptionUI::PaintBkColor(HDC hdc) {
     UINT s = PaintState();
     if ((s & kStateSelected) != 0 && (s & kStateDisabled) == 0 && m_selectedBkColor != 0) {
-        UiRender::FillRect(hdc, m_pos, m_borderRound, m_selectedBkColor);
+        UiRender::FillRect(hdc, m_pos, Px(m_borderRound), m_selectedBkColor);
         return;
     }
     CButtonUI::PaintBkColor(hdc);
@@ -717,10 +730,10 @@ void COptionUI::PaintStatusImage(HDC hdc) {
 void COptionUI::PaintBorder(HDC hdc) {
     UINT s = PaintState();
     if ((s & kStateSelected) != 0 && (s & kStateDisabled) == 0 && m_selectedBorderColor != 0) {
-        UiRender::DrawBorder(hdc, m_pos, m_borderRound, m_borderSize, m_selectedBorderColor);
+        UiRender::DrawBorder(hdc, m_pos, Px(m_borderRound), Px(m_borderSize), m_selectedBorderColor);
         if ((s & kStateFocused) != 0 && m_focusedBorderColor != 0 && m_manager != nullptr &&
             m_manager->IsFocusVisible()) {
-            UiRender::DrawBorder(hdc, m_pos, m_borderRound, 2, m_focusedBorderColor);
+            UiRender::DrawBorder(hdc, m_pos, Px(m_borderRound), Px(2), m_focusedBorderColor);
         }
         return;
     }

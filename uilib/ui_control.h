@@ -57,18 +57,20 @@ public:
     CControlUI* GetParent() const { return m_parent; }
     virtual void SetManager(CPaintManagerUI* manager, CControlUI* parent);
 
-    // Layout: the rectangle in client coordinates, the declared size (0:
-    // stretch), the outer margin, and floating placement relative to the parent.
+    // Layout: the rectangle in client coordinates (pixels), the declared size
+    // (0: stretch), the outer margin, and floating placement relative to the
+    // parent. The getters give pixels at the manager's display density; the
+    // setters and the skin take skin units (96 dpi).
     const RECT& GetPos() const { return m_pos; }
     virtual void SetPos(RECT rc);
-    int GetFixedWidth() const { return m_fixedWidth; }
-    int GetFixedHeight() const { return m_fixedHeight; }
+    int GetFixedWidth() const { return Px(m_fixedWidth); }
+    int GetFixedHeight() const { return Px(m_fixedHeight); }
     void SetFixedWidth(int cx);
     void SetFixedHeight(int cy);
-    const RECT& GetPadding() const { return m_padding; }
+    RECT GetPadding() const { return Px(m_padding); }
     void SetPadding(RECT rc);
     bool IsFloat() const { return m_float; }
-    const RECT& GetFloatPos() const { return m_floatPos; }
+    RECT GetFloatPos() const { return Px(m_floatPos); }
 
     virtual bool IsVisible() const { return m_visible; }
     virtual void SetVisible(bool visible = true);
@@ -106,6 +108,11 @@ public:
     void SetBorderColor(UiColor color);
 
 protected:
+    // Skin units in pixels at the manager's density (unchanged without one).
+    int Px(int value) const;
+    SIZE Px(SIZE size) const;
+    RECT Px(const RECT& rc) const;
+
     // Painting steps, in this order; each uses the current state bits.
     virtual void PaintBkColor(HDC hdc);
     virtual void PaintStatusImage(HDC hdc);
@@ -189,7 +196,7 @@ public:
     void SetTextColor(UiColor color);
     // DrawText format bits (alignment, single line or word break).
     UINT GetTextStyle() const { return m_textStyle; }
-    const RECT& GetTextPadding() const { return m_textPadding; }
+    RECT GetTextPadding() const { return Px(m_textPadding); }
 
 protected:
     void PaintText(HDC hdc) override;

@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <climits>
 
+#include "uilib/ui_dpi.h"
 #include "uilib/ui_render.h"
+#include "uilib/ui_values.h"
 
 namespace {
 
@@ -95,6 +97,7 @@ CPaintManagerUI::~CPaintManagerUI() {
     m_alive.reset();
     m_root.reset();
     for (auto& entry : m_images) UiRender::FreeImage(entry.second);
+    for (auto& entry : m_doubleImages) UiRender::FreeImage(entry.second);
     for (FontEntry& f : m_fonts) ::DeleteObject(f.font);
     if (m_ownsDefaultFont) ::DeleteObject(m_defaultFont);
 }
@@ -135,7 +138,36 @@ const std::wstring& CPaintManagerUI::GetResourcePath() {
 
 void CPaintManagerUI::Init(HWND hWnd) {
     m_hWndPaint = hWnd;
+    if (hWnd != nullptr) m_dpi = UiDpi::ForWindow(hWnd);
     UiRender::EnsureGdiplus();
+}
+
+void CPaintManagerUI::SetDpi(int dpi) {
+    if (dpi <= 0 || dpi == m_dpi) return;
+    m_dpi = dpi;
+    for (FontEntry& f : m_fonts) {
+        HFONT font = MakeScaledFont(f);
+        if (font == nullptr) continue;
+        if (m_defaultFont == f.font) m_defaultFont = font;
+        ::DeleteObject(f.font);
+        f.font = font;
+    }
+    if (m_ownsDefaultFont) {
+        ::DeleteObject(m_defaultFont);
+        m_defaultFont = nullptr;
+        m_ownsDefaultFont = false;
+    }
+    if (m_hWndPaint != nullptr) {
+        SIZE size = GetInitSize();
+        ::SetWindowPos(m_hWndPaint, nullptr, 0, 0, size.cx, size.cy, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+    }
+    NeedUpdate();
+}
+
+int CPaintManagerUI::Scale(int value) const { return ScaleUiValue(value, m_dpi); }
+
+RECT CPaintManagerUI::Scale(const RECT& rc) const {
+    return RECT{Scale(rc.left), Scale(rc.top), Scale(rc.right), Scale(rc.bottom)};
 }
 
 bool CPaintManagerUI::AttachDialog(CControlUI* pControl) {
@@ -194,14 +226,15 @@ void CPaintManagerUI::SetInitSize(int cx, int cy) {
     if (cx < 0 || cy < 0) return;
     m_initSize = SIZE{cx, cy};
     if (m_hWndPaint != nullptr) {
-        ::SetWindowPos(m_hWndPaint, nullptr, 0, 0, cx, cy, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+        ::SetWindowPos(m_hWndPaint, nullptr, 0, 0, Scale(cx), Scale(cy), SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
     }
     NeedUpdate();
 }
 
 void CPaintManagerUI::UpdateLayout() {
     if (!m_layoutNeeded || m_root == nullptr) return;
-    RECT rc{0, 0, m_initSize.cx, m_initSize.cy};
+    const SIZE size = GetInitSize();
+    RECT rc{0, 0, size.cx, size.cy};
     if (m_hWndPaint != nullptr) ::GetClientRect(m_hWndPaint, &rc);
     m_layoutNeeded = false;
     m_root->SetPos(rc);
@@ -216,20 +249,26 @@ void CPaintManagerUI::Invalidate(const RECT& rc) {
     if (m_hWndPaint != nullptr) ::InvalidateRect(m_hWndPaint, &rc, FALSE);
 }
 
+HFONT CPaintManagerUI::MakeScaledFont(const FontEntry& entry) const {
+    return MakeFont(entry.face, Scale(entry.size), entry.bold, entry.underline, entry.italic);
+}
+
 void CPaintManagerUI::AddFont(int id, const std::wstring& faceNames, int size, bool bold, bool underline,
                               bool italic, bool isDefault) {
-    HFONT font = MakeFont(ChooseFace(faceNames), size > 0 ? size : 14, bold, underline, italic);
+    FontEntry entry{id, ChooseFace(faceNames), size > 0 ? size : 14, bold, underline, italic, nullptr};
+    HFONT font = MakeScaledFont(entry);
     if (font == nullptr) return;
+    entry.font = font;
     for (FontEntry& f : m_fonts) {
         if (f.id == id) {
             if (m_defaultFont == f.font) m_defaultFont = nullptr;
             ::DeleteObject(f.font);
-            f.font = font;
+            f = entry;
             if (isDefault) m_defaultFont = font;
             return;
         }
     }
-    m_fonts.push_back(FontEntry{id, font});
+    m_fonts.push_back(entry);
     if (isDefault) {
         if (m_ownsDefaultFont) ::DeleteObject(m_defaultFont);
         m_ownsDefaultFont = false;
@@ -243,12 +282,24 @@ HFONT CPaintManagerUI::GetFont(int id) const {
     }
     if (m_defaultFont != nullptr) return m_defaultFont;
     auto* self = const_cast<CPaintManagerUI*>(this);
-    self->m_defaultFont = MakeFont(ChooseFace(L""), 14, false, false, false);
+    self->m_defaultFont = MakeFont(ChooseFace(L""), Scale(14), false, false, false);
     self->m_ownsDefaultFont = true;
     return m_defaultFont;
 }
 
 const UiImage* CPaintManagerUI::GetImage(const std::wstring& file) {
+    if (m_dpi > kUiBaseDpi) {
+        // Enlarged, a 96-dpi picture blurs: the twice-as-dense one is drawn
+        // down to size instead.
+        auto twice = m_doubleImages.find(file);
+        if (twice == m_doubleImages.end()) {
+            std::wstring name = UiDoubleImageName(file);
+            UiImage image = UiRender::LoadImageFile(IsAbsolutePath(name) ? name : GetResourcePath() + name);
+            image.density = 2;
+            twice = m_doubleImages.emplace(file, image).first;
+        }
+        if (twice->second.bitmap != nullptr) return &twice->second;
+    }
     auto it = m_images.find(file);
     if (it != m_images.end()) return &it->second;
     std::wstring path = IsAbsolutePath(file) ? file : GetResourcePath() + file;

@@ -16,11 +16,13 @@
 
 class COptionUI;
 
-// A loaded picture (GDI+ bitmap with alpha) and its size.
+// A loaded picture (GDI+ bitmap with alpha) and its size; `density` is 2
+// for the "@2x" variant, whose pixels are half a skin unit each.
 struct UiImage {
     void* bitmap = nullptr;  // GpBitmap*
     int width = 0;
     int height = 0;
+    int density = 1;
 };
 
 class CPaintManagerUI {
@@ -39,7 +41,7 @@ public:
     static void SetResourcePath(const wchar_t* pStrPath);
     static const std::wstring& GetResourcePath();
 
-    // Binds the manager to its window.
+    // Binds the manager to its window, at the window's display density.
     void Init(HWND hWnd);
     HWND GetPaintWindow() const { return m_hWndPaint; }
 
@@ -57,13 +59,24 @@ public:
     CControlUI* FindControl(const wchar_t* pstrName) const;
     CControlUI* FindControl(POINT pt);
 
-    // Window attributes from the skin: size, caption band (left and right are
-    // insets from the client edges, top and bottom client y), round corners.
-    SIZE GetInitSize() const { return m_initSize; }
+    // Display density. The skin's sizes are for 96 dpi; the getters below and
+    // the controls' layout give pixels at the manager's density. A window's
+    // manager takes its window's at Init; SetDpi changes it (the window is
+    // resized to the skin's size at the new density, fonts and layout follow).
+    int GetDpi() const { return m_dpi; }
+    void SetDpi(int dpi);
+    // Skin units in pixels at the manager's density (unchanged at 96).
+    int Scale(int value) const;
+    RECT Scale(const RECT& rc) const;
+
+    // Window attributes from the skin, in pixels: size, caption band (left
+    // and right are insets from the client edges, top and bottom client y),
+    // round corners. The setters take skin units.
+    SIZE GetInitSize() const { return SIZE{Scale(m_initSize.cx), Scale(m_initSize.cy)}; }
     void SetInitSize(int cx, int cy);
-    RECT& GetCaptionRect() { return m_caption; }
+    RECT GetCaptionRect() const { return Scale(m_caption); }
     void SetCaptionRect(const RECT& rc) { m_caption = rc; }
-    SIZE GetRoundCorner() const { return m_roundCorner; }
+    SIZE GetRoundCorner() const { return SIZE{Scale(m_roundCorner.cx), Scale(m_roundCorner.cy)}; }
     void SetRoundCorner(int cx, int cy) { m_roundCorner = SIZE{cx, cy}; }
     UiColor GetDefaultTextColor() const { return m_defaultTextColor; }
     void SetDefaultTextColor(UiColor color) { m_defaultTextColor = color; }
@@ -90,11 +103,13 @@ public:
     void NeedUpdate();
     void Invalidate(const RECT& rc);
 
-    // Fonts declared by the skin; id -1 or an unknown id gives the default.
+    // Fonts declared by the skin (size in skin units); id -1 or an unknown id
+    // gives the default.
     void AddFont(int id, const std::wstring& faceNames, int size, bool bold, bool underline,
                  bool italic, bool isDefault);
     HFONT GetFont(int id) const;
     // A picture from the resource folder, loaded once (null when unreadable).
+    // Above 96 dpi its "@2x" variant is taken where the folder has one.
     const UiImage* GetImage(const std::wstring& file);
 
     // Options of one group (selection is exclusive among them).
@@ -135,12 +150,20 @@ private:
     UiColor m_defaultTextColor = 0xFF1F2937;
     struct FontEntry {
         int id;
+        std::wstring face;
+        int size;
+        bool bold;
+        bool underline;
+        bool italic;
         HFONT font;
     };
+    HFONT MakeScaledFont(const FontEntry& entry) const;
     std::vector<FontEntry> m_fonts;
+    int m_dpi = 96;
     HFONT m_defaultFont = nullptr;
     bool m_ownsDefaultFont = false;
     std::map<std::wstring, UiImage> m_images;
+    std::map<std::wstring, UiImage> m_doubleImages;
     std::vector<COptionUI*> m_options;
     // Shared with notification senders, which check it after a notifier ran:
     // a notifier may destroy the window and with it this manager.

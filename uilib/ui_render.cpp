@@ -137,13 +137,18 @@ bool DrawImage(HDC hdc, CPaintManagerUI* manager, const RECT& rc, const std::wst
     if (!ParseUiImageDesc(desc, parsed)) return false;
     const UiImage* image = manager->GetImage(parsed.file);
     if (image == nullptr || image->bitmap == nullptr) return false;
+    // dest is in skin units, source in the 96-dpi picture's pixels: both
+    // follow the display density and the picture's own.
     RECT dest = rc;
     if (parsed.hasDest) {
-        dest = RECT{rc.left + parsed.dest[0], rc.top + parsed.dest[1], rc.left + parsed.dest[2],
-                    rc.top + parsed.dest[3]};
+        dest = RECT{rc.left + manager->Scale(parsed.dest[0]), rc.top + manager->Scale(parsed.dest[1]),
+                    rc.left + manager->Scale(parsed.dest[2]), rc.top + manager->Scale(parsed.dest[3])};
     }
     RECT source{0, 0, image->width, image->height};
-    if (parsed.hasSource) source = RECT{parsed.source[0], parsed.source[1], parsed.source[2], parsed.source[3]};
+    if (parsed.hasSource) {
+        const int d = image->density;
+        source = RECT{parsed.source[0] * d, parsed.source[1] * d, parsed.source[2] * d, parsed.source[3] * d};
+    }
     if (dest.right <= dest.left || dest.bottom <= dest.top) return false;
     Graphics g(hdc);
     if (g.get() == nullptr) return false;

@@ -121,3 +121,17 @@ bool ParseUiImageDesc(const std::wstring& text, UiImageDesc& out) {
     out = desc;
     return true;
 }
+
+int32_t ScaleUiValue(int32_t value, int32_t dpi) {
+    if (dpi <= 0 || dpi == kUiBaseDpi) return value;
+    const int64_t scaled = static_cast<int64_t>(value) * dpi;
+    const int64_t half = kUiBaseDpi / 2;
+    return static_cast<int32_t>(scaled >= 0 ? (scaled + half) / kUiBaseDpi : -((-scaled + half) / kUiBaseDpi));
+}
+
+std::wstring UiDoubleImageName(const std::wstring& file) {
+    const size_t slash = file.find_last_of(L"\\/");
+    const size_t dot = file.find_last_of(L'.');
+    if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash)) return file + L"@2x";
+    return file.substr(0, dot) + L"@2x" + file.substr(dot);
+}

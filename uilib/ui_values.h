@@ -31,3 +31,15 @@ struct UiImageDesc {
     std::array<int32_t, 4> source{};
 };
 bool ParseUiImageDesc(const std::wstring& text, UiImageDesc& out);
+
+// Display scaling. Skin values are written for 96 dots per inch; a window on
+// a monitor of another density draws them at that density.
+constexpr int32_t kUiBaseDpi = 96;
+
+// `value` skin units in pixels at `dpi`, to the nearest pixel (halves away
+// from zero). Exactly `value` at 96 dpi, and for a dpi that is not positive.
+int32_t ScaleUiValue(int32_t value, int32_t dpi);
+
+// The sharper variant of a picture, drawn above 96 dpi when the skin has it:
+// "icon.png" -> "icon@2x.png" (the name gets "@2x" before its extension).
+std::wstring UiDoubleImageName(const std::wstring& file);

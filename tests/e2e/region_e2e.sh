@@ -2,8 +2,8 @@
 # The region selector and the corner markers end to end, with real X input:
 # a region dragged from bottom-right to top-left, widened, moved and confirmed
 # with OK shows its corner markers; Escape, a right click on the dimmed screen,
-# and a right click on a chosen region followed by Escape, each behave as a
-# user expects. Screenshots land in build/<preset>/e2e-shots/region/.
+# a right click on a chosen region followed by Escape, and Alt+F4 (a cancel,
+# not the end of the program), each behave as a user expects. Screenshots land in build/<preset>/e2e-shots/region/.
 #
 #   region_e2e.sh path/to/region_probe.exe
 set -euo pipefail
@@ -137,4 +137,16 @@ sleep 0.3
 xdotool key Escape
 wait_lines 4
 [ "$(line 4)" = "cancelled" ] || fail "Escape after starting over gave: $(line 4)"
+
+# Shown again: Alt+F4 on the dimmed screen cancels, and the program runs on:
+# the selector comes back for the next try.
+wait_hidden
+wait_selector
+xdotool windowfocus --sync "$id" 2>/dev/null || true
+sleep 0.3
+xdotool key alt+F4
+wait_lines 5
+[ "$(line 5)" = "cancelled" ] || fail "Alt+F4 gave: $(line 5)"
+wait_hidden
+wait_selector
 echo "region selector end to end: ok (screenshots in $shots)"

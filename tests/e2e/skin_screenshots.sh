@@ -103,6 +103,46 @@ real_input() {
 }
 real_input status.xml btnStop hover '#EF4444'
 real_input startup.xml optionVideoQualityGood click '#EFF6FF' --hide btnSoundXP,txtAudioXP
+# A deselected option is repainted whole: no edge of its selected look (the
+# blue border reaches a pixel past the rectangle on the right and bottom) may
+# stay behind. 高清 starts selected; a click on 标准 deselects it.
+deselect_leaves_no_edge() {
+  (cd "$tests" && exec "$wine" skin_view.exe startup.xml --seconds 20 --hide btnSoundXP,txtAudioXP \
+     --select optionVideoQualityGood,optionAudioMix) >/dev/null 2>&1 &
+  local viewer=$! id="" l t rr b nl nt nr nb
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name '^startup\.xml$' 2>/dev/null | head -1)
+    [ -n "$id" ] && break
+    sleep 0.1
+  done
+  read -r l t rr b <<<"$(rect startup.xml optionVideoQualityGood)"
+  read -r nl nt nr nb <<<"$(rect startup.xml optionVideoQualityNormal)"
+  if [ -z "$id" ] || [ -z "${b:-}" ] || [ -z "${nb:-}" ]; then
+    echo "FAIL deselect: no window or no rectangle"; failures=$((failures + 1))
+  else
+    sleep 0.8
+    xdotool mousemove --window "$id" $(((nl + nr) / 2)) $(((nt + nb) / 2)) click 1
+    sleep 0.3; xdotool mousemove 0 0; sleep 0.5
+    eval "$(xdotool getwindowgeometry --shell "$id")"
+    import -window root "$out/deselected-screen.png"
+    convert "$out/deselected-screen.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out/deselected.png"
+    local right bottom
+    right=$(pixel $((X + rr)) $((Y + (t + b) / 2)))
+    bottom=$(pixel $((X + (l + rr) / 2)) $((Y + b)))
+    if [ "$right" = "#2563EB" ] || [ "$bottom" = "#2563EB" ]; then
+      echo "FAIL deselect: blue edge left on 高清: right $right, bottom $bottom"; failures=$((failures + 1))
+    else
+      echo "ok   deselect: edges $right / $bottom -> $out/deselected.png"
+    fi
+  fi
+  kill "$viewer" 2>/dev/null
+  wait "$viewer" 2>/dev/null
+  for _ in $(seq 50); do
+    xdotool search --onlyvisible --name '^startup\.xml$' >/dev/null 2>&1 || break
+    sleep 0.1
+  done
+}
+deselect_leaves_no_edge
 shot startup-old-system startup.xml --select optionAreaCustom,optionVideoQualityGood \
   --hide optionAudioMix,optionAudioSpeaker,optionAudioMicro
 shot startup-sound-off startup.xml --select optionAreaFullWithoutTaskbar,optionAudioMix \

@@ -60,6 +60,24 @@ TEST_F(StartChoicesTest, AreaChoices) {
     EXPECT_EQ(options.captureRect, workArea);
 }
 
+// Two screens, the projector's left of the primary: the full screen is the
+// monitor the startup window stands on, negative coordinates and all.
+TEST_F(StartChoicesTest, FullScreenIsTheMonitorOfTheStartupWindow) {
+    const Rect projector{-1024, 0, 0, 768};
+    const Rect projectorWork{-1024, 0, 0, 728};
+    StartChoices full;
+    ApplyStartChoices(options, full, projector, &projectorWork);
+    EXPECT_EQ(options.captureRect, projector);
+    StartChoices withoutTaskbar;
+    withoutTaskbar.areaFull = false;
+    withoutTaskbar.areaWithoutTaskbar = true;
+    ApplyStartChoices(options, withoutTaskbar, projector, &projectorWork);
+    EXPECT_EQ(options.captureRect, projectorWork);
+    // Back on the primary screen: as on a single screen.
+    ApplyStartChoices(options, full, Rect{0, 0, 1920, 1080}, nullptr);
+    EXPECT_EQ(options.captureRect, (Rect{0, 0, 1920, 1080}));
+}
+
 TEST_F(StartChoicesTest, SoundAndQuality) {
     StartChoices c;
     c.audioMix = true;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "ui/region_geometry.h"
+#include "ui/region_state.h"
 
 namespace {
 
@@ -174,3 +175,98 @@ TEST(RegionGeometry, CursorsHandlesAndRepaintBounds) {
 }
 
 }  // namespace
+
+// Two monitors as a teacher's classroom has them: the projector (1024 x 768)
+// left of the laptop's primary screen (1920 x 1080), so at negative x. This
+// machine's Xvfb gives Wine one monitor only; the geometry is checked here.
+namespace two_screens {
+
+const Rect kProjector{-1024, 0, 0, 768};
+const Rect kLaptop{0, 0, 1920, 1080};
+const std::vector<Rect> kMonitors{kLaptop, kProjector};
+
+TEST(TwoMonitors, VirtualScreenAndTheMonitorOfARectangle) {
+    EXPECT_EQ(BoundingRect(kMonitors), (Rect{-1024, 0, 1920, 1080}));
+    EXPECT_EQ(BoundingRect({kLaptop}), kLaptop);
+    EXPECT_EQ(MonitorForRect(kMonitors, Rect{-900, 100, -300, 500}), 1u);
+    EXPECT_EQ(MonitorForRect(kMonitors, Rect{100, 100, 500, 500}), 0u);
+    // Across the edge: the monitor holding most of it.
+    EXPECT_EQ(MonitorForRect(kMonitors, Rect{-600, 100, 100, 500}), 1u);
+    EXPECT_EQ(MonitorForRect(kMonitors, Rect{-100, 100, 600, 500}), 0u);
+    // Dragged from right to left, or a click: still found.
+    EXPECT_EQ(MonitorForRect(kMonitors, Rect{-300, 500, -900, 100}), 1u);
+    EXPECT_EQ(MonitorForRect(kMonitors, Rect{-5, 5, -5, 5}), 1u);
+    // Nowhere (below the shorter projector): the primary.
+    EXPECT_EQ(MonitorForRect(kMonitors, Rect{-900, 900, -800, 1000}), 0u);
+}
+
+// The selector works in its windows' client pixels: the virtual screen moved
+// to (0, 0). A region near the projector's bottom gets its buttons above it
+// although the virtual screen goes on below (the laptop is taller).
+TEST(TwoMonitors, SelectorButtonsStayOnTheRegionsMonitor) {
+    SelectionModel model;
+    const Rect all = BoundingRect(kMonitors);
+    model.SetScreenSize(all.right - all.left, all.bottom - all.top);
+    model.SetMonitors({Offset(kLaptop, -all.left, 0), Offset(kProjector, -all.left, 0)});
+    model.Show();
+    model.LeftButtonDown(700, 760);
+    model.LeftButtonUp(100, 400);
+    EXPECT_EQ(model.rect(), (Rect{100, 400, 700, 760}));
+    EXPECT_EQ(model.buttons(), (Point{630, 375}));  // above: the projector ends at 768
+    // Back in screen pixels the region lies on the projector, at negative x.
+    EXPECT_EQ(Offset(model.rect(), all.left, all.top), (Rect{-924, 400, -324, 760}));
+
+    // On the laptop the same height has room below.
+    model.Show();
+    model.LeftButtonDown(1200, 400);
+    model.LeftButtonUp(1800, 760);
+    EXPECT_EQ(model.buttons(), (Point{1730, 765}));
+
+    // Moved left past the virtual screen's edge: stops there, size kept.
+    model.LeftButtonDown(1500, 600);
+    model.MouseMove(-2000, 600);
+    model.LeftButtonUp(-2000, 600);
+    EXPECT_EQ(model.rect(), (Rect{0, 400, 600, 760}));
+}
+
+TEST(TwoMonitors, PairStaysOnItsMonitorsLeftEdge) {
+    Rect r{-1020, 10, -1000, 30};
+    EXPECT_EQ(PlaceButtonsOn(r, kProjector), (Point{-1024, 35}));
+    // One screen: as before.
+    Rect same{10, 10, 30, 30};
+    EXPECT_EQ(PlaceButtonsOn(same, kLaptop), PlaceButtons(same, 1920, 1080));
+}
+
+TEST(StatusBar, OutsideACustomRegionWhereThereIsRoom) {
+    const Rect work{0, 0, 1920, 1040};
+    // Room below: centred under the region.
+    EXPECT_EQ(PlaceOutside(Rect{400, 200, 1000, 600}, 410, 52, work, 8), (Point{495, 608}));
+    // Region down to the task bar: above it.
+    EXPECT_EQ(PlaceOutside(Rect{400, 600, 1000, 1000}, 410, 52, work, 8), (Point{495, 540}));
+    // Full height: beside it, right first, then left.
+    EXPECT_EQ(PlaceOutside(Rect{100, 0, 1200, 1040}, 410, 52, work, 8), (Point{1208, 494}));
+    EXPECT_EQ(PlaceOutside(Rect{600, 0, 1920, 1040}, 410, 52, work, 8), (Point{182, 494}));
+    // Near the left edge: moved along so it stays on the screen.
+    EXPECT_EQ(PlaceOutside(Rect{0, 100, 200, 300}, 410, 52, work, 8), (Point{0, 308}));
+    // No room anywhere: the middle of the work area, as the bar always stood.
+    EXPECT_EQ(PlaceOutside(Rect{0, 0, 1920, 1040}, 410, 52, work, 8), (Point{755, 494}));
+    // On the projector, at negative x.
+    EXPECT_EQ(PlaceOutside(Rect{-900, 100, -300, 500}, 410, 52, kProjector, 8), (Point{-805, 508}));
+}
+
+TEST(StatusBar, MovesOnlyWhenOnAnotherMonitorOrOverTheRegion) {
+    const Rect centred{755, 514, 1165, 566};
+    Point p;
+    // Full screen on the laptop, bar centred there: it stays (today's place).
+    EXPECT_FALSE(StatusBarPlace(centred, kLaptop, kLaptop, false, kLaptop, kLaptop, 8, p));
+    // Full screen on the projector: centred on the projector.
+    ASSERT_TRUE(StatusBarPlace(centred, kLaptop, kProjector, false, kProjector, kProjector, 8, p));
+    EXPECT_EQ(p, (Point{-717, 358}));
+    // A custom region under the bar: moved out of it.
+    ASSERT_TRUE(StatusBarPlace(centred, kLaptop, Rect{400, 200, 1500, 700}, true, kLaptop, kLaptop, 8, p));
+    EXPECT_EQ(p, (Point{745, 708}));
+    // A custom region clear of the bar, on the same monitor: the bar stays.
+    EXPECT_FALSE(StatusBarPlace(centred, kLaptop, Rect{100, 100, 500, 400}, true, kLaptop, kLaptop, 8, p));
+}
+
+}  // namespace two_screens

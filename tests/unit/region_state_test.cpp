@@ -63,41 +63,50 @@ TEST_F(SelectionModelTest, AClickWithoutMovementGivesAnEmptyRectangleThatOkPasse
     EXPECT_EQ(model.rect(), (Rect{640, 360, 640, 360}));
 }
 
-TEST_F(SelectionModelTest, EscapeCancelsInEveryVisibleState) {
-    // Waiting
-    SelectorAction a = FollowCancel(model.EscapeUp());
-    EXPECT_EQ(a.outcome, Outcome::Cancelled);
-    EXPECT_EQ(model.state(), StateHidden);
+// Escape and the system's close (Alt+F4) both cancel; neither may end the program.
+TEST_F(SelectionModelTest, EscapeAndTheSystemCloseCancelInEveryVisibleState) {
+    for (const bool systemClose : {false, true}) {
+        SCOPED_TRACE(systemClose ? "system close" : "Escape");
+        auto trigger = [&] { return systemClose ? model.CloseRequested() : model.EscapeUp(); };
+        model.Show();
+        // Waiting
+        SelectorAction a = FollowCancel(trigger());
+        EXPECT_EQ(a.outcome, Outcome::Cancelled);
+        EXPECT_EQ(model.state(), StateHidden);
 
-    // Dragging
-    model.Show();
-    model.LeftButtonDown(10, 10);
-    model.MouseMove(50, 50);
-    a = FollowCancel(model.EscapeUp());
-    EXPECT_EQ(a.outcome, Outcome::Cancelled);
-    EXPECT_EQ(model.state(), StateHidden);
+        // Dragging
+        model.Show();
+        model.LeftButtonDown(10, 10);
+        model.MouseMove(50, 50);
+        a = FollowCancel(trigger());
+        EXPECT_EQ(a.outcome, Outcome::Cancelled);
+        EXPECT_EQ(model.state(), StateHidden);
 
-    // Chosen
-    model.Show();
-    Drag(10, 10, 200, 200);
-    a = FollowCancel(model.EscapeUp());
-    EXPECT_EQ(a.outcome, Outcome::Cancelled);
-    EXPECT_EQ(model.state(), StateHidden);
+        // Chosen
+        model.Show();
+        Drag(10, 10, 200, 200);
+        a = FollowCancel(trigger());
+        EXPECT_EQ(a.outcome, Outcome::Cancelled);
+        EXPECT_EQ(model.state(), StateHidden);
 
-    // Adjusting (moving)
-    model.Show();
-    Drag(10, 10, 200, 200);
-    model.LeftButtonDown(100, 100);
-    EXPECT_EQ(model.state(), StateAdjusting + EdgeAll);
-    a = FollowCancel(model.EscapeUp());
-    EXPECT_EQ(a.outcome, Outcome::Cancelled);
-    EXPECT_EQ(model.state(), StateHidden);
-    EXPECT_FALSE(model.ShowsRectangle());
+        // Adjusting (moving)
+        model.Show();
+        Drag(10, 10, 200, 200);
+        model.LeftButtonDown(100, 100);
+        EXPECT_EQ(model.state(), StateAdjusting + EdgeAll);
+        a = FollowCancel(trigger());
+        EXPECT_EQ(a.outcome, Outcome::Cancelled);
+        EXPECT_EQ(model.state(), StateHidden);
+        EXPECT_FALSE(model.ShowsRectangle());
 
-    // The mouse button let go after the cancel changes nothing.
-    a = model.LeftButtonUp(300, 300);
-    EXPECT_FALSE(a.handled);
-    EXPECT_EQ(model.state(), StateHidden);
+        // The mouse button let go after the cancel changes nothing.
+        a = model.LeftButtonUp(300, 300);
+        EXPECT_FALSE(a.handled);
+        EXPECT_EQ(model.state(), StateHidden);
+
+        // Hidden: the close asks for nothing.
+        EXPECT_FALSE(model.CloseRequested().sendCancel);
+    }
 }
 
 TEST_F(SelectionModelTest, RightClickCancelsBeforeDrawingAndStartsOverOnAChosenRectangle) {

@@ -91,3 +91,24 @@ TEST(UiValues, PictureDescriptions) {
 }
 
 }  // namespace
+
+// Display scaling: identical at 96 dpi (the windows must not move by a
+// pixel there), to the nearest pixel elsewhere, negative offsets mirrored.
+TEST(UiValues, ScalingIsIdentityAtNinetySixAndRoundsElsewhere) {
+    for (int32_t v : {-7, -1, 0, 1, 2, 5, 13, 44, 500, 2147483647}) EXPECT_EQ(ScaleUiValue(v, 96), v);
+    EXPECT_EQ(ScaleUiValue(13, 0), 13);
+    const struct {
+        int32_t value, dpi, pixels;
+    } cases[] = {
+        {500, 144, 750}, {13, 144, 20}, {1, 144, 2}, {3, 144, 5}, {-3, 144, -5}, {430, 144, 645},
+        {44, 120, 55},   {1, 120, 1},   {14, 120, 18}, {35, 192, 70}, {-5, 192, -10}, {12, 168, 21},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ScaleUiValue(c.value, c.dpi), c.pixels) << c.value << " at " << c.dpi;
+}
+
+TEST(UiValues, DoubleImageNames) {
+    EXPECT_EQ(UiDoubleImageName(L"icon_min.png"), L"icon_min@2x.png");
+    EXPECT_EQ(UiDoubleImageName(L"dir.v1\\logo.png"), L"dir.v1\\logo@2x.png");
+    EXPECT_EQ(UiDoubleImageName(L"dir.v1/logo"), L"dir.v1/logo@2x");
+    EXPECT_EQ(UiDoubleImageName(L"a.b.png"), L"a.b@2x.png");
+}

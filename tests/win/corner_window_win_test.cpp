@@ -7,6 +7,7 @@
 #include "app/record_options.h"
 #include "app/window_state.h"
 #include "tests/win/region_win_support.h"
+#include "ui/screens_win.h"
 
 namespace {
 
@@ -124,6 +125,95 @@ TEST_F(CornerWindowTest, StrokesAtTheFourCornersOfTheChosenRegionOnly) {
     ShowWith(0, Rect{100, 120, 400, 300});
     EXPECT_EQ(PixelOf(CornerHwnd, 130, 120), kWhite);
     EXPECT_EQ(PixelOf(CornerHwnd, 400, 250), kWhite);
+}
+
+// The markers appear while the teacher works in another window (the startup
+// window, the after-recording window): that window keeps the activation and
+// the keyboard, whether the markers are made, shown again by the program's
+// own call, or shown with a plain SW_SHOW as other windows do.
+TEST_F(CornerWindowTest, NeverTakesTheActivationOrTheKeyboard) {
+    EXPECT_NE(GetWindowLongPtrW(CornerHwnd, GWL_EXSTYLE) & WS_EX_NOACTIVATE, 0);
+    HWND typing = CreateWindowExW(0, L"EDIT", L"typing", WS_POPUP | WS_VISIBLE | WS_BORDER, 40, 40, 200, 40, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(typing, nullptr);
+    SetForegroundWindow(typing);
+    SetActiveWindow(typing);
+    SetFocus(typing);
+    Pump(100);
+    ASSERT_EQ(GetActiveWindow(), typing);
+    ASSERT_EQ(GetFocus(), typing);
+
+    DestroyWindow(CornerHwnd);
+    CornerHwnd = nullptr;
+    options->customArea = 1;
+    options->captureRect = Rect{100, 120, 400, 300};
+    ShowCornerWindow();  // made now
+    Pump(100);
+    ASSERT_NE(CornerHwnd, nullptr);
+    EXPECT_TRUE(IsWindowVisible(CornerHwnd));
+    EXPECT_EQ(GetActiveWindow(), typing);
+    EXPECT_EQ(GetFocus(), typing);
+
+    HideCornerWindow();
+    ShowCornerWindow();  // shown again
+    Pump(100);
+    EXPECT_EQ(GetActiveWindow(), typing);
+    EXPECT_EQ(GetFocus(), typing);
+
+    HideCornerWindow();
+    ShowWindow(CornerHwnd, SW_SHOW);  // as the status bar and the after-recording window show it
+    Pump(100);
+    EXPECT_TRUE(IsWindowVisible(CornerHwnd));
+    EXPECT_EQ(GetActiveWindow(), typing);
+    EXPECT_EQ(GetFocus(), typing);
+
+    // A click on a stroke does not activate it either.
+    EXPECT_EQ(SendMessageW(CornerHwnd, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(CornerHwnd),
+                           MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)),
+              MA_NOACTIVATE);
+    DestroyWindow(typing);
+}
+
+// The status bar, shown for a recording of a custom region, moves out of the
+// region where the screen has room; for the full screen of its own monitor
+// it stays where it stands. Real window rectangles.
+TEST(StatusBarPlacement, OutsideACustomRegionWithRoomAroundIt) {
+    const int w = GetSystemMetrics(SM_CXSCREEN);
+    const int h = GetSystemMetrics(SM_CYSCREEN);
+    const int x = (w - 410) / 2;
+    const int y = (h - 52) / 2;
+    HWND bar = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"bar", WS_POPUP | WS_VISIBLE, x, y, 410, 52, nullptr,
+                               nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(bar, nullptr);
+    auto rectOf = [bar] {
+        RECT r = {};
+        GetWindowRect(bar, &r);
+        return r;
+    };
+
+    PlaceOnRecordedScreen(bar, Rect{0, 0, w, h}, false, 8);
+    RECT r = rectOf();
+    EXPECT_EQ(r.left, x);
+    EXPECT_EQ(r.top, y);
+
+    const RECT region{w / 4, h / 4, w * 3 / 4, h * 3 / 4};
+    PlaceOnRecordedScreen(bar, Rect{region.left, region.top, region.right, region.bottom}, true, 8);
+    r = rectOf();
+    RECT overlap = {};
+    EXPECT_FALSE(IntersectRect(&overlap, &r, &region)) << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+    EXPECT_EQ(r.right - r.left, 410);
+    EXPECT_EQ(r.top, region.bottom + 8);  // below it, centred under it
+    EXPECT_EQ((r.left + r.right) / 2, (region.left + region.right) / 2);
+    EXPECT_GE(r.left, 0);
+    EXPECT_LE(r.bottom, h);
+
+    // A region reaching the bottom of the screen: the bar goes above it.
+    const RECT low{w / 4, h / 2, w * 3 / 4, h};
+    PlaceOnRecordedScreen(bar, Rect{low.left, low.top, low.right, low.bottom}, true, 8);
+    r = rectOf();
+    EXPECT_FALSE(IntersectRect(&overlap, &r, &low));
+    EXPECT_EQ(r.bottom, low.top - 8);
+    DestroyWindow(bar);
 }
 
 TEST(DrawCornerMarkers, EightStrokesOfSixtyPixelsEvenOnSmallRectangles) {

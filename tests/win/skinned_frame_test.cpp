@@ -237,6 +237,73 @@ TEST_F(Frames, TheSkinSizesWindowsMadeWithTheSystemsDefaultSize) {
     EXPECT_NEAR((window.top + window.bottom) / 2, (info.rcWork.top + info.rcWork.bottom) / 2, 1);
 }
 
+RECT Rc(int l, int t, int r, int b) { return RECT{l, t, r, b}; }
+bool SameRect(const RECT& a, const RECT& b) { return ::EqualRect(&a, &b) != FALSE; }
+
+// Dragged onto a monitor scaled to 150 % and back: the window, its caption
+// band, round corners, controls and fonts follow, where Windows suggests; back
+// at 96 dpi every rectangle is what it was, to the pixel.
+TEST_F(Frames, DpiChangeRescalesTheWholeWindowAndComesBackExactly) {
+    for (const wchar_t* kind : {L"ready", L"status"}) {
+        SCOPED_TRACE(kind);
+        TestFrame frame(Kept(kind, L"frame.xml"));
+        HWND hwnd = Make(&frame);
+        ASSERT_NE(hwnd, nullptr);
+        CPaintManagerUI& pm = frame.PaintManager();
+        ASSERT_EQ(pm.GetDpi(), 96);
+        RECT before{};
+        ::GetWindowRect(hwnd, &before);
+        ASSERT_EQ(before.right - before.left, 300);
+        pm.UpdateLayout();
+        const RECT bodyBefore = pm.FindControl(L"body")->GetPos();
+        const RECT btnBefore = pm.FindControl(L"btn")->GetPos();
+        TEXTMETRICW font96{};
+        HDC dc = ::GetDC(hwnd);
+        HGDIOBJ old = ::SelectObject(dc, pm.GetFont(-1));
+        ::GetTextMetricsW(dc, &font96);
+
+        RECT suggested{500, 300, 950, 540};
+        ::SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+        RECT scaled{};
+        ::GetWindowRect(hwnd, &scaled);
+        EXPECT_EQ(scaled.left, 500);
+        EXPECT_EQ(scaled.top, 300);
+        EXPECT_EQ(scaled.right - scaled.left, 450);
+        EXPECT_EQ(scaled.bottom - scaled.top, 240);
+        EXPECT_TRUE(SameRect(pm.GetCaptionRect(), Rc(9, 0, 9, 60)));
+        pm.UpdateLayout();
+        EXPECT_TRUE(SameRect(pm.FindControl(L"btn")->GetPos(), Rc(90, 0, 150, 60)));
+        EXPECT_TRUE(SameRect(pm.FindControl(L"body")->GetPos(), Rc(0, 60, 450, 240)));
+        // The caption band drags at its scaled place: the plain control at 96 dpi x 200..240.
+        EXPECT_EQ(frame.CaptionHitTest(500 + 310, 300 + 30), HTCAPTION);
+        EXPECT_EQ(frame.CaptionHitTest(500 + 120, 300 + 30), HTCLIENT);
+        if (std::wstring(kind) == L"ready") {
+            EXPECT_FALSE(InRegion(hwnd, 1, 1)) << "the round corner grew";
+            EXPECT_TRUE(InRegion(hwnd, 449, 120));
+        }
+        TEXTMETRICW font144{};
+        ::SelectObject(dc, pm.GetFont(-1));
+        ::GetTextMetricsW(dc, &font144);
+        EXPECT_NEAR(font144.tmHeight, font96.tmHeight * 3 / 2, 2);
+
+        ::SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&before));
+        RECT after{};
+        ::GetWindowRect(hwnd, &after);
+        EXPECT_TRUE(SameRect(after, before));
+        pm.UpdateLayout();
+        EXPECT_TRUE(SameRect(pm.FindControl(L"body")->GetPos(), bodyBefore));
+        EXPECT_TRUE(SameRect(pm.FindControl(L"btn")->GetPos(), btnBefore));
+        EXPECT_TRUE(SameRect(pm.GetCaptionRect(), Rc(6, 0, 6, 40)));
+        TEXTMETRICW fontBack{};
+        ::SelectObject(dc, pm.GetFont(-1));
+        ::GetTextMetricsW(dc, &fontBack);
+        EXPECT_EQ(fontBack.tmHeight, font96.tmHeight);
+        ::SelectObject(dc, old);
+        ::ReleaseDC(hwnd, dc);
+        ::DestroyWindow(hwnd);
+    }
+}
+
 TEST_F(Frames, NoRegionWithoutRoundCornersOrForTheSimplerKinds) {
     auto* square = new TestFrame(Kind(L"ready", L"square.xml"));
     HWND hwnd = Make(square);

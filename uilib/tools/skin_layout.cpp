@@ -1,8 +1,10 @@
 // Lays a skin out at its declared size and prints the rectangle of every
 // named control, so that end-to-end tests find controls by name.
 //
-//   skin_layout <skin file> [--hide name,name...]
+//   skin_layout <skin file> [--hide name,name...] [--dpi n]
 //
+// With --dpi the layout is the one a window on a monitor of that density
+// shows (default 96: the skin's own sizes).
 // The file is a name under the folder given by --skin-dir (default: the
 // "skin" folder beside this tool) or a full path. Output, one line each:
 //   window <width> <height>
@@ -41,10 +43,13 @@ int main() {
     std::wstring file;
     std::wstring skinDir = CPaintManagerUI::GetInstancePath() + L"skin";
     std::vector<std::wstring> hidden;
+    int dpi = 96;
     for (int i = 1; i < argc; ++i) {
         std::wstring arg = argv[i];
         if (arg == L"--hide" && i + 1 < argc) {
             for (const std::wstring& name : SplitNames(argv[++i])) hidden.push_back(name);
+        } else if (arg == L"--dpi" && i + 1 < argc) {
+            dpi = _wtoi(argv[++i]);
         } else if (arg == L"--skin-dir" && i + 1 < argc) {
             skinDir = argv[++i];
         } else {
@@ -52,12 +57,13 @@ int main() {
         }
     }
     if (file.empty()) {
-        std::fprintf(stderr, "usage: skin_layout <skin file> [--skin-dir dir] [--hide name,name]\n");
+        std::fprintf(stderr, "usage: skin_layout <skin file> [--skin-dir dir] [--hide name,name] [--dpi n]\n");
         return 1;
     }
     CPaintManagerUI::SetResourcePath(skinDir.c_str());
 
     CPaintManagerUI pm;
+    pm.SetDpi(dpi);
     CDialogBuilder builder;
     CControlUI* root = builder.Create(file.c_str(), nullptr, nullptr, &pm);
     if (root == nullptr) {
@@ -72,7 +78,7 @@ int main() {
     pm.UpdateLayout();
 
     SIZE size = pm.GetInitSize();
-    const RECT& caption = pm.GetCaptionRect();
+    const RECT caption = pm.GetCaptionRect();
     std::printf("window %ld %ld\n", static_cast<long>(size.cx), static_cast<long>(size.cy));
     std::printf("caption %ld %ld %ld %ld\n", static_cast<long>(caption.left), static_cast<long>(caption.top),
                 static_cast<long>(caption.right), static_cast<long>(caption.bottom));

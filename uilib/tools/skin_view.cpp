@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "ui/skinned_frame.h"
+#include "uilib/ui_dpi.h"
 
 namespace {
 
@@ -121,6 +122,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     ::LocalFree(argv);
     if (skin.empty()) return 1;
 
+    // As the program's manifest makes it: drawn at the monitor's density.
+    UiDpi::MakeProcessPerMonitorAware();
     CPaintManagerUI::SetInstance(instance);
     CPaintManagerUI::SetResourcePath((CPaintManagerUI::GetInstancePath() + L"skin").c_str());
     SkinFailureReporter = nullptr;

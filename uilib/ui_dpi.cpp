@@ -1,0 +1,83 @@
+// Display density from user32 and shcore, loaded at run time.
+#include "uilib/ui_dpi.h"
+
+#include <string>
+
+namespace UiDpi {
+
+namespace {
+
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+using SetContextFn = BOOL(WINAPI*)(HANDLE);
+using SetAwarenessFn = HRESULT(WINAPI*)(int);
+using SetAwareFn = BOOL(WINAPI*)();
+
+constexpr int kEffectiveDpi = 0;             // MDT_EFFECTIVE_DPI
+constexpr int kPerMonitorAwareness = 2;      // PROCESS_PER_MONITOR_DPI_AWARE
+const HANDLE kPerMonitorV2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
+const HANDLE kPerMonitor = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-3));
+
+template <class Fn>
+Fn Lookup(HMODULE module, const char* name) {
+    if (module == nullptr) return nullptr;
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+
+HMODULE User32() {
+    return ::GetModuleHandleW(L"user32.dll");
+}
+
+// shcore.dll from the system folder only (Windows 8.1 and later have it).
+HMODULE Shcore() {
+    static HMODULE module = [] {
+        wchar_t system[MAX_PATH] = {};
+        const UINT n = ::GetSystemDirectoryW(system, MAX_PATH);
+        if (n == 0 || n >= MAX_PATH) return static_cast<HMODULE>(nullptr);
+        return ::LoadLibraryW((std::wstring(system, n) + L"\\shcore.dll").c_str());
+    }();
+    return module;
+}
+
+}  // namespace
+
+int System() {
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSX) : 96;
+    if (screen != nullptr) ::ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+int ForMonitor(HMONITOR monitor) {
+    static const auto getForMonitor = Lookup<GetDpiForMonitorFn>(Shcore(), "GetDpiForMonitor");
+    UINT x = 0;
+    UINT y = 0;
+    if (monitor != nullptr && getForMonitor != nullptr && SUCCEEDED(getForMonitor(monitor, kEffectiveDpi, &x, &y)) &&
+        x > 0) {
+        return static_cast<int>(x);
+    }
+    return System();
+}
+
+int ForWindow(HWND hwnd) {
+    static const auto getForWindow = Lookup<GetDpiForWindowFn>(User32(), "GetDpiForWindow");
+    if (hwnd != nullptr && getForWindow != nullptr) {
+        const UINT dpi = getForWindow(hwnd);
+        if (dpi > 0) return static_cast<int>(dpi);
+    }
+    if (hwnd != nullptr) return ForMonitor(::MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST));
+    return System();
+}
+
+bool MakeProcessPerMonitorAware() {
+    if (const auto setContext = Lookup<SetContextFn>(User32(), "SetProcessDpiAwarenessContext")) {
+        if (setContext(kPerMonitorV2) || setContext(kPerMonitor)) return true;
+    }
+    if (const auto setAwareness = Lookup<SetAwarenessFn>(Shcore(), "SetProcessDpiAwareness")) {
+        if (SUCCEEDED(setAwareness(kPerMonitorAwareness))) return true;
+    }
+    const auto setAware = Lookup<SetAwareFn>(User32(), "SetProcessDPIAware");
+    return setAware != nullptr && setAware();
+}
+
+}  // namespace UiDpi
