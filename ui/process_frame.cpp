@@ -67,6 +67,7 @@ void CRecProcessFrameWnd::ResumeRecording() {
     ::ShowWindow(m_hWnd, SW_HIDE);
     ::ShowWindow(StatusHwnd, SW_SHOW);
     EncoderProcess::Resume();
+    RunElapsedClock();
     SetTimer(StatusHwnd, kElapsedTimerId, kElapsedTimerPeriodMs, nullptr);
     if (RecordOptions::Instance()->customArea == 1 && CornerHwnd != nullptr) {
         ::ShowWindow(CornerHwnd, SW_SHOW);
@@ -76,12 +77,13 @@ void CRecProcessFrameWnd::ResumeRecording() {
 
 void CRecProcessFrameWnd::DiscardRecording() {
     ::ShowWindow(m_hWnd, SW_HIDE);
+    if (StatusHwnd != nullptr) KillTimer(StatusHwnd, kElapsedTimerId);
     ::ShowWindow(StatusHwnd, SW_HIDE);
     ResetElapsedTime();
-    EncoderProcess::Stop();
-    if (!DeleteFileW(WidenText(RecordingPath, CP_ACP).c_str())) {
-        const DWORD error = GetLastError();
-        TAVRIX_LOG(LevelDebug) << "the discarded recording could not be deleted, error " << error;
+    // The encoder throws the recording away and exits at once, however long
+    // the lesson: no join, no waiting.
+    if (!EncoderProcess::Discard()) {
+        TAVRIX_LOG(LevelDebug) << "the discarded recording could not be deleted";
         MessageBoxW(nullptr, L"失败", L"", MB_OK);
     }
     ::ShowWindow(StartupHwnd, SW_RESTORE);

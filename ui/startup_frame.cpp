@@ -8,6 +8,7 @@
 #include "app/window_state.h"
 #include "devices/microphone_win.h"
 #include "devices/os_version_win.h"
+#include "recording/disk_space_win.h"
 #include "recording/encoder_process_win.h"
 #include "support/log.h"
 #include "ui/corner_window.h"
@@ -212,6 +213,13 @@ void CRecStartupFrameWnd::OnStart() {
     if (LacksNeededMicrophone(sound, found)) {
         TellUser(L"没有麦克风");
         SwitchToSpeaker();
+        return;
+    }
+
+    // A lesson that cannot be written and then joined is not started at all.
+    if (!EnoughSpaceToStart(RecordingFreeBytes())) {
+        TAVRIX_LOG(LevelDebug) << "too little free disk space to start a recording";
+        MessageBoxW(nullptr, kTooLittleSpaceToStartText, L"提示", MB_OK | MB_ICONWARNING);
         return;
     }
 

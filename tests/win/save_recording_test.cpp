@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cderr.h>
 #include <ctime>
 
 #include "app/record_options.h"
@@ -214,6 +215,72 @@ TEST_F(SaveTest, AMissingRecordingEndsAfterTheErrorsWithoutAskingAgain) {
     EXPECT_EQ(seen[0].text, L"MoveFileEx failed with error 2: " + SystemText(2));
     EXPECT_EQ(seen[1].text, kSaveFailed);
     EXPECT_FALSE(IsWindowVisible(CornerHwnd));
+    ExpectBackAtTheStartupWindow();
+}
+
+// A dialog that fails is not the teacher's cancel: told, the recording kept,
+// the dialog offered again; after repeated failures it is kept for the next
+// start. Only a cancel deletes.
+TEST_F(SaveTest, ASaveDialogErrorIsToldAndTheDialogOfferedAgain) {
+    ASSERT_TRUE(WriteWholeFile(m_temporary, "recording"));
+    const std::wstring target = m_folder + L"lesson.avi";
+    DialogWatcher boxes;
+    int asked = 0;
+    bool keptBetween = true;
+    SaveRecordingWith(
+        [&](OPENFILENAMEW* dialog) {
+            if (++asked == 1) return FALSE;
+            keptBetween = FileExists(m_temporary);
+            lstrcpynW(dialog->lpstrFile, target.c_str(), static_cast<int>(dialog->nMaxFile));
+            return TRUE;
+        },
+        [] { return static_cast<DWORD>(FNERR_BUFFERTOOSMALL); });
+    EXPECT_EQ(asked, 2);
+    EXPECT_TRUE(keptBetween);
+    EXPECT_EQ(ReadWholeFile(target), "recording");
+    const std::vector<SeenDialog> seen = boxes.Seen();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].caption, L"提示");
+    EXPECT_NE(seen[0].text.find(L"0x3003"), std::wstring::npos);
+    ExpectBackAtTheStartupWindow();
+
+    // A dialog that never opens: the recording stays for the next start and
+    // the next recording goes to a new folder.
+    ASSERT_TRUE(WriteWholeFile(m_temporary, "second recording"));
+    DialogWatcher more;
+    asked = 0;
+    SaveRecordingWith([&](OPENFILENAMEW*) { ++asked; return FALSE; },
+                      [] { return static_cast<DWORD>(CDERR_INITIALIZATION); });
+    EXPECT_EQ(asked, kSaveDialogAttempts);
+    EXPECT_EQ(ReadWholeFile(m_temporary), "second recording");
+    EXPECT_NE(WidenText(RecordingPath, CP_ACP), m_temporary);
+    EXPECT_EQ(more.Seen().size(), static_cast<size_t>(kSaveDialogAttempts));
+    RemoveDirectoryW(RecordingFolderOf(WidenText(RecordingPath, CP_ACP)).c_str());
+}
+
+// The real dialog failing for real: a name longer than its buffer.
+TEST_F(SaveTest, TheRealSaveDialogFailingIsNotACancel) {
+    ASSERT_TRUE(WriteWholeFile(m_temporary, "recording"));
+    const std::wstring tooLong = m_folder + std::wstring(300, L'x');
+    const std::wstring typed = m_folder + L"typed";
+    int dialogs = 0;
+    DialogWatcher watcher([&](HWND dialog, const SeenDialog& seen) {
+        if (seen.messageBox) return PressButton(dialog, IDOK);
+        ReplaceFileNameField(dialog, ++dialogs == 1 ? tooLong : typed);
+        PressButton(dialog, IDOK);
+    });
+    DWORD firstError = 0;
+    int calls = 0;
+    SaveRecordingWith(GetSaveFileNameW, [&] {
+        const DWORD error = CommDlgExtendedError();
+        if (++calls == 1) firstError = error;
+        return error;
+    });
+    const std::vector<SeenDialog> seen = watcher.Seen();
+    EXPECT_EQ(firstError, static_cast<DWORD>(FNERR_BUFFERTOOSMALL));
+    EXPECT_EQ(ReadWholeFile(typed + L".avi"), "recording");
+    ASSERT_GE(seen.size(), 3u);
+    EXPECT_EQ(seen[1].caption, L"提示");
     ExpectBackAtTheStartupWindow();
 }
 
