@@ -103,7 +103,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // A run that kept nothing leaves no folder behind (a folder still
     // holding a recording is not empty and stays).
     const std::wstring folder = RecordingFolderOf(WidenText(RecordingPath, CP_ACP));
-    if (!folder.empty()) RemoveDirectoryW(folder.c_str());
+    if (!folder.empty() && !RemoveDirectoryW(folder.c_str())) {
+        const DWORD error = GetLastError();
+        TAVRIX_LOG(LevelDebug) << "the recording folder stays, error " << error;
+    }
 
     uninstallHook();
     CoUninitialize();

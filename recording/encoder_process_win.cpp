@@ -50,6 +50,13 @@ std::string MakeTempFolder() {
         std::string folder = name;
         std::free(name);
         if (_mkdir(folder.c_str()) == 0) return folder;
+        // Some runtimes reserve the name with an empty file: it is replaced
+        // by the folder rather than left behind in the temporary folder.
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        if (GetFileAttributesExA(folder.c_str(), GetFileExInfoStandard, &data) &&
+            !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && data.nFileSizeLow == 0 && data.nFileSizeHigh == 0 &&
+            DeleteFileA(folder.c_str()) && _mkdir(folder.c_str()) == 0)
+            return folder;
     }
     char temp[MAX_PATH + 1] = {};
     const DWORD length = GetTempPathA(MAX_PATH + 1, temp);

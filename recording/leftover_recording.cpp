@@ -72,9 +72,9 @@ FolderVerdict JudgeRecordingFolder(const std::vector<FolderFile>& files) {
         }
     }
     if (segmentWithContent) return FolderVerdict::Leftover;
-    // A recording file with content and no segments may be a lesson some
-    // earlier version left: never removed.
-    return contentElsewhere ? FolderVerdict::NotOurs : FolderVerdict::Litter;
+    // A finished recording nobody saved (the program ended while the encoder
+    // finished it): offered as it is.
+    return contentElsewhere ? FolderVerdict::Finished : FolderVerdict::Litter;
 }
 
 std::vector<std::string> SegmentsInOrder(const std::vector<FolderFile>& files) {
@@ -84,6 +84,20 @@ std::vector<std::string> SegmentsInOrder(const std::vector<FolderFile>& files) {
     std::sort(segments.begin(), segments.end(),
               [](const std::string& a, const std::string& b) { return SegmentNumber(a) < SegmentNumber(b); });
     return segments;
+}
+
+int64_t AviDurationNs(const uint8_t* bytes, size_t size) {
+    const auto at = [bytes](size_t offset) {
+        return static_cast<uint32_t>(bytes[offset]) | static_cast<uint32_t>(bytes[offset + 1]) << 8 |
+               static_cast<uint32_t>(bytes[offset + 2]) << 16 | static_cast<uint32_t>(bytes[offset + 3]) << 24;
+    };
+    // "RIFF" size "AVI " "LIST" size "hdrl" "avih" size, then the main
+    // header: microseconds per frame first, the frame count at +16.
+    if (size < 56 || std::string(reinterpret_cast<const char*>(bytes), 4) != "RIFF" ||
+        std::string(reinterpret_cast<const char*>(bytes) + 8, 4) != "AVI " ||
+        std::string(reinterpret_cast<const char*>(bytes) + 24, 4) != "avih")
+        return 0;
+    return static_cast<int64_t>(at(32)) * at(48) * 1000;
 }
 
 std::wstring FormatMinutesSeconds(int64_t durationNs) {

@@ -16,8 +16,10 @@ struct FolderFile {
 };
 
 enum class FolderVerdict {
-    NotOurs,    // unknown files, or a recording file with content but no segments: leave it
-    Leftover,   // segments with content: a recording to offer
+    NotOurs,    // files the program does not write: leave it
+    Leftover,   // segments with content: a recording to join and offer
+    Finished,   // a recording file with content and no segments (the encoder
+                // finished it, nobody saved it): a recording to offer as it is
     Litter,     // only empty recording files and logs: remove it
 };
 
@@ -34,6 +36,10 @@ FolderVerdict JudgeRecordingFolder(const std::vector<FolderFile>& files);
 // The segments in recording order (by their number, not by text order, so
 // part1000 comes after part999).
 std::vector<std::string> SegmentsInOrder(const std::vector<FolderFile>& files);
+
+// The duration an AVI file's main header states (frames times the frame
+// time), from the file's first bytes; 0 when they hold no such header.
+int64_t AviDurationNs(const uint8_t* bytes, size_t size);
 
 // "mm:ss" for a duration; minutes are not limited to two digits.
 std::wstring FormatMinutesSeconds(int64_t durationNs);

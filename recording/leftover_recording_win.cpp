@@ -50,6 +50,15 @@ bool SameFolder(const std::wstring& a, const std::wstring& b) {
     return !a.empty() && !b.empty() && _wcsicmp(a.c_str(), b.c_str()) == 0;
 }
 
+int64_t AviFileDurationNs(const std::wstring& path) {
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    uint8_t head[64] = {};
+    DWORD got = 0;
+    if (!file || !ReadFile(file.get(), head, sizeof(head), &got, nullptr)) return 0;
+    return AviDurationNs(head, got);
+}
+
 }  // namespace
 
 int64_t SegmentDurationNs(const std::wstring& segmentPath) {
@@ -117,6 +126,13 @@ std::vector<LeftoverRecording> FindLeftoverRecordings(const std::wstring& tempFo
             leftovers.push_back(leftover);
             break;
         }
+        case FolderVerdict::Finished: {
+            LeftoverRecording leftover;
+            leftover.recordingPath = recording;
+            leftover.durationNs = AviFileDurationNs(recording);
+            leftovers.push_back(leftover);
+            break;
+        }
         case FolderVerdict::NotOurs:
             break;
         }
@@ -167,7 +183,8 @@ void OfferLeftoverRecordingsWith(const std::wstring& tempFolder, const std::wstr
             if (!DeleteRecordingFiles(leftover.recordingPath)) MessageBoxW(nullptr, L"失败", L"", MB_OK);
             continue;
         }
-        const DWORD code = JoinLeftoverSegments(leftover.recordingPath);
+        // A finished recording needs no join.
+        const DWORD code = leftover.segments.empty() ? 0 : JoinLeftoverSegments(leftover.recordingPath);
         if (code != 0) {
             MessageBoxW(nullptr, FinishFailureText(static_cast<int>(code)).c_str(), L"提示", MB_OK | MB_ICONERROR);
             continue;

@@ -13,8 +13,8 @@
 
 struct LeftoverRecording {
     std::wstring recordingPath;          // "<folder>\temp.avi", where the join writes
-    std::vector<std::wstring> segments;  // full paths, in recording order
-    int64_t durationNs = 0;              // the pictures' total span
+    std::vector<std::wstring> segments;  // full paths, in recording order (none: finished already)
+    int64_t durationNs = 0;              // the pictures' total span (or the finished file's)
 };
 
 // The leftover recordings in the Rec… folders of `tempFolder` (the user's

@@ -21,8 +21,8 @@ TEST(LeftoverRecording, FoldersAreJudgedByWhatTheyHold) {
         {{{"TEMP.AVI.PART002.MKV", 5000}, {"temp.avi.encoder.log", 10}}, V::Leftover},
         // A half-written join beside the segments: the segments are what counts.
         {{{"temp.avi", 70000}, {"temp.avi.part001.mkv", 5000}}, V::Leftover},
-        // A whole recording without segments may be an older lesson: untouched.
-        {{{"temp.avi", 70000}}, V::NotOurs},
+        // A finished recording nobody saved: offered as it is.
+        {{{"temp.avi", 70000}, {"temp.avi.encoder.log", 10}}, V::Finished},
         // Anything the program does not write: somebody else's folder.
         {{{"temp.avi.part001.mkv", 5000}, {"notes.docx", 10}}, V::NotOurs},
         {{{"temp.avi.partA.mkv", 5000}}, V::NotOurs},
@@ -37,6 +37,19 @@ TEST(LeftoverRecording, FoldersAreJudgedByWhatTheyHold) {
     EXPECT_FALSE(IsRecordingFolderName("Rec.tmp"));
     EXPECT_FALSE(IsRecordingFolderName("Recipes"));
     EXPECT_FALSE(IsRecordingFolderName("tavrix-flow-1"));
+}
+
+TEST(LeftoverRecording, AFinishedRecordingsDurationComesFromItsAviHeader) {
+    // The head of an AVI: 100000 us a frame (10 a second), 125 frames.
+    uint8_t head[64] = {};
+    const char* text = "RIFF\0\0\0\0AVI LIST\0\0\0\0hdrlavih";
+    for (int i = 0; i < 28; ++i) head[i] = static_cast<uint8_t>(text[i]);
+    head[32] = 0xA0; head[33] = 0x86; head[34] = 0x01;  // 100000
+    head[48] = 125;
+    EXPECT_EQ(AviDurationNs(head, sizeof(head)), 12500000000LL);
+    EXPECT_EQ(AviDurationNs(head, 40), 0);
+    head[8] = 'X';
+    EXPECT_EQ(AviDurationNs(head, sizeof(head)), 0);
 }
 
 TEST(LeftoverRecording, SegmentsAreJoinedInTheirNumberOrder) {
