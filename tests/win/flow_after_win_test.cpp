@@ -7,6 +7,7 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <atomic>
 #include <thread>
 
@@ -74,7 +75,9 @@ TEST_F(PausedTest, DiscardEndsTheEncoderDeletesTheFileAndShowsTheStartupWindow) 
     ASSERT_TRUE(PumpUntil([&] { return startup.Visible(); }, 8000));
     // Thrown away by the encoder at once, not finished first (well under a
     // second on an idle machine; the bound leaves room for a loaded one).
-    EXPECT_LT(GetTickCount() - clicked, 2500u);
+    const DWORD took = GetTickCount() - clicked;
+    EXPECT_LT(took, 2500u);
+    std::printf("discard: %lu ms from the click to the startup window\n", static_cast<unsigned long>(took));
     EXPECT_EQ(env.CommandsReceived("d\n"), 1);
     EXPECT_EQ(env.CommandsReceived("q\n"), 0);
     EXPECT_EQ(env.EncoderEvents().back(), "discarded");
@@ -183,6 +186,7 @@ TEST_F(FinishTest, ALongFinishShowsProgressAndTheWindowsKeepAnswering) {
     prober.join();
     EXPECT_GT(sawProgress.load(), 5);
     EXPECT_LT(slowest.load(), 100u);
+    std::printf("slowest message round trip while finishing: %lu ms\n", static_cast<unsigned long>(slowest.load()));
     ASSERT_EQ(watcher.Seen().size(), 1u);
     EXPECT_EQ(watcher.Seen()[0].caption, L"Save Record File");
     EXPECT_EQ(FindOwnWindow(kSavingWindowClass) == nullptr || !IsWindowVisible(FindOwnWindow(kSavingWindowClass)),
