@@ -11,7 +11,9 @@
 #include "devices/capture_registration_win.h"
 #include "hook/hook_dll.h"
 #include "recording/encoder_process_win.h"
+#include "recording/leftover_recording_win.h"
 #include "support/log.h"
+#include "support/text_win.h"
 #include "ui/skinned_frame.h"
 #include "ui/startup_frame.h"
 #include "uilib/uilib.h"
@@ -72,6 +74,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     ScreenWidth = GetSystemMetrics(SM_CXSCREEN);
     ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
 
+    // A lesson left behind by a crash, a killed program or a failed finish
+    // is offered before anything else.
+    OfferLeftoverRecordings(WidenText(RecordingPath, CP_ACP));
+
     // Every window that closes the program ends the encoders through this.
     TerminateEncodersHook = TerminateEncoderProcesses;
 
@@ -92,6 +98,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             exitCode = kSkinFailureExitCode;
         }
         CPaintManagerUI::MessageLoop();
+    }
+
+    // A run that kept nothing leaves no folder behind (a folder still
+    // holding a recording is not empty and stays).
+    const std::wstring folder = RecordingFolderOf(WidenText(RecordingPath, CP_ACP));
+    if (!folder.empty() && !RemoveDirectoryW(folder.c_str())) {
+        const DWORD error = GetLastError();
+        TAVRIX_LOG(LevelDebug) << "the recording folder stays, error " << error;
     }
 
     uninstallHook();

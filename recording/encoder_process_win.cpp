@@ -8,6 +8,7 @@
 
 #include "app/record_options.h"
 #include "recording/capture_command_win.h"
+#include "recording/finish_wait_win.h"
 #include "support/log.h"
 #include "support/text_win.h"
 #include "support/unique_win.h"
@@ -49,6 +50,13 @@ std::string MakeTempFolder() {
         std::string folder = name;
         std::free(name);
         if (_mkdir(folder.c_str()) == 0) return folder;
+        // Some runtimes reserve the name with an empty file: it is replaced
+        // by the folder rather than left behind in the temporary folder.
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        if (GetFileAttributesExA(folder.c_str(), GetFileExInfoStandard, &data) &&
+            !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && data.nFileSizeLow == 0 && data.nFileSizeHigh == 0 &&
+            DeleteFileA(folder.c_str()) && _mkdir(folder.c_str()) == 0)
+            return folder;
     }
     char temp[MAX_PATH + 1] = {};
     const DWORD length = GetTempPathA(MAX_PATH + 1, temp);
@@ -74,6 +82,10 @@ namespace EncoderProcess {
 int Start() {
     // Whatever a recording that was never stopped left open is closed first.
     g_encoder = EncoderState();
+    // The folder goes after each saved or discarded recording; it is made
+    // again for the next one.
+    const std::wstring folder = RecordingFolderOf(WidenText(RecordingPath, CP_ACP));
+    if (!folder.empty()) CreateDirectoryW(folder.c_str(), nullptr);
 
     SECURITY_ATTRIBUTES inherit = {};
     inherit.nLength = sizeof(inherit);
@@ -117,23 +129,103 @@ void Pause() { Send("p\n"); }
 
 void Resume() { Send("r\n"); }
 
-void Stop(DWORD waitLimitMs) {
+DWORD Stop(DWORD waitLimitMs) {
     // Every handle of this recording is closed on the way out, whatever happens.
     EncoderState ending = std::move(g_encoder);
     g_encoder = EncoderState();
     DWORD written = 0;
-    // When the quit cannot be written the encoder is gone already: no wait.
-    if (!WriteFile(ending.commandWrite.get(), "q\n", 2, &written, nullptr)) return;
     const HANDLE process = ending.child.process.get();
-    if (WaitForSingleObject(process, waitLimitMs) != WAIT_TIMEOUT) return;
+    // No encoder of ours: nothing to finish, the file is what it is.
+    if (process == nullptr) return 0;
+    // When the quit cannot be written the encoder is gone already: no wait.
+    if (!WriteFile(ending.commandWrite.get(), "q\n", 2, &written, nullptr)) {
+        DWORD code = kEncoderLost;
+        if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) GetExitCodeProcess(process, &code);
+        TAVRIX_LOG(LevelDebug) << "the encoder was gone before the finish, exit code " << code;
+        return code;
+    }
+    const FinishWait wait = WaitPumping(process, waitLimitMs, WidenText(RecordingPath, CP_ACP));
+    if (wait.ended) {
+        TAVRIX_LOG(LevelDebug) << "the encoder finished with exit code " << wait.exitCode;
+        return wait.exitCode;
+    }
     // An encoder that never finishes must not hold the program forever.
-    TerminateProcess(process, 9);
+    TAVRIX_LOG(LevelDebug) << "the encoder did not finish in time and is ended";
+    TerminateProcess(process, kEncoderLost);
     WaitForSingleObject(process, 5000);
     ending = EncoderState();
     MessageBoxW(nullptr, kStopTimedOutText, L"提示", MB_OK | MB_ICONWARNING);
+    return kEncoderLost;
+}
+
+bool Discard() {
+    EncoderState ending = std::move(g_encoder);
+    g_encoder = EncoderState();
+    const HANDLE process = ending.child.process.get();
+    DWORD written = 0;
+    if (process != nullptr) {
+        FinishWait wait;
+        if (WriteFile(ending.commandWrite.get(), "d\n", 2, &written, nullptr))
+            wait = WaitPumping(process, kDiscardWaitLimitMs);
+        if (!wait.ended) {
+            // An encoder that does not know the command, or does not obey it
+            // at once, is ended: the recording goes anyway.
+            TerminateProcess(process, kEncoderLost);
+            WaitForSingleObject(process, 2000);
+            GetExitCodeProcess(process, &wait.exitCode);
+        }
+        TAVRIX_LOG(LevelDebug) << "the encoder was discarded, exit code " << wait.exitCode;
+    }
+    return DeleteRecordingFiles(WidenText(RecordingPath, CP_ACP));
+}
+
+bool HasEnded(DWORD& exitCode) {
+    const HANDLE process = g_encoder.child.process.get();
+    if (process == nullptr || WaitForSingleObject(process, 0) != WAIT_OBJECT_0) return false;
+    exitCode = kEncoderLost;
+    GetExitCodeProcess(process, &exitCode);
+    return true;
+}
+
+void Forget() {
+    DWORD code = 0;
+    if (HasEnded(code)) {
+        TAVRIX_LOG(LevelDebug) << "the encoder ended by itself, exit code " << code;
+    }
+    g_encoder = EncoderState();
 }
 
 }  // namespace EncoderProcess
+
+std::wstring RecordingFolderOf(const std::wstring& recordingPath) {
+    const size_t slash = recordingPath.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : recordingPath.substr(0, slash);
+}
+
+bool DeleteRecordingFiles(const std::wstring& recordingPath) {
+    if (recordingPath.empty()) return true;
+    const std::wstring folder = RecordingFolderOf(recordingPath);
+    bool gone = DeleteFileW(recordingPath.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND ||
+                GetLastError() == ERROR_PATH_NOT_FOUND;
+    WIN32_FIND_DATAW found = {};
+    HANDLE search = FindFirstFileW((recordingPath + L".*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+            const std::wstring file = folder + L"\\" + found.cFileName;
+            if (!DeleteFileW(file.c_str())) gone = false;
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    if (!folder.empty()) RemoveDirectoryW(folder.c_str());  // only when nothing else is in it
+    return gone;
+}
+
+void MoveToNewRecordingFolder() {
+    const std::string next = MakeTempRecordingPath();
+    TAVRIX_LOG(LevelDebug) << "the recording is kept in " << RecordingPath << "; the next one goes to " << next;
+    if (!next.empty()) RecordingPath = next;
+}
 
 void TerminateEncoderProcesses() {
     UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));

@@ -25,16 +25,51 @@ constexpr DWORD kStopWaitLimitMs = 5 * 60 * 1000;
 // 1 when the child runs, 0 otherwise (then no handle of it stays open).
 int Start();
 
+// How long Discard gives the encoder to end by itself before it is ended.
+constexpr DWORD kDiscardWaitLimitMs = 700;
+
+// The exit code Stop reports when the encoder could not be asked to finish
+// (it was gone already) or had to be ended.
+constexpr DWORD kEncoderLost = 9;
+
 // "p\n" and "r\n" on the command pipe; a failed write is ignored.
 void Pause();
 void Resume();
 
-// "q\n" on the command pipe, then waits for the encoder to finish its file and
+// "q\n" on the command pipe, then waits for the encoder to finish its file
+// while the program's windows keep working and a progress window shows, and
 // closes every handle of this recording. Past `waitLimitMs` the encoder is
-// ended and the user told. Returns at once when the quit cannot be written.
-void Stop(DWORD waitLimitMs = kStopWaitLimitMs);
+// ended and the user told. Returns the encoder's exit code (0: the file is
+// complete and checked), kEncoderLost when it was gone or had to be ended.
+DWORD Stop(DWORD waitLimitMs = kStopWaitLimitMs);
+
+// "d\n" on the command pipe: the encoder throws the recording away and exits
+// at once; one that does not within kDiscardWaitLimitMs is ended. Then every
+// file of the recording is deleted. True when nothing of it is left.
+bool Discard();
+
+// Whether the encoder of the current recording has ended on its own, and
+// with which code. False when it runs or none was started.
+bool HasEnded(DWORD& exitCode);
+
+// Forgets the encoder of a recording that has ended on its own (its handles
+// are closed); its exit code is logged.
+void Forget();
 
 }  // namespace EncoderProcess
+
+// The folder of a recording path ("" when it has none).
+std::wstring RecordingFolderOf(const std::wstring& recordingPath);
+
+// Deletes the recording file, its segments and logs ("<path>" and
+// "<path>.*") and then its folder when nothing else is in it. True when the
+// recording and its segments are gone.
+bool DeleteRecordingFiles(const std::wstring& recordingPath);
+
+// After a recording that is kept for later (a failed finish, a lost
+// encoder): the next recording goes to a new folder, so it never mixes with
+// the kept segments.
+void MoveToNewRecordingFolder();
 
 // Ends (exit code 9) every process whose file name is exactly "ffmpeg.exe".
 void TerminateEncoderProcesses();

@@ -5,7 +5,9 @@
 
 #include "app/window_state.h"
 #include "recording/encoder_process_win.h"
+#include "recording/leftover_recording.h"
 #include "recording/recording_name.h"
+#include "support/log.h"
 #include "support/text_win.h"
 #include "support/unique_win.h"
 
@@ -19,6 +21,10 @@ const wchar_t kFilter[] = L"vedio(avi)\0*.avi\0";
 const wchar_t kDialogTitle[] = L"Save Record File";
 const wchar_t kSaveFailedText[] = L"请查看是否有相关设备(如：耳机，喇叭)，保存失败";
 const wchar_t kDeleteFailedText[] = L"失败";
+const wchar_t kKeptAfterDialogFailuresText[] =
+    L"保存对话框一直打不开，录像没有丢失：下次启动 Tavrix 时会提示您保存。";
+
+enum class DialogAnswer { Chosen, Cancelled, Failed };
 
 void HideWindow(HWND window) {
     if (window != nullptr) ShowWindow(window, SW_HIDE);
@@ -26,8 +32,11 @@ void HideWindow(HWND window) {
 
 bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// Asks for the target path; false when the user cancelled or the dialog failed.
-bool AskForPath(const SaveDialog& askForPath, std::wstring& chosen) {
+// Asks for the target path. A dialog that returns without a path is a cancel
+// only when it reports no error: a failure of its own (a path too long for
+// the buffer, a dialog that cannot open) must never delete a lesson.
+DialogAnswer AskForPath(const SaveDialog& askForPath, const SaveDialogError& dialogError, std::wstring& chosen,
+                        DWORD& error) {
     wchar_t file[MAX_PATH] = {};
     const std::wstring name = MakeDefaultRecordingName();
     name.copy(file, MAX_PATH - 1);
@@ -39,9 +48,19 @@ bool AskForPath(const SaveDialog& askForPath, std::wstring& chosen) {
     dialog.lpstrTitle = kDialogTitle;
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_SHOWHELP;
     dialog.lpstrDefExt = L"avi";
-    if (!askForPath(&dialog)) return false;
+    if (!askForPath(&dialog)) {
+        error = dialogError ? dialogError() : 0;
+        return error == 0 ? DialogAnswer::Cancelled : DialogAnswer::Failed;
+    }
     chosen = file;
-    return true;
+    return DialogAnswer::Chosen;
+}
+
+void TellDialogFailed(DWORD error) {
+    wchar_t text[160] = {};
+    FormatIntoBuffer(text, 160, L"保存对话框出错了（错误代码 0x%04X），录像还在。请再选一次保存的位置。",
+                     static_cast<unsigned>(error));
+    MessageBoxW(nullptr, text, L"提示", MB_OK | MB_ICONWARNING);
 }
 
 }  // namespace
@@ -55,15 +74,47 @@ std::wstring MakeDefaultRecordingName() {
 
 void SaveRecording() { SaveRecordingWith(GetSaveFileNameW); }
 
-void SaveRecordingWith(const SaveDialog& askForPath) {
+void SaveRecordingWith(const SaveDialog& askForPath, const SaveDialogError& dialogError) {
     HideWindow(ProcessHwnd);
-    EncoderProcess::Stop();
+    if (StatusHwnd != nullptr) KillTimer(StatusHwnd, kElapsedTimerId);
+    const DWORD code = EncoderProcess::Stop();
     const std::wstring temporary = WidenText(RecordingPath, CP_ACP);
+    if (code == 0) {
+        if (OfferSaveDialog(temporary, askForPath, dialogError) == SaveOutcome::Kept) MoveToNewRecordingFolder();
+    } else {
+        // Whatever the encoder left is not a finished lesson: never offered as
+        // one, never deleted; the next start offers its segments.
+        MessageBoxW(nullptr, FinishFailureText(static_cast<int>(code)).c_str(), L"提示", MB_OK | MB_ICONERROR);
+        MoveToNewRecordingFolder();
+    }
+    HideWindow(StatusHwnd);
+    ResetElapsedTime();
+    if (StartupHwnd != nullptr) ShowWindow(StartupHwnd, SW_RESTORE);
+}
+
+SaveOutcome OfferSaveDialog(const std::wstring& temporary, const SaveDialog& askForPath,
+                            const SaveDialogError& dialogError) {
+    int dialogFailures = 0;
     for (;;) {
         std::wstring chosen;
-        if (!AskForPath(askForPath, chosen)) {
-            if (!DeleteFileW(temporary.c_str())) MessageBoxW(nullptr, kDeleteFailedText, L"", MB_OK);
-            break;
+        DWORD error = 0;
+        const DialogAnswer answer = AskForPath(askForPath, dialogError, chosen, error);
+        if (answer == DialogAnswer::Failed) {
+            TAVRIX_LOG(LevelDebug) << "the Save dialog failed with error " << error;
+            if (++dialogFailures < kSaveDialogAttempts) {
+                TellDialogFailed(error);
+                continue;
+            }
+            MessageBoxW(nullptr, kKeptAfterDialogFailuresText, L"提示", MB_OK | MB_ICONWARNING);
+            return SaveOutcome::Kept;
+        }
+        if (answer == DialogAnswer::Cancelled) {
+            if (!DeleteFileW(temporary.c_str())) {
+                MessageBoxW(nullptr, kDeleteFailedText, L"", MB_OK);
+                return SaveOutcome::Kept;
+            }
+            DeleteRecordingFiles(temporary);
+            return SaveOutcome::Deleted;
         }
         std::printf("the path is : %s\n", NarrowText(chosen, CP_ACP).c_str());
         std::fflush(stdout);
@@ -73,13 +124,15 @@ void SaveRecordingWith(const SaveDialog& askForPath) {
             MessageBoxW(nullptr, kSaveFailedText, L"", MB_OK);
         }
         HideWindow(CornerHwnd);
+        if (moved) {
+            // The lesson is saved: its logs and folder go.
+            DeleteRecordingFiles(temporary);
+            return SaveOutcome::Saved;
+        }
         // A failed move leaves the recording at the temporary path, where the
         // next recording would overwrite it: offer the dialog again.
-        if (moved || !FileExists(temporary)) break;
+        if (!FileExists(temporary)) return SaveOutcome::Kept;
     }
-    HideWindow(StatusHwnd);
-    ResetElapsedTime();
-    if (StartupHwnd != nullptr) ShowWindow(StartupHwnd, SW_RESTORE);
 }
 
 void ShowMoveError(const wchar_t* operation) {

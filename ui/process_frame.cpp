@@ -46,6 +46,8 @@ LRESULT CRecProcessFrameWnd::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM, bo
 }
 
 void CRecProcessFrameWnd::Notify(TNotifyUI& msg) {
+    // While the encoder throws the recording away the buttons do nothing.
+    if (m_discarding) return;
     if (msg.sType == L"setfocus") {
         // Whatever takes the focus, it goes back to resume: a stray Enter or
         // Space then goes on recording and never throws the recording away.
@@ -67,6 +69,7 @@ void CRecProcessFrameWnd::ResumeRecording() {
     ::ShowWindow(m_hWnd, SW_HIDE);
     ::ShowWindow(StatusHwnd, SW_SHOW);
     EncoderProcess::Resume();
+    RunElapsedClock();
     SetTimer(StatusHwnd, kElapsedTimerId, kElapsedTimerPeriodMs, nullptr);
     if (RecordOptions::Instance()->customArea == 1 && CornerHwnd != nullptr) {
         ::ShowWindow(CornerHwnd, SW_SHOW);
@@ -75,14 +78,20 @@ void CRecProcessFrameWnd::ResumeRecording() {
 }
 
 void CRecProcessFrameWnd::DiscardRecording() {
+    TAVRIX_LOG(LevelDebug) << "the recording is discarded";
+    m_discarding = true;
+    if (StatusHwnd != nullptr) KillTimer(StatusHwnd, kElapsedTimerId);
+    // The encoder throws the recording away and exits at once, however long
+    // the lesson: no join, no waiting. It goes first: hiding windows may take
+    // the system a moment.
+    const bool deleted = EncoderProcess::Discard();
     ::ShowWindow(m_hWnd, SW_HIDE);
     ::ShowWindow(StatusHwnd, SW_HIDE);
     ResetElapsedTime();
-    EncoderProcess::Stop();
-    if (!DeleteFileW(WidenText(RecordingPath, CP_ACP).c_str())) {
-        const DWORD error = GetLastError();
-        TAVRIX_LOG(LevelDebug) << "the discarded recording could not be deleted, error " << error;
+    if (!deleted) {
+        TAVRIX_LOG(LevelDebug) << "the discarded recording could not be deleted";
         MessageBoxW(nullptr, L"失败", L"", MB_OK);
     }
     ::ShowWindow(StartupHwnd, SW_RESTORE);
+    m_discarding = false;
 }

@@ -31,4 +31,5 @@ private:
     CControlUI* m_resumeBtn = nullptr;
     CControlUI* m_discardBtn = nullptr;
     CControlUI* m_doneBtn = nullptr;
+    bool m_discarding = false;
 };

@@ -84,6 +84,8 @@ LRESULT CReadyFrameWnd::OnTick() {
         ::PostMessageW(StartupHwnd, WM_CLOSE, 0, 0);
         return 0;
     }
+    ResetElapsedTime();
+    RunElapsedClock();
     if (StatusHwnd != nullptr) {
         ::ShowWindow(StatusHwnd, SW_SHOW);
         SetTimer(StatusHwnd, kElapsedTimerId, kElapsedTimerPeriodMs, nullptr);
@@ -117,8 +119,7 @@ void CReadyFrameWnd::AbandonRecording() {
     // A broken skin has told the user already and ends the program.
     const bool told = m_status != nullptr && !m_status->SkinProblem().empty();
     TAVRIX_LOG(LevelDebug) << "no status bar for the recording; it is stopped and deleted";
-    EncoderProcess::Stop();
-    DeleteFileW(WidenText(RecordingPath, CP_ACP).c_str());
+    EncoderProcess::Discard();
     if (!told) MessageBoxW(nullptr, L"无法显示录制状态栏，录制已取消。", L"提示", MB_OK | MB_ICONERROR);
     ::ShowWindow(StartupHwnd, SW_RESTORE);
 }

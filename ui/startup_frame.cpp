@@ -9,6 +9,7 @@
 #include "devices/microphone_win.h"
 #include "devices/os_version_win.h"
 #include "devices/speaker_sound_win.h"
+#include "recording/disk_space_win.h"
 #include "recording/encoder_process_win.h"
 #include "support/log.h"
 #include "ui/corner_window.h"
@@ -230,6 +231,13 @@ void CRecStartupFrameWnd::OnStart() {
                                   ? L"这台电脑录不到电脑播放的声音，录像里只会有麦克风的声音。仍然开始录像吗？"
                                   : L"这台电脑录不到电脑播放的声音，这次录像将没有声音。仍然开始录像吗？";
         if (MessageBoxW(nullptr, text, L"提示", MB_YESNO | MB_ICONWARNING) != IDYES) return;
+    }
+
+    // A lesson that cannot be written and then joined is not started at all.
+    if (!EnoughSpaceToStart(RecordingFreeBytes())) {
+        TAVRIX_LOG(LevelDebug) << "too little free disk space to start a recording";
+        MessageBoxW(nullptr, kTooLittleSpaceToStartText, L"提示", MB_OK | MB_ICONWARNING);
+        return;
     }
 
     CollectRecordOptions();

@@ -5,8 +5,12 @@
 #include "app/record_options.h"
 #include "app/window_state.h"
 #include "hook/hook_dll.h"
+#include "recording/disk_space_win.h"
 #include "recording/encoder_process_win.h"
+#include "recording/leftover_recording_win.h"
+#include "recording/save_recording_win.h"
 #include "support/log.h"
+#include "support/text_win.h"
 #include "ui/process_frame.h"
 #include "ui/screens_win.h"
 
@@ -16,6 +20,11 @@ constexpr DWORD kProcessWindowStyle = WS_SYSMENU | WS_MINIMIZEBOX;
 // Posted when the bar is shown, so it is placed after whoever showed it has
 // centred it.
 constexpr UINT kPlaceBarMessage = WM_APP + 14;
+// The free disk space is looked at every this many ticks (two seconds).
+constexpr int kTicksPerSpaceCheck = 8;
+
+const wchar_t kEncoderLostText[] = L"录像程序意外停止了，录制已经结束。已经录下的内容都保留着。";
+const wchar_t kNoPauseWindowText[] = L"暂停窗口打不开，录制已经结束。请选择保存录像的位置。";
 
 }  // namespace
 
@@ -91,6 +100,10 @@ LRESULT RecStatusFrame::HandleOwnMessage(UINT uMsg, WPARAM wParam, LPARAM, bool&
         PlaceOnRecordedScreen(m_hWnd, RecordOptions::Instance()->captureRect,
                               RecordOptions::Instance()->customArea != 0, m_pm.Scale(8));
         return 0;
+    // Alt+F4, the system menu's Close and the task bar's close end in
+    // WM_CLOSE: the bar must never go while a recording runs (nothing could
+    // stop or save it then), so closing it is Stop.
+    case WM_CLOSE:  return OnHotKey();
     default:
         handled = false;
         return 0;
@@ -108,17 +121,43 @@ void RecStatusFrame::Notify(TNotifyUI& msg) {
 }
 
 LRESULT RecStatusFrame::OnTick() {
-    if (IsEncoderProcessRunning()) {
-        ++ElapsedSeconds;
-        ElapsedText = FormatElapsed(ElapsedSeconds);
-        m_timeText->SetText(ElapsedText);
-        return 0;
+    DWORD exitCode = 0;
+    if (EncoderProcess::HasEnded(exitCode)) return OnEncoderLost(exitCode);
+    if (UpdateElapsedTime()) m_timeText->SetText(ElapsedText);
+    if (++m_ticksSinceSpaceCheck >= kTicksPerSpaceCheck) {
+        m_ticksSinceSpaceCheck = 0;
+        CheckFreeSpace();
     }
-    KillTimer(StatusHwnd, kElapsedTimerId);
-    TAVRIX_LOG(LevelDebug) << "the encoder is gone; the program closes";
-    MessageBoxW(nullptr, L"Tavrix异常!", L"提示", MB_ICONERROR);
-    ::PostMessageW(StartupHwnd, WM_CLOSE, 0, 0);
     return 0;
+}
+
+LRESULT RecStatusFrame::OnEncoderLost(DWORD exitCode) {
+    // The box below runs its own message loop: one box, however many ticks
+    // were already queued.
+    KillTimer(StatusHwnd, kElapsedTimerId);
+    if (m_handlingLoss) return 0;
+    m_handlingLoss = true;
+    StopElapsedClock();
+    EncoderProcess::Forget();
+    TAVRIX_LOG(LevelDebug) << "the encoder ended by itself with exit code " << exitCode << "; the recording is kept";
+    ::ShowWindow(StatusHwnd, SW_HIDE);
+    if (ProcessHwnd != nullptr) ::ShowWindow(ProcessHwnd, SW_HIDE);
+    MessageBoxW(nullptr, kEncoderLostText, L"提示", MB_OK | MB_ICONERROR);
+    // What was recorded stays where it is, and the next recording goes
+    // elsewhere; what can be joined is offered now.
+    MoveToNewRecordingFolder();
+    ResetElapsedTime();
+    if (StartupHwnd != nullptr) ::ShowWindow(StartupHwnd, SW_RESTORE);
+    OfferLeftoverRecordings(WidenText(RecordingPath, CP_ACP));
+    m_handlingLoss = false;
+    return 0;
+}
+
+void RecStatusFrame::CheckFreeSpace() {
+    if (!IsWindowVisible(StatusHwnd) || EnoughSpaceToGoOn(RecordingFreeBytes())) return;
+    TAVRIX_LOG(LevelDebug) << "too little free disk space; the recording is paused";
+    PauseIfShown();
+    MessageBoxW(nullptr, kTooLittleSpacePausedText, L"提示", MB_OK | MB_ICONWARNING);
 }
 
 LRESULT RecStatusFrame::OnHotKey() {
@@ -128,14 +167,25 @@ LRESULT RecStatusFrame::OnHotKey() {
 
 void RecStatusFrame::PauseIfShown() {
     if (!IsWindowVisible(StatusHwnd)) return;
-    KillTimer(StatusHwnd, kElapsedTimerId);
     PauseRecording();
 }
 
 void RecStatusFrame::PauseRecording() {
+    // The timer keeps running while paused: it watches the encoder; the
+    // clock alone decides what is counted.
     EncoderProcess::Pause();
+    StopElapsedClock();
+    if (UpdateElapsedTime()) m_timeText->SetText(ElapsedText);
     ::ShowWindow(StatusHwnd, SW_HIDE);
     if (RecordOptions::Instance()->customArea == 1 && CornerHwnd != nullptr) ::ShowWindow(CornerHwnd, SW_SHOW);
+    if (AfterRecordingWindow() == nullptr) {
+        // Nothing on screen could resume or end a paused recording: it is
+        // finished and offered for saving instead.
+        TAVRIX_LOG(LevelDebug) << "no after-recording window; the recording is finished and saved";
+        MessageBoxW(nullptr, kNoPauseWindowText, L"提示", MB_OK | MB_ICONWARNING);
+        SaveRecording();
+        return;
+    }
     ::ShowWindow(ProcessHwnd, SW_SHOW);
     SetWindowPos(ProcessHwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
 }

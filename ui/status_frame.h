@@ -1,6 +1,7 @@
-// The recording status bar: the elapsed time, counted on timer 60 while the
-// encoder runs, and the stop, close and minimise buttons; stop, close and the
-// pause key (F10, through hookDLL.dll) pause the recording.
+// The recording status bar: the recorded time, shown on timer 60, and the
+// stop, close and minimise buttons; stop, close, the system's close (Alt+F4,
+// the task bar) and the pause key (F10, through hookDLL.dll) pause the
+// recording. Its timer also watches the encoder and the free disk space.
 #pragma once
 
 #include <windows.h>
@@ -32,11 +33,17 @@ protected:
 private:
     LRESULT OnTick();
     LRESULT OnHotKey();
+    // The encoder ended by itself: told once, the recording kept and offered.
+    LRESULT OnEncoderLost(DWORD exitCode);
+    // Too little room left on the disk: paused, and the teacher told why.
+    void CheckFreeSpace();
     // Stop, close and the pause key: only while the bar is up, so a second
     // press while the after-recording window is shown does nothing.
     void PauseIfShown();
 
     CControlUI* m_timeText = nullptr;
+    int m_ticksSinceSpaceCheck = 0;
+    bool m_handlingLoss = false;
     // Made with the bar's window; it deletes itself when its window goes.
     CRecProcessFrameWnd* m_process = nullptr;
 };

@@ -10,3 +10,14 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
            COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/flow_pause_key.sh ${TAVRIX_TEST_BIN_DIR} ${CMAKE_BINARY_DIR}/shots/flow)
   set_tests_properties(flow_e2e_pause_key PROPERTIES TIMEOUT 120)
 endif()
+
+# A lesson never lost, with the real program: recovery after a killed run,
+# and Start refused on a small volume (exit 77: skipped where the machine
+# cannot make one).
+if(CMAKE_CROSSCOMPILING_EMULATOR)
+  foreach(case recovery low_disk)
+    add_test(NAME e2e.flow.${case} COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/flow_recovery.sh ${case})
+    set_tests_properties(e2e.flow.${case} PROPERTIES TIMEOUT 180 SKIP_RETURN_CODE 77
+                         ENVIRONMENT "TAVRIX_BIN=${TAVRIX_BIN_DIR}")
+  endforeach()
+endif()

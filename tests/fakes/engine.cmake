@@ -6,6 +6,7 @@ add_executable(tavrix_fake_encoder
   ${CMAKE_CURRENT_LIST_DIR}/encoder_grammar.cpp
   ${CMAKE_CURRENT_LIST_DIR}/avi_layout.cpp)
 target_include_directories(tavrix_fake_encoder PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(tavrix_fake_encoder PRIVATE shell32)
 set_target_properties(tavrix_fake_encoder PROPERTIES
   OUTPUT_NAME ffmpeg RUNTIME_OUTPUT_DIRECTORY ${TAVRIX_TEST_BIN_DIR})
 

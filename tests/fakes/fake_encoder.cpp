@@ -1,7 +1,12 @@
 // The test encoder, built as ffmpeg.exe: a real process that accepts exactly
 // the program's encoder command line, records an uncompressed AVI at the
-// requested frame rate while not paused, and obeys "p\n", "r\n" and "q\n" read
-// byte by byte from its standard input.
+// requested frame rate while not paused, and obeys "p\n", "r\n", "q\n" and
+// "d\n" (discard: the output is deleted, exit code 5) read byte by byte from
+// its standard input.
+//
+// "ffmpeg -join_segments <output>" is the recovery mode: the segments
+// "<output>.part*.mkv" are joined (here: the output becomes a small AVI and
+// the segments are deleted), exit code 0; nothing is read from standard input.
 //
 // Every start, every command line received on standard input (as hex bytes)
 // and the end are appended, each with the milliseconds since the start, to a
@@ -13,10 +18,14 @@
 //   TAVRIX_FAKE_ENCODER_CRASH_AFTER_MS=<ms>  die abruptly <ms> after starting,
 //                                            leaving the file partial
 //   TAVRIX_FAKE_ENCODER_HANG_ON_QUIT=1       never exit after "q"
-//   TAVRIX_FAKE_ENCODER_FINISH_MS=<ms>       take <ms> to finish after "q"
+//   TAVRIX_FAKE_ENCODER_FINISH_MS=<ms>       take <ms> to finish after "q" (or to join)
+//   TAVRIX_FAKE_ENCODER_QUIT_EXIT=<code>     after "q" (or a join) exit with <code>
+//                                            instead of finishing: the output
+//                                            and the segments stay as they are
 //
 // Exit codes: 0 finished, 1 command line rejected, 2 output not writable.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -98,7 +107,11 @@ DWORD WINAPI ReadCommands(void*) {
         line += byte;
         if (byte != '\n') continue;
         Note("command " + Hex(line));
-        const char command = line == "p\n" ? 'p' : line == "r\n" ? 'r' : line == "q\n" ? 'q' : 0;
+        const char command = line == "p\n"   ? 'p'
+                             : line == "r\n" ? 'r'
+                             : line == "q\n" ? 'q'
+                             : line == "d\n" ? 'd'
+                                             : 0;
         line.clear();
         if (command == 0) continue;
         std::lock_guard<std::mutex> hold(g_queue.lock);
@@ -138,6 +151,10 @@ public:
         ++m_frames;
     }
     uint32_t Frames() const { return m_frames; }
+    void Abandon() {
+        if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
+        m_file = INVALID_HANDLE_VALUE;
+    }
     bool Finish() {
         if (!Put(AviIndex(m_format, m_frames))) return false;
         if (SetFilePointer(m_file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
@@ -157,11 +174,56 @@ private:
     uint32_t m_frames = 0;
 };
 
+// The recovery mode: joins nothing for real, but behaves as the encoder does
+// towards the program: segments in, one output, segments gone, exit 0.
+int JoinSegments(const std::wstring& output) {
+    const long finishMs = EnvNumber(L"TAVRIX_FAKE_ENCODER_FINISH_MS", 0);
+    if (finishMs > 0) Sleep(static_cast<DWORD>(finishMs));
+    const long quitExit = EnvNumber(L"TAVRIX_FAKE_ENCODER_QUIT_EXIT", -1);
+    if (quitExit >= 0) {
+        Note("join exit " + std::to_string(quitExit));
+        return static_cast<int>(quitExit);
+    }
+    const size_t slash = output.find_last_of(L"\\/");
+    const std::wstring folder = slash == std::wstring::npos ? std::wstring() : output.substr(0, slash + 1);
+    std::vector<std::wstring> segments;
+    WIN32_FIND_DATAW found = {};
+    HANDLE search = FindFirstFileW((output + L".part*.mkv").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do segments.push_back(folder + found.cFileName);
+        while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    if (segments.empty()) {
+        Note("join: nothing to join");
+        return 3;
+    }
+    AviFormat format;
+    AviWriter avi(format);
+    if (!avi.Create(output)) return 3;
+    for (int i = 0; i < format.rate; ++i) avi.AddFrame();
+    if (!avi.Finish()) return 3;
+    for (const std::wstring& segment : segments) DeleteFileW(segment.c_str());
+    Note("joined " + std::to_string(segments.size()) + " segments");
+    return 0;
+}
+
 }  // namespace
 
 int main() {
     g_startTick = GetTickCount();
     const std::wstring commandLine = GetCommandLineW();
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(commandLine.c_str(), &argc);
+    if (argv != nullptr && argc == 3 && std::wcscmp(argv[1], L"-join_segments") == 0) {
+        const std::wstring output = argv[2];
+        LocalFree(argv);
+        g_sideFile = EnvText(L"TAVRIX_FAKE_ENCODER_LOG");
+        if (g_sideFile.empty()) g_sideFile = output + L".commands.log";
+        Note("start " + std::to_string(GetCurrentProcessId()) + " " + Utf8(commandLine));
+        return JoinSegments(output);
+    }
+    if (argv != nullptr) LocalFree(argv);
     EncoderRequest request;
     std::wstring error;
     const bool accepted = ParseEncoderCommandLine(commandLine, request, error);
@@ -224,9 +286,20 @@ int main() {
         } else if (command == 'r' && paused) {
             segmentStart = now;
             paused = false;
+        } else if (command == 'd') {
+            // Thrown away at once: no file is finished, nothing is left.
+            avi.Abandon();
+            DeleteFileW(request.outputPath.c_str());
+            Note("discarded");
+            return 5;
         } else if (command == 'q' || ended) {
             break;
         }
+    }
+    const long quitExit = EnvNumber(L"TAVRIX_FAKE_ENCODER_QUIT_EXIT", -1);
+    if (quitExit >= 0) {
+        Note("quit exit " + std::to_string(quitExit));
+        return static_cast<int>(quitExit);
     }
     if (EnvNumber(L"TAVRIX_FAKE_ENCODER_HANG_ON_QUIT", 0) != 0) {
         Note("hanging");

@@ -19,3 +19,39 @@ TEST(FormatElapsed, FieldsCarryAndHoursAreUnbounded) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(RecordedClock, CountsOnlyTheRecordedIntervalsWithTheirPartialSeconds) {
+    RecordedClock clock;
+    EXPECT_EQ(clock.RecordedMs(5000), 0u);
+    // Ten recorded stretches of 1.75 s with pauses of 3 s between them: every
+    // partial second counts, the pauses do not.
+    uint64_t now = 10000;
+    for (int i = 0; i < 10; ++i) {
+        clock.Run(now);
+        now += 1750;
+        EXPECT_EQ(clock.RecordedMs(now), 1750u * (i + 1));
+        clock.Stop(now);
+        now += 3000;
+        EXPECT_EQ(clock.RecordedMs(now), 1750u * (i + 1)) << "paused time counted";
+    }
+    EXPECT_EQ(clock.RecordedSeconds(now), 17);
+    EXPECT_EQ(FormatElapsed(clock.RecordedSeconds(now)), L"00:00:17");
+
+    // A second Run or Stop changes nothing; Reset starts from zero, stopped.
+    clock.Run(now);
+    clock.Run(now + 500);
+    EXPECT_EQ(clock.RecordedMs(now + 1000), 18500u);
+    clock.Stop(now + 1000);
+    clock.Stop(now + 9000);
+    EXPECT_EQ(clock.RecordedMs(now + 9000), 18500u);
+    clock.Reset();
+    EXPECT_FALSE(clock.Running());
+    EXPECT_EQ(clock.RecordedMs(now + 9000), 0u);
+    // A reading before the interval's start adds nothing instead of wrapping.
+    clock.Run(1000);
+    EXPECT_EQ(clock.RecordedMs(999), 0u);
+}
+
+}  // namespace

@@ -62,9 +62,11 @@ TEST_F(EncoderTest, EachCommandArrivesAsItsTwoBytesAndPausedTimeLeavesNoFrames) 
     EXPECT_EQ(Commands(), (std::vector<std::string>{"70 0a", "72 0a", "70 0a", "71 0a"}));
     EXPECT_TRUE(SideFileHas("finished "));
 
-    // The logged command line is the one the encoder was given.
+    // The logged command line is the one the encoder was given; its exit
+    // code follows it in the log.
     const std::vector<std::string> messages = log.Messages();
-    ASSERT_EQ(messages.size(), 1u);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1], "the encoder finished with exit code 0");
     EXPECT_EQ(messages[0].rfind("ffmpeg -y -pause_support -f dshow -i video=\"screen-capture-recorder\"", 0), 0u);
     EXPECT_TRUE(SideFileHas("start " + std::string()));
     bool sameLine = false;

@@ -76,7 +76,7 @@ TEST_F(BrokenBarTest, EndsTheRecordingItCannotShowAndGoesBackToTheStart) {
     EXPECT_EQ(StatusHwnd, nullptr);
     EXPECT_FALSE(IsEncoderProcessRunning());
     EXPECT_EQ(GetFileAttributesW(env.RecordingFile().c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(env.CommandsReceived("q\n"), 1);  // finished, then deleted
+    EXPECT_EQ(env.CommandsReceived("d\n"), 1);  // thrown away at once
     EXPECT_EQ(startup.Closes(), 0);
 }
 

@@ -136,6 +136,11 @@ FlowEnvironment::FlowEnvironment() {
                std::to_wstring(GetTickCount()) + L"\\";
     CreateDirectoryW(m_folder.c_str(), nullptr);
     RecordingPath = NarrowText(m_folder + L"temp.avi", CP_ACP);
+    // The encoder's side file lies apart from the recording, which a discard
+    // or a save clears away with everything beside it.
+    m_sideFile = std::wstring(temp) + L"tavrix-flow-events-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                 std::to_wstring(GetTickCount()) + L".log";
+    SetEnvironmentVariableW(L"TAVRIX_FAKE_ENCODER_LOG", m_sideFile.c_str());
 
     ScreenWidth = GetSystemMetrics(SM_CXSCREEN);
     ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
@@ -149,8 +154,10 @@ FlowEnvironment::FlowEnvironment() {
 FlowEnvironment::~FlowEnvironment() {
     TerminateEncoderProcesses();
     Sleep(100);
-    DeleteFileW(RecordingFile().c_str());
-    DeleteFileW((RecordingFile() + L".commands.log").c_str());
+    SetEnvironmentVariableW(L"TAVRIX_FAKE_ENCODER_LOG", nullptr);
+    DeleteRecordingFiles(RecordingFile());
+    DeleteRecordingFiles(m_folder + L"temp.avi");
+    DeleteFileW(m_sideFile.c_str());
     RemoveDirectoryW(m_folder.c_str());
 }
 
@@ -160,7 +167,7 @@ std::wstring FlowEnvironment::RecordingFile() const {
 
 std::vector<std::string> FlowEnvironment::EncoderEvents() const {
     std::vector<std::string> events;
-    std::ifstream in(NarrowText(RecordingFile() + L".commands.log", CP_ACP));
+    std::ifstream in(NarrowText(m_sideFile, CP_ACP));
     std::string line;
     while (std::getline(in, line)) {
         const size_t space = line.find(' ');
@@ -254,7 +261,9 @@ void BoxWatcher::Watch() {
                 m_seen.push_back(seen);
                 m_answered.push_back(box);
             }
-            PostMessageW(box, WM_COMMAND, MAKEWPARAM(m_button, BN_CLICKED), 0);
+            // A box without that button (an OK box while Yes is wanted) gets OK.
+            const int button = GetDlgItem(box, m_button) != nullptr || m_button == IDCANCEL ? m_button : IDOK;
+            PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
         }
     }
 }

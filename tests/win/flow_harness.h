@@ -48,8 +48,10 @@ public:
     std::vector<std::string> EncoderEvents() const;
     // How many times the encoder received this two-byte command ("p\n" ...).
     int CommandsReceived(const char* command) const;
+    std::wstring Folder() const { return m_folder; }
 private:
     std::wstring m_folder;
+    std::wstring m_sideFile;
 };
 
 // The control of that name in a frame's skin (null when absent).

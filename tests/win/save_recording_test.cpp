@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cderr.h>
 #include <ctime>
 
 #include "app/record_options.h"
@@ -214,6 +215,77 @@ TEST_F(SaveTest, AMissingRecordingEndsAfterTheErrorsWithoutAskingAgain) {
     EXPECT_EQ(seen[0].text, L"MoveFileEx failed with error 2: " + SystemText(2));
     EXPECT_EQ(seen[1].text, kSaveFailed);
     EXPECT_FALSE(IsWindowVisible(CornerHwnd));
+    ExpectBackAtTheStartupWindow();
+}
+
+// A dialog that fails is not the teacher's cancel: told, the recording kept,
+// the dialog offered again; after repeated failures it is kept for the next
+// start. Only a cancel deletes.
+TEST_F(SaveTest, ASaveDialogErrorIsToldAndTheDialogOfferedAgain) {
+    ASSERT_TRUE(WriteWholeFile(m_temporary, "recording"));
+    const std::wstring target = m_folder + L"lesson.avi";
+    DialogWatcher boxes;
+    int asked = 0;
+    bool keptBetween = true;
+    SaveRecordingWith(
+        [&](OPENFILENAMEW* dialog) {
+            if (++asked == 1) return FALSE;
+            keptBetween = FileExists(m_temporary);
+            lstrcpynW(dialog->lpstrFile, target.c_str(), static_cast<int>(dialog->nMaxFile));
+            return TRUE;
+        },
+        [] { return static_cast<DWORD>(FNERR_BUFFERTOOSMALL); });
+    EXPECT_EQ(asked, 2);
+    EXPECT_TRUE(keptBetween);
+    EXPECT_EQ(ReadWholeFile(target), "recording");
+    const std::vector<SeenDialog> seen = boxes.Seen();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].caption, L"提示");
+    EXPECT_NE(seen[0].text.find(L"0x3003"), std::wstring::npos);
+    ExpectBackAtTheStartupWindow();
+
+    // A dialog that never opens: the recording stays for the next start and
+    // the next recording goes to a new folder.
+    // Saved, the recording's folder went with it.
+    EXPECT_FALSE(FileExists(m_folder + L"RecClass"));
+    CreateDirectoryW((m_folder + L"RecClass").c_str(), nullptr);
+    ASSERT_TRUE(WriteWholeFile(m_temporary, "second recording"));
+    DialogWatcher more;
+    asked = 0;
+    SaveRecordingWith([&](OPENFILENAMEW*) { ++asked; return FALSE; },
+                      [] { return static_cast<DWORD>(CDERR_INITIALIZATION); });
+    EXPECT_EQ(asked, kSaveDialogAttempts);
+    EXPECT_EQ(ReadWholeFile(m_temporary), "second recording");
+    EXPECT_NE(WidenText(RecordingPath, CP_ACP), m_temporary);
+    EXPECT_EQ(more.Seen().size(), static_cast<size_t>(kSaveDialogAttempts));
+    RemoveDirectoryW(RecordingFolderOf(WidenText(RecordingPath, CP_ACP)).c_str());
+}
+
+// The real dialog failing for real (a record it refuses; Wine's own dialog
+// crashes on a typed name longer than its buffer, the failure a teacher may
+// meet), then the real dialog offered again and answered.
+TEST_F(SaveTest, TheRealSaveDialogFailingIsNotACancel) {
+    ASSERT_TRUE(WriteWholeFile(m_temporary, "recording"));
+    const std::wstring typed = m_folder + L"typed";
+    DialogWatcher watcher([&](HWND dialog, const SeenDialog& seen) {
+        if (seen.messageBox) return PressButton(dialog, IDOK);
+        ReplaceFileNameField(dialog, typed);
+        PressButton(dialog, IDOK);
+    });
+    int calls = 0;
+    SaveRecordingWith([&](OPENFILENAMEW* dialog) {
+        if (++calls > 1) return GetSaveFileNameW(dialog);
+        OPENFILENAMEW refused = *dialog;
+        refused.lStructSize = 1;
+        return GetSaveFileNameW(&refused);
+    });
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(ReadWholeFile(typed + L".avi"), "recording");
+    const std::vector<SeenDialog> seen = watcher.Seen();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].caption, L"提示");
+    EXPECT_NE(seen[0].text.find(L"0x0001"), std::wstring::npos) << NarrowText(seen[0].text, CP_UTF8);
+    EXPECT_EQ(seen[1].caption, L"Save Record File");
     ExpectBackAtTheStartupWindow();
 }
 

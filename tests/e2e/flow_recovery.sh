@@ -1,0 +1,154 @@
+#!/usr/bin/env bash
+# A lesson never lost, end to end with the real Tavrix.exe under Xvfb and
+# wine64 and real X input:
+#   recovery  the program killed mid-recording and started again: the
+#             leftover is offered with its duration, joined by the encoder's
+#             recovery mode when it is segments, and saved through the Save
+#             dialog (the real encoder when it is built, else the test
+#             encoder with segments left as a crash leaves them);
+#   low_disk  a temporary folder on a small volume: Start is refused with a
+#             message, nothing is recorded.
+#
+#   flow_recovery.sh <case>     (exit 77: skipped)
+set -uo pipefail
+case_name=${1:?which case}
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/startup_lib.sh"
+
+user_temp() { echo "$WINEPREFIX/drive_c/users/$(id -un)/Temp"; }
+
+# press_message_button <caption> <button text>
+press_message_button() {
+    local box x y w h
+    box=$(probe child "#32770" "$1" "$2" 8000 | tr -d '\r') || fail "no button $2 on the box '$1'"
+    read -r x y w h <<<"$box"
+    xdotool mousemove $((x + w / 2)) $((y + h / 2)) sleep 0.1 click 1
+    sleep 0.3
+}
+
+# No sound: nothing here can record it, and a lesson is its picture.
+start_recording() {
+    click_control RecStartupFrameWndClass startup.xml checkRecordAudio
+    click_control RecStartupFrameWndClass startup.xml startBtn
+    wait_window RecTSFrameWndClass
+    click_control RecTSFrameWndClass TSSkin.xml btnOK
+    wait_window RecStatusFrameWndClass "*" 20000
+}
+
+case_recovery() {
+    local real=0
+    if [ -f "$bin/ffmpeg-core.exe" ] && [ -f "$bin/ffmpeg.exe" ]; then
+        encoder_files=("$bin/ffmpeg.exe" "$bin/ffmpeg-core.exe")
+        real=1
+    fi
+    prepare_folder
+    local temp
+    temp=$(user_temp)
+    rm -rf "$temp"/Rec*
+    start_program_retrying HOME="$(microphone_home)"
+    wait_window RecStartupFrameWndClass Tavrix 20000
+    start_recording
+    local started=$SECONDS
+    sleep 5
+    shoot recording
+    # Ended as the Task Manager ends it: no chance to finish anything.
+    kill -9 "$tavrix_pid" 2>/dev/null
+    wait "$tavrix_pid" 2>/dev/null
+    tavrix_pid=""
+    local recorded=$((SECONDS - started))
+    sleep 1
+    local folder
+    folder=$(ls -d "$temp"/Rec* 2>/dev/null | head -1)
+    [ -n "$folder" ] || fail "no recording folder in $temp"
+    if [ "$real" = 0 ]; then
+        # The test encoder writes no segments: leave two as a crash does.
+        cp "$here/../unit/data/av.mkv" "$folder/temp.avi.part001.mkv"
+        cp "$here/../unit/data/av.mkv" "$folder/temp.avi.part002.mkv"
+    fi
+    # Segments, or (an encoder that finishes when the program is gone) a
+    # finished recording nobody saved: either is offered.
+    note "left behind: $(ls "$folder" | tr '\n' ' ')"
+
+    start_program_retrying HOME="$(microphone_home)"
+    wait_window "#32770" 提示 30000
+    shoot question
+    local line
+    line=$(tr -d '\r' <"$run/tavrix.log" | grep -o 'a recording was left behind: .*' | tail -1)
+    note "$line"
+    local ms=${line##*, }
+    ms=${ms% ms}
+    if [ "$real" = 1 ]; then
+        [ "$ms" -ge $(((recorded - 3) * 1000)) ] || fail "the leftover lasts $ms ms, recorded about $recorded s"
+    fi
+    press_message_button 提示 "是(&Y)"
+    # Joined by the encoder's recovery mode, then the usual Save dialog.
+    for _ in $(seq 300); do
+        xdotool search --onlyvisible --name '^Save Record File$' >/dev/null 2>&1 && break
+        if grep -q "the join ended with exit code [1-9]" "$run/tavrix.log" 2>/dev/null; then
+            shoot join-failed
+            note "the encoder has no recovery mode yet: $(grep -o 'the join ended with exit code [0-9]*' "$run/tavrix.log")"
+            exit 77
+        fi
+        sleep 0.2
+    done
+    focus_title "Save Record File"
+    xdotool key --clearmodifiers ctrl+a
+    xdotool type --delay 20 "Z:${run//\//\\}\\recovered"
+    xdotool key Return
+    for _ in $(seq 100); do [ -f "$run/recovered.avi" ] && break; sleep 0.2; done
+    [ -f "$run/recovered.avi" ] || fail "the recovered lesson was not saved"
+    sleep 1
+    [ -d "$folder" ] && fail "the leftover's folder stays after the save: $(ls "$folder")"
+    if [ "$real" = 1 ]; then
+        local duration
+        duration=$(ffprobe -v error -show_entries format=duration -of default=nw=1:nk=1 "$run/recovered.avi")
+        ffmpeg -v error -i "$run/recovered.avi" -f null - 2>"$run/decode.txt" || fail "the lesson does not decode"
+        [ -s "$run/decode.txt" ] && fail "decoding errors: $(head -3 "$run/decode.txt")"
+        awk -v d="$duration" -v r="$recorded" 'BEGIN { exit !(d >= r - 2) }' ||
+            fail "the recovered lesson lasts $duration s, recorded about $recorded s"
+        note "recovered $duration s of about $recorded s recorded"
+    fi
+    wait_window RecStartupFrameWndClass Tavrix
+    click_control RecStartupFrameWndClass startup.xml closeBtn
+    expect_exit 0
+}
+
+case_low_disk() {
+    small=/tmp/tavrix-e2e-small-$$
+    mkdir -p "$small"
+    mount -t tmpfs -o size=64m tmpfs "$small" 2>/dev/null || { note "no small volume can be made here"; exit 77; }
+    key='HKCU\Environment'
+    # The temporary folder Wine gives programs comes from the registry.
+    old_tmp=$("$wine" reg query "$key" /v TMP 2>/dev/null | tr -d '\r' | awk '$1 == "TMP" { $1 = ""; $2 = ""; sub(/^  */, ""); print }')
+    old_type=$("$wine" reg query "$key" /v TMP 2>/dev/null | tr -d '\r' | awk '$1 == "TMP" { print $2 }')
+    restore() {
+        stop_program
+        if [ -n "$old_tmp" ]; then
+            "$wine" reg add "$key" /v TMP /t "$old_type" /d "$old_tmp" /f >/dev/null 2>&1
+        else
+            "$wine" reg delete "$key" /v TMP /f >/dev/null 2>&1
+        fi
+        umount "$small" 2>/dev/null
+        rmdir "$small" 2>/dev/null
+    }
+    trap restore EXIT
+    "$wine" reg add "$key" /v TMP /t REG_SZ /d "Z:${small//\//\\}" /f >/dev/null 2>&1
+    prepare_folder
+    start_program_retrying HOME="$(microphone_home)"
+    wait_window RecStartupFrameWndClass Tavrix 20000
+    click_control RecStartupFrameWndClass startup.xml startBtn
+    wait_window "#32770" 提示 10000
+    shoot refused
+    press_message_ok 提示
+    grep -q "too little free disk space to start a recording" "$run/tavrix.log" || fail "the refusal is not logged"
+    window_shown RecTSFrameWndClass && fail "the recording went on to the tip window"
+    grep -q "^- .* DEBUG: ffmpeg -y" "$run/tavrix.log" && fail "an encoder was started"
+    wait_window RecStartupFrameWndClass Tavrix
+    click_control RecStartupFrameWndClass startup.xml closeBtn
+    expect_exit 0
+    # A run that recorded nothing leaves no folder.
+    ls -d "$small"/Rec* >/dev/null 2>&1 && fail "the run left $(ls -la "$small"/)"
+    note "Start refused on a 64 MB volume"
+}
+
+"case_$case_name" || exit 1
