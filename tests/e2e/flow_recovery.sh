@@ -86,8 +86,7 @@ case_recovery() {
         xdotool search --onlyvisible --name '^Save Record File$' >/dev/null 2>&1 && break
         if grep -q "the join ended with exit code [1-9]" "$run/tavrix.log" 2>/dev/null; then
             shoot join-failed
-            note "the encoder has no recovery mode yet: $(grep -o 'the join ended with exit code [0-9]*' "$run/tavrix.log")"
-            exit 77
+            fail "the recovery join failed: $(grep -o 'the join ended with exit code [0-9]*' "$run/tavrix.log")"
         fi
         sleep 0.2
     done
