@@ -225,7 +225,7 @@ std::vector<AudioEndpointInfo> CaptureEndpoints() {
 struct AudioSource::Shared {
     std::mutex mutex;
     std::condition_variable changed;
-    AudioSourceSpec spec;
+    AudioSourceSetup setup;
     PipedAudio input;
     uint32_t frameBytes = 0;
     bool opened = false;
@@ -247,7 +247,7 @@ struct AudioSource::Shared {
 namespace {
 
 // Opens the endpoint's audio session for capture; the error says why not.
-bool OpenSession(const AudioSourceSpec& spec, ComPtr<IAudioClient>& client, ComPtr<IAudioCaptureClient>& capture,
+bool OpenSession(const AudioSourceSetup& setup, ComPtr<IAudioClient>& client, ComPtr<IAudioCaptureClient>& capture,
                  PipedAudio& input, uint32_t& frameBytes, std::wstring& error) {
     ComPtr<IMMDeviceEnumerator> enumerator;
     HRESULT hr = CreateEnumerator(enumerator);
@@ -256,10 +256,10 @@ bool OpenSession(const AudioSourceSpec& spec, ComPtr<IAudioClient>& client, ComP
         return false;
     }
     ComPtr<IMMDevice> device;
-    if (!spec.endpointId.empty())
-        hr = enumerator->GetDevice(spec.endpointId.c_str(), device.put());
+    if (!setup.endpointId.empty())
+        hr = enumerator->GetDevice(setup.endpointId.c_str(), device.put());
     else
-        hr = enumerator->GetDefaultAudioEndpoint(spec.loopback ? eRender : eCapture, eConsole, device.put());
+        hr = enumerator->GetDefaultAudioEndpoint(setup.loopback ? eRender : eCapture, eConsole, device.put());
     if (FAILED(hr)) {
         error = L"no such endpoint";
         return false;
@@ -273,7 +273,7 @@ bool OpenSession(const AudioSourceSpec& spec, ComPtr<IAudioClient>& client, ComP
     }
     const bool described = DescribeFormat(*format, input, frameBytes);
     if (described)
-        hr = client->Initialize(AUDCLNT_SHAREMODE_SHARED, spec.loopback ? AUDCLNT_STREAMFLAGS_LOOPBACK : 0, kBufferSpan, 0,
+        hr = client->Initialize(AUDCLNT_SHAREMODE_SHARED, setup.loopback ? AUDCLNT_STREAMFLAGS_LOOPBACK : 0, kBufferSpan, 0,
                                 format, nullptr);
     CoTaskMemFree(format);
     if (!described) {
@@ -330,7 +330,7 @@ void RunSource(const std::shared_ptr<AudioSource::Shared>& shared) {
         std::wstring error;
         PipedAudio input = shared->input;
         uint32_t frameBytes = 0;
-        const bool opened = OpenSession(shared->spec, client, capture, input, frameBytes, error);
+        const bool opened = OpenSession(shared->setup, client, capture, input, frameBytes, error);
         {
             std::lock_guard<std::mutex> lock(shared->mutex);
             shared->opened = opened;
@@ -378,8 +378,8 @@ AudioSource::~AudioSource() {
     m_shared->pipe.Close();
 }
 
-bool AudioSource::Open(const AudioSourceSpec& spec, const std::wstring& pipePath, std::wstring& error) {
-    m_shared->spec = spec;
+bool AudioSource::Open(const AudioSourceSetup& setup, const std::wstring& pipePath, std::wstring& error) {
+    m_shared->setup = setup;
     m_shared->input.pipePath = pipePath;
     m_shared->wake.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     m_shared->thread = std::thread(RunSource, m_shared);
@@ -396,7 +396,7 @@ bool AudioSource::OpenPipe() {
     m_shared->timeline.reset();
     m_shared->pipe.ResetCount();
     if (m_shared->pipe.Create(m_shared->input.pipePath)) return true;
-    TAVRIX_LOG(LevelError) << Narrow(m_shared->spec.label) << ": cannot make the pipe "
+    TAVRIX_LOG(LevelError) << Narrow(m_shared->setup.label) << ": cannot make the pipe "
                            << Narrow(m_shared->input.pipePath) << ", error " << GetLastError();
     return false;
 }
@@ -429,7 +429,7 @@ void AudioSource::CloseSegment() {
     if (m_shared->timeline) {
         const PcmTimeline& t = *m_shared->timeline;
         const uint32_t rate = m_shared->input.rate;
-        TAVRIX_LOG(LevelDebug) << Narrow(m_shared->spec.label) << ": " << t.Frames() * 1000 / rate << " ms given ("
+        TAVRIX_LOG(LevelDebug) << Narrow(m_shared->setup.label) << ": " << t.Frames() * 1000 / rate << " ms given ("
                                << t.SilentFrames() * 1000 / rate << " ms of it silence filled by the clock, "
                                << t.DroppedFrames() * 1000 / rate << " ms dropped), "
                                << m_shared->pipe.BytesWritten() << " bytes through the pipe, opened by the core "
@@ -460,24 +460,24 @@ void AudioCapture::Open(const EncoderRequest& request, CaptureDevices& devices, 
     if (!devices.audioSessions) return;
 
     const std::wstring pipeStem = L"\\\\.\\pipe\\tavrix-audio-" + std::to_wstring(GetCurrentProcessId()) + L"-";
-    auto open = [this, &notes](const AudioSourceSpec& spec, const std::wstring& pipe) -> const PipedAudio* {
+    auto open = [this, &notes](const AudioSourceSetup& setup, const std::wstring& pipe) -> const PipedAudio* {
         auto source = std::make_unique<AudioSource>();
         std::wstring error;
-        if (!source->Open(spec, pipe, error)) {
-            notes.push_back(spec.label + L": cannot be captured: " + error);
+        if (!source->Open(setup, pipe, error)) {
+            notes.push_back(setup.label + L": cannot be captured: " + error);
             return nullptr;
         }
         const PipedAudio& input = source->Input();
-        notes.push_back(spec.label + L": captured by the adapter: " + input.sampleFormat + L", " +
+        notes.push_back(setup.label + L": captured by the adapter: " + input.sampleFormat + L", " +
                         std::to_wstring(input.rate) + L" Hz, " + std::to_wstring(input.channels) + L" channels");
         m_sources.push_back(std::move(source));
         return &m_sources.back()->Input();
     };
 
     if (request.speaker && !devices.speakerFilter) {
-        AudioSourceSpec spec;
-        spec.label = L"speakers";
-        spec.loopback = true;
+        AudioSourceSetup setup;
+        setup.label = L"speakers";
+        setup.loopback = true;
         wchar_t chosen[256];
         const DWORD length = GetEnvironmentVariableW(L"TAVRIX_SPEAKER_ENDPOINT", chosen, 256);
         bool usable = true;
@@ -487,27 +487,27 @@ void AudioCapture::Open(const EncoderRequest& request, CaptureDevices& devices, 
                 notes.push_back(L"no capture endpoint is named \"" + std::wstring(chosen) + L"\"");
                 usable = false;
             } else {
-                spec.endpointId = endpoints[static_cast<size_t>(index)].id;
-                spec.loopback = false;
+                setup.endpointId = endpoints[static_cast<size_t>(index)].id;
+                setup.loopback = false;
                 notes.push_back(L"the speakers' sound is taken from the capture endpoint \"" + names[static_cast<size_t>(index)] + L"\"");
             }
         }
-        const PipedAudio* input = usable ? open(spec, pipeStem + L"speakers") : nullptr;
+        const PipedAudio* input = usable ? open(setup, pipeStem + L"speakers") : nullptr;
         if (input) devices.speakerCapture = *input;
     }
     if (!request.microphone.empty()) {
-        AudioSourceSpec spec;
-        spec.label = L"microphone";
+        AudioSourceSetup setup;
+        setup.label = L"microphone";
         const int index = MatchEndpointName(request.microphone, names);
         if (index >= 0) {
-            spec.endpointId = endpoints[static_cast<size_t>(index)].id;
+            setup.endpointId = endpoints[static_cast<size_t>(index)].id;
             notes.push_back(L"the microphone \"" + request.microphone + L"\" is the capture endpoint \"" +
                             names[static_cast<size_t>(index)] + L"\"");
         } else {
             notes.push_back(L"no capture endpoint is named like the microphone \"" + request.microphone +
                             L"\": the default capture endpoint is recorded");
         }
-        if (const PipedAudio* input = open(spec, pipeStem + L"microphone")) devices.microphoneCapture = *input;
+        if (const PipedAudio* input = open(setup, pipeStem + L"microphone")) devices.microphoneCapture = *input;
     }
 }
 
@@ -532,14 +532,14 @@ bool SpeakerLoopbackWorks() {
     const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     bool works = false;
     {
-        AudioSourceSpec spec;
-        spec.loopback = true;
+        AudioSourceSetup setup;
+        setup.loopback = true;
         ComPtr<IAudioClient> client;
         ComPtr<IAudioCaptureClient> capture;
         PipedAudio input;
         uint32_t frameBytes = 0;
         std::wstring error;
-        works = OpenSession(spec, client, capture, input, frameBytes, error);
+        works = OpenSession(setup, client, capture, input, frameBytes, error);
         if (works) client->Stop();
     }
     if (SUCCEEDED(com)) CoUninitialize();

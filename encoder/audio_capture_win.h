@@ -28,7 +28,7 @@ struct AudioEndpointInfo {
 std::vector<AudioEndpointInfo> CaptureEndpoints();
 
 // Where a source's samples come from.
-struct AudioSourceSpec {
+struct AudioSourceSetup {
     std::wstring endpointId;  // a capture endpoint; empty: the default playback endpoint
     bool loopback = false;    // record what the endpoint plays
     std::wstring label;       // "speakers" or "microphone", for the log
@@ -44,7 +44,7 @@ public:
     // Opens the endpoint and starts capturing, with the pipe `pipePath` for
     // the cores. False, with the reason in `error`, when the endpoint cannot
     // be captured (a loopback the system refuses, among others).
-    bool Open(const AudioSourceSpec& spec, const std::wstring& pipePath, std::wstring& error);
+    bool Open(const AudioSourceSetup& setup, const std::wstring& pipePath, std::wstring& error);
     // The input as the core reads it; valid after a successful Open.
     const PipedAudio& Input() const;
 

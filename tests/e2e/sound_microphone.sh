@@ -12,57 +12,12 @@
 #   sound_microphone.sh BUILD_DIR
 set -uo pipefail
 build=$1
-bin=$build/bin
-src=$(cd "$(dirname "$0")/../.." && pwd)
-wine=/usr/lib/wine/wine64
-if [ ! -f "$bin/ffmpeg-core.exe" ]; then
-  echo "SKIPPED: $bin/ffmpeg-core.exe is missing (scripts/fetch-ffmpeg-core could not fetch the stock build)"
-  exit 77
-fi
-source "$src/scripts/sound-server.sh"
-if ! use_sound_server; then
-  echo "SKIPPED: no private sound server (scripts/test starts one)"
-  exit 77
-fi
-work=$(mktemp -d "$build/sound-e2e.XXXXXX")
-adapter_pid=
-room=$(pactl load-module module-null-sink sink_name=room sink_properties=device.description=Room) ||
-  { echo "FAIL: cannot add the room sink"; exit 1; }
-pactl set-default-source room.monitor
-cleanup() {
-  exec 3>&- 2>/dev/null
-  [ -n "$adapter_pid" ] && kill "$adapter_pid" 2>/dev/null
-  wait 2>/dev/null
-  pactl set-default-source speakers.monitor
-  pactl unload-module "$room"
-}
-trap cleanup EXIT
-log=$work/out.avi.encoder.log
-fail() { echo "FAIL: $*"; [ -f "$log" ] && grep -v '^ALSA' "$log"; exit 1; }
-now() { date +%s.%N; }
-since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.2f", b - a }'; }
-# Waits up to 30 s for a line of the adapter's log.
-wait_for_log() {
-  for _ in $(seq 1500); do grep -q "$1" "$log" 2>/dev/null && return 0; sleep 0.02; done
-  fail "the log never said: $1"
-}
-tone() { ffmpeg -v error -y -f lavfi -i "sine=frequency=$1:duration=$2:sample_rate=44100" -af volume=6 -ac 2 "$work/$1.wav"; }
+source "$(dirname "$0")/sound_lib.sh"
 tone 1000 1 && tone 3000 1 && tone 500 1 || fail "cannot make the tones"
 
-cat >"$work/area.reg" <<'REG'
-REGEDIT4
-
-[HKEY_CURRENT_USER\SOFTWARE\screen-capture-recorder]
-"start_x"=dword:00000000
-"start_y"=dword:00000000
-"capture_width"=dword:000000a0
-"capture_height"=dword:00000078
-"default_max_fps"=dword:0000000a
-REG
-"$wine" reg import "Z:${work//\//\\}\\area.reg" /reg:32 >/dev/null 2>&1 || fail "reg import"
+set_capture_area
 
 mkfifo "$work/commands"
-out="Z:${work//\//\\}\\out.avi"
 "$wine" "$bin/ffmpeg.exe" -y -pause_support -f dshow -i 'video=screen-capture-recorder' \
   -f dshow -i 'audio=In: default' \
   -pix_fmt yuv420p -c:v libx264 -r 10 -crf 28 -maxrate 350k -profile main -preset veryfast \
@@ -91,11 +46,6 @@ grep -q 'microphone: captured by the adapter' "$log" || fail "the microphone was
 grep -q 'amix' "$log" && fail "one sound source was mixed"
 [ "$(grep -c 'part[0-9]*\.mkv: track 1.*track 2: [1-9]' "$log")" -eq 2 ] || fail "a segment lacks sound"
 
-levels() {  # levels FREQ: one line per 50 ms window, "time rms" (rms of 16-bit samples)
-  ffmpeg -v error -i "$work/out.avi" -vn -af "bandpass=f=$1:width_type=h:w=150,bandpass=f=$1:width_type=h:w=150" \
-    -ac 1 -ar 8000 -f s16le - | od -An -td2 -v -w2 |
-    awk '{ s += $1 * $1; n++; if (n == 400) { printf "%.2f %.0f\n", w * 0.05, sqrt(s / n); w++; s = 0; n = 0 } }'
-}
 levels 1000 >"$work/1000.txt"
 onset=$(awk '$2 > 2000 { print $1; exit }' "$work/1000.txt")
 loud=$(awk '$1 >= 1.3 && $1 < 1.8 { s += $2; n++ } END { printf "%.0f", s / n }' "$work/1000.txt")
