@@ -17,7 +17,9 @@ failed() { echo "FAIL: $*"; fail=1; }
 # Starts the probe on a recording, waits for the dialog, focuses it; sets $probe and $dialog.
 open_dialog() {
   printf '%s' "$2" >"$work/$1"
-  /usr/lib/wine/wine64 "$bin/tavrix_engine_probe.exe" save "$win_work\\$1" >"$work/$1.out" 2>&1 &
+  # The probe's output is named apart from the recording: a save removes the
+  # files beside the recording whose names continue its own ("first.avi.*").
+  /usr/lib/wine/wine64 "$bin/tavrix_engine_probe.exe" save "$win_work\\$1" >"$work/$1-probe.txt" 2>&1 &
   probe=$!
   dialog=$(timeout 30 xdotool search --sync --onlyvisible --name "$title" | head -1)
   [ -n "$dialog" ] || { failed "no Save dialog for $1"; return 1; }
@@ -39,7 +41,7 @@ if open_dialog first.avi "recording one"; then
   finish_probe
   [ "$(cat "$work/lesson.avi" 2>/dev/null)" = "recording one" ] || failed "lesson.avi does not hold the recording"
   [ ! -e "$work/first.avi" ] || failed "the temporary recording is still there"
-  grep -qF "the path is : $win_work\\lesson.avi" "$work/first.avi.out" || failed "no path line: $(cat "$work/first.avi.out")"
+  grep -qF "the path is : $win_work\\lesson.avi" "$work/first.avi-probe.txt" || failed "no path line: $(cat "$work/first.avi-probe.txt")"
 fi
 
 # 2. The same name again: the dialog asks before replacing.
