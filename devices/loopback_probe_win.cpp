@@ -6,25 +6,12 @@
 #include <audioclient.h>
 #include <mmdeviceapi.h>
 
+#include "support/com_ptr_win.h"
+
 namespace {
 
 // {BCDE0395-E52F-467C-8E3D-C4579291692E}
 const CLSID kMMDeviceEnumerator = {0xBCDE0395, 0xE52F, 0x467C, {0x8E, 0x3D, 0xC4, 0x57, 0x92, 0x91, 0x69, 0x2E}};
-
-template <class T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ~ComPtr() { if (m_p) m_p->Release(); }
-    T** put() { return &m_p; }
-    void** putVoid() { return reinterpret_cast<void**>(&m_p); }
-    T* operator->() const { return m_p; }
-
-private:
-    T* m_p = nullptr;
-};
 
 }  // namespace
 

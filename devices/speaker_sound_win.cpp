@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "support/com_ptr_win.h"
+
 namespace {
 
 // {62BE5D10-60EB-11D0-BD3B-00A0C911CE86}
@@ -17,21 +19,6 @@ const IID kICreateDevEnum = {0x29840822, 0x5B84, 0x11D0, {0xBD, 0x3B, 0x00, 0xA0
 const CLSID kAudioInputDeviceCategory = {0x33D9A762, 0x90C8, 0x11D0, {0xBD, 0x43, 0x00, 0xA0, 0xC9, 0x11, 0xCE, 0x86}};
 // {55272A00-42CB-11CE-8135-00AA004BB851}
 const IID kIPropertyBag = {0x55272A00, 0x42CB, 0x11CE, {0x81, 0x35, 0x00, 0xAA, 0x00, 0x4B, 0xB8, 0x51}};
-
-template <class T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ~ComPtr() { if (m_p) m_p->Release(); }
-    T** put() { return &m_p; }
-    void** putVoid() { return reinterpret_cast<void**>(&m_p); }
-    T* operator->() const { return m_p; }
-
-private:
-    T* m_p = nullptr;
-};
 
 bool SpeakerFilterRegistered() {
     ComPtr<ICreateDevEnum> enumerator;

@@ -12,6 +12,7 @@
 
 #include "encoder/audio_timeline.h"
 #include "encoder/session.h"
+#include "support/com_ptr_win.h"
 #include "support/log.h"
 #include "support/unique_win.h"
 
@@ -28,22 +29,6 @@ constexpr int64_t kHistorySpan = 30000000;         // 3 s kept for a segment tha
 constexpr int64_t kToleranceMs = 20;               // jitter absorbed by joining packets end to end
 constexpr int64_t kLagMs = 500;                    // silence filled when nothing came for this long
 constexpr size_t kWriteChunk = 65536;
-
-template <class T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ~ComPtr() { if (m_p) m_p->Release(); }
-    T** put() { return &m_p; }
-    void** putVoid() { return reinterpret_cast<void**>(&m_p); }
-    T* operator->() const { return m_p; }
-    T* get() const { return m_p; }
-
-private:
-    T* m_p = nullptr;
-};
 
 std::string Narrow(const std::wstring& text) { return Utf8FromWide(text); }
 
