@@ -6,7 +6,7 @@
 #include <audioclient.h>
 #include <mmdeviceapi.h>
 
-#include "support/com_ptr_win.h"
+#include "support/unique_win.h"
 
 namespace {
 

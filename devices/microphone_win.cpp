@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "devices/microphone.h"
-#include "support/com_ptr_win.h"
+#include "support/unique_win.h"
 #include "support/text_win.h"
 
 #ifndef VFW_E_NOT_FOUND

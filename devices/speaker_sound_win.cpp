@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "support/com_ptr_win.h"
+#include "support/unique_win.h"
 
 namespace {
 

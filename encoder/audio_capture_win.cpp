@@ -12,7 +12,7 @@
 
 #include "encoder/audio_timeline.h"
 #include "encoder/session.h"
-#include "support/com_ptr_win.h"
+#include "support/unique_win.h"
 #include "support/log.h"
 #include "support/unique_win.h"
 

@@ -1,7 +1,12 @@
-// Handle owners for the Win32 handle types the program holds.
+// Every owner of a Win32 resource the program holds, in one place: handles,
+// registry keys, GDI objects and device contexts, COM pointers, and the
+// process-wide COM and GDI+ sessions. Code outside support/ never calls
+// CloseHandle, DeleteObject, DeleteDC, Release or GdiplusShutdown itself.
 #pragma once
 
 #include <windows.h>
+
+#include <string>
 
 #include "support/unique.h"
 
@@ -20,10 +25,17 @@ struct RegKeyTraits {
     static Type Invalid() { return nullptr; }
     static void Close(Type h) { RegCloseKey(h); }
 };
-struct GdiObjectTraits {
-    using Type = HGDIOBJ;
+template <class H>
+struct GdiTraits {
+    using Type = H;
     static Type Invalid() { return nullptr; }
     static void Close(Type h) { DeleteObject(h); }
+};
+// A memory device context made by CreateCompatibleDC.
+struct DeviceContextTraits {
+    using Type = HDC;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { DeleteDC(h); }
 };
 struct LocalMemoryTraits {
     using Type = HLOCAL;
@@ -34,7 +46,13 @@ struct LocalMemoryTraits {
 using UniqueHandle = Unique<NullHandleTraits>;     // null means none
 using UniqueFile = Unique<InvalidHandleTraits>;    // INVALID_HANDLE_VALUE means none
 using UniqueKey = Unique<RegKeyTraits>;
-using UniqueGdiObject = Unique<GdiObjectTraits>;
+using UniqueGdiObject = Unique<GdiTraits<HGDIOBJ>>;
+using UniqueFont = Unique<GdiTraits<HFONT>>;
+using UniqueBitmap = Unique<GdiTraits<HBITMAP>>;
+using UniqueBrush = Unique<GdiTraits<HBRUSH>>;
+using UniquePen = Unique<GdiTraits<HPEN>>;
+using UniqueRegion = Unique<GdiTraits<HRGN>>;
+using UniqueDC = Unique<DeviceContextTraits>;
 using UniqueLocal = Unique<LocalMemoryTraits>;
 
 // A started child process: both handles closed together.
@@ -43,3 +61,93 @@ struct ProcessRecord {
     UniqueHandle thread;
     DWORD processId = 0;
 };
+
+// Selects an object into a device context for one scope and puts the old one back.
+class ScopedSelect {
+public:
+    ScopedSelect(HDC dc, HGDIOBJ object) : m_dc(dc), m_old(SelectObject(dc, object)) {}
+    ~ScopedSelect() {
+        if (m_old != nullptr && m_old != HGDI_ERROR) SelectObject(m_dc, m_old);
+    }
+    ScopedSelect(const ScopedSelect&) = delete;
+    ScopedSelect& operator=(const ScopedSelect&) = delete;
+
+private:
+    HDC m_dc;
+    HGDIOBJ m_old;
+};
+
+// A window's device context from GetDC, given back with ReleaseDC.
+class ScopedWindowDC {
+public:
+    explicit ScopedWindowDC(HWND window) : m_window(window), m_dc(GetDC(window)) {}
+    ~ScopedWindowDC() {
+        if (m_dc != nullptr) ReleaseDC(m_window, m_dc);
+    }
+    ScopedWindowDC(const ScopedWindowDC&) = delete;
+    ScopedWindowDC& operator=(const ScopedWindowDC&) = delete;
+    HDC get() const { return m_dc; }
+
+private:
+    HWND m_window;
+    HDC m_dc;
+};
+
+// The one owner of a COM interface pointer: released when the owner goes or
+// is filled again, never copied.
+template <class T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ~ComPtr() { reset(); }
+    T* get() const { return m_p; }
+    T* operator->() const { return m_p; }
+    explicit operator bool() const { return m_p != nullptr; }
+    // For a call that fills the pointer: what was held is released first.
+    T** put() { reset(); return &m_p; }
+    void** putVoid() { return reinterpret_cast<void**>(put()); }
+    void reset() {
+        if (m_p) m_p->Release();
+        m_p = nullptr;
+    }
+
+private:
+    T* m_p = nullptr;
+};
+
+// COM on this thread for one scope, in the multithreaded apartment.
+class ScopedCom {
+public:
+    ScopedCom();
+    ~ScopedCom();
+    ScopedCom(const ScopedCom&) = delete;
+    ScopedCom& operator=(const ScopedCom&) = delete;
+    bool ok() const { return SUCCEEDED(m_result); }
+
+private:
+    HRESULT m_result;
+};
+
+// GDI+ for one scope. The program starts it once, in wWinMain; a test or a
+// tool that draws without the program's entry starts its own.
+class ScopedGdiplus {
+public:
+    ScopedGdiplus();
+    ~ScopedGdiplus();
+    ScopedGdiplus(const ScopedGdiplus&) = delete;
+    ScopedGdiplus& operator=(const ScopedGdiplus&) = delete;
+    bool ok() const { return m_token != 0; }
+
+private:
+    ULONG_PTR m_token = 0;
+};
+
+// "<system folder>\<file>", or "" when the system folder cannot be read. The
+// program runs elevated: the tools and libraries it loads by name come from
+// there, never from the current folder or PATH.
+std::wstring SystemFolderFile(const wchar_t* file);
+
+// Registers a window class; true when it is registered now or already was.
+bool RegisterWindowClassOnce(const WNDCLASSEXW& windowClass);

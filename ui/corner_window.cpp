@@ -14,6 +14,7 @@ using namespace Gdiplus::DllExports;
 
 namespace {
 
+// By design a class and procedure of its own, outside the skinned windows' thunk.
 constexpr wchar_t kCornerClassName[] = L"RecCornerWndClass";
 constexpr COLORREF kTransparentWhite = RGB(255, 255, 255);
 

@@ -17,6 +17,7 @@ using namespace Gdiplus::DllExports;
 namespace {
 
 // The one selector of the process; the shared window procedure finds it here.
+// By design this window does not go through the skinned windows' GWLP_USERDATA thunk.
 RegionSelector* g_selector = nullptr;
 
 constexpr COLORREF kDarkColour = RGB(30, 30, 30);
@@ -58,18 +59,6 @@ HBITMAP LoadPicture(const std::wstring& path) {
     GdipDisposeImage(picture);
     return bitmap;
 }
-
-// Selects an object into a device context for one scope and puts the old one back.
-class ScopedSelect {
-public:
-    ScopedSelect(HDC dc, HGDIOBJ object) : m_dc(dc), m_old(SelectObject(dc, object)) {}
-    ~ScopedSelect() { SelectObject(m_dc, m_old); }
-    ScopedSelect(const ScopedSelect&) = delete;
-    ScopedSelect& operator=(const ScopedSelect&) = delete;
-private:
-    HDC m_dc;
-    HGDIOBJ m_old;
-};
 
 HGDIOBJ RegionOf(const Rect& r) {
     if (IsEmptyRect(r)) return CreateRectRgn(0, 0, 0, 0);
@@ -349,7 +338,7 @@ bool RegionSelector::MakeSurface() {
     void* bits = nullptr;
     UniqueGdiObject bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap) return false;
-    UniqueDeviceContext dc(CreateCompatibleDC(nullptr));
+    UniqueDC dc(CreateCompatibleDC(nullptr));
     if (!dc) return false;
     m_surfaceOldBitmap = SelectObject(dc.get(), bitmap.get());
     m_surfaceBitmap = std::move(bitmap);
@@ -469,7 +458,7 @@ LRESULT RegionSelector::OnDrawItem(HWND hwnd, UINT message, WPARAM wParam, LPARA
     if (item != nullptr && item->CtlID == kSelectorOkId) image = m_images.ok.get();
     // A picture that did not load leaves its button without an image; it still works.
     if (image != nullptr) {
-        UniqueDeviceContext memory(CreateCompatibleDC(item->hDC));
+        UniqueDC memory(CreateCompatibleDC(item->hDC));
         if (memory) {
             ScopedSelect select(memory.get(), image);
             BitBlt(item->hDC, 0, 0, kButtonWidth, kButtonHeight, memory.get(), 0, 0, SRCCOPY | CAPTUREBLT);

@@ -23,13 +23,6 @@ constexpr int kSelectorHideCommand = 1025;
 constexpr int kSelectorCancelId = 1026;
 constexpr int kSelectorOkId = 1027;
 
-struct DeviceContextTraits {
-    using Type = HDC;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type h) { DeleteDC(h); }
-};
-using UniqueDeviceContext = Unique<DeviceContextTraits>;
-
 // The two button pictures as bitmaps; `loaded` only when both converted.
 struct ButtonImages {
     UniqueGdiObject ok;
@@ -107,7 +100,7 @@ private:
     UniqueGdiObject m_outlinePen;
     // Screen-sized off-screen picture, kept between paints; each paint composes
     // only its update area in it and copies that area to the window.
-    UniqueDeviceContext m_surfaceDc;
+    UniqueDC m_surfaceDc;
     UniqueGdiObject m_surfaceBitmap;
     HGDIOBJ m_surfaceOldBitmap = nullptr;
     // What the last invalidation asked to be drawn, so the next one covers

@@ -1,0 +1,31 @@
+#include "support/unique_win.h"
+
+#include <objidl.h>  // IStream, left out by WIN32_LEAN_AND_MEAN
+#include <gdiplus.h>
+
+ScopedCom::ScopedCom() : m_result(CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
+
+ScopedCom::~ScopedCom() {
+    if (SUCCEEDED(m_result)) CoUninitialize();
+}
+
+ScopedGdiplus::ScopedGdiplus() {
+    const Gdiplus::GdiplusStartupInput input;
+    if (Gdiplus::GdiplusStartup(&m_token, &input, nullptr) != Gdiplus::Ok) m_token = 0;
+}
+
+ScopedGdiplus::~ScopedGdiplus() {
+    if (m_token != 0) Gdiplus::GdiplusShutdown(m_token);
+}
+
+std::wstring SystemFolderFile(const wchar_t* file) {
+    wchar_t system[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return std::wstring();
+    return std::wstring(system, length) + L"\\" + file;
+}
+
+bool RegisterWindowClassOnce(const WNDCLASSEXW& windowClass) {
+    if (RegisterClassExW(&windowClass) != 0) return true;
+    return GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
