@@ -277,6 +277,9 @@ case_second_monitor_full() {
   [ "$x" -lt 0 ] && [ $((x + w)) -le 0 ] || fail "the startup window did not move onto the projector: $x $y"
   shoot startup-on-projector
   record_and_save full
+  read -r x y w h <<<"$(window_geometry RecStartupFrameWndClass)"
+  note "after the recording the startup window is at $x $y"
+  [ "$x" -lt 0 ] || fail "the startup window came back off the projector, at $x $y"
   expect_area "the projector in full" -1024 0 1024 768
   [ "$area_x $area_y $area_w $area_h" = "-1024 0 1024 768" ] || fail "full screen is not the projector"
   expect_video_size full 1024 768
