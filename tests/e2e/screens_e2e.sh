@@ -160,7 +160,8 @@ select_region() {
 }
 
 # Records about two seconds without sound and saves the lesson as <name>.avi
-# in the test's folder through the Save dialog.
+# in the test's folder through the Save dialog. `bar`: "x y width height" of
+# the status bar while recording.
 record_and_save() {
   local name=$1 dialog=""
   click_control RecStartupFrameWndClass startup.xml startBtn
@@ -168,6 +169,8 @@ record_and_save() {
   click_control RecTSFrameWndClass TSSkin.xml btnOK
   wait_window RecStatusFrameWndClass "*" 20000
   step "recording $name"
+  sleep 0.5
+  bar=$(window_geometry RecStatusFrameWndClass)
   sleep 2.5
   shoot "$name-recording"
   click_control RecStatusFrameWndClass status.xml btnStop
@@ -262,6 +265,12 @@ case_second_monitor_region() {
   # The red window's middle is at (-800, 170): inside the region.
   red_at region $((-800 - area_x)) $((170 - area_y)) || fail "the red window is not in the region's recording"
   red_at region $((-550 - area_x)) $((350 - area_y)) && fail "the region's recording is red outside the red window"
+  # The status bar on the projector, outside the region (below it: there is room).
+  local x y w h
+  read -r x y w h <<<"$bar"
+  note "the status bar stood at $x $y ${w}x$h"
+  [ $((x + w)) -le 0 ] && [ "$x" -ge -1024 ] && [ "$y" -ge 400 ] && [ $((y + h)) -le 768 ] ||
+    fail "the status bar was not on the projector below the region: $bar"
   step "ok"
 }
 
@@ -283,6 +292,9 @@ case_second_monitor_full() {
   expect_area "the projector in full" -1024 0 1024 768
   [ "$area_x $area_y $area_w $area_h" = "-1024 0 1024 768" ] || fail "full screen is not the projector"
   expect_video_size full 1024 768
+  read -r x y w h <<<"$bar"
+  note "the status bar stood at $x $y ${w}x$h"
+  [ $((x + w)) -le 0 ] && [ "$x" -ge -1024 ] && [ $((y + h)) -le 768 ] || fail "the status bar was not on the projector: $bar"
   red_at full $((-800 + 1024)) 170 || fail "the red window is not in the projector's recording"
   red_at full $((-400 + 1024)) 170 && fail "the projector's recording is red beside the red window"
   step "ok"
