@@ -14,7 +14,7 @@
 #                 region dragged with real input is the same physical
 #                 rectangle in the registry and in the video, and shows the
 #                 red window where it stands.
-# Both use a Wine prefix of their own, made once and kept in the build folder.
+# They share a Wine prefix of their own, made once and kept in the build folder.
 #
 #   screens_e2e.sh <case>      (TAVRIX_BIN names the build's bin folder)
 set -uo pipefail
@@ -133,11 +133,10 @@ signed_setting() {
   echo "$v"
 }
 
-# A red window at x y width height (Wine's screen coordinates).
-colour_pid=""
+# A red window at x y width height (Wine's screen coordinates); it goes with
+# the wineserver at the end.
 show_red_window() {
   (cd "$bin/tests" && exec /usr/lib/wine/wine64 colour_window.exe "$@" FF0000 >/dev/null 2>&1) &
-  colour_pid=$!
   wait_window TavrixTestColourWindow
 }
 
@@ -153,8 +152,9 @@ select_region() {
   done
   sleep 0.5
   drag "$(root_x "$1")" "$(root_y "$2")" "$(root_x "$3")" "$(root_y "$4")"
-  local x y w h
-  read -r x y w h <<<"$(probe child SelectWnd Select OK 5000)" || fail "no OK button under the region"
+  local ok x y w h
+  ok=$(probe child SelectWnd Select OK 5000) || fail "no OK button under the region"
+  read -r x y w h <<<"$ok"
   xdotool mousemove "$(root_x $((x + w / 2)))" "$(root_y $((y + h / 2)))" sleep 0.1 click 1
   wait_selector_gone
 }
