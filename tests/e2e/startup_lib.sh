@@ -173,14 +173,15 @@ window_shown() {
 declare -A hidden_at_start=([startup.xml]=btnSoundXP,txtAudioXP)
 
 # Control rectangles of a skin (client coordinates), by name, from the skin
-# layout tool; cached per skin.
+# layout tool; cached per skin. layout_dpi: the display's dpi when not 96.
 declare -A layout_cache
 control_rect() {
     local skin=$1 name=$2
     if [ -z "${layout_cache[$skin]:-}" ]; then
-        local hide=()
-        [ -n "${hidden_at_start[$skin]:-}" ] && hide=(--hide "${hidden_at_start[$skin]}")
-        layout_cache[$skin]=$(cd "$run" && "$wine" "$tests_bin/skin_layout.exe" --skin-dir skin "$skin" "${hide[@]}" | tr -d '\r')
+        local options=()
+        [ -n "${hidden_at_start[$skin]:-}" ] && options=(--hide "${hidden_at_start[$skin]}")
+        [ -n "${layout_dpi:-}" ] && options+=(--dpi "$layout_dpi")
+        layout_cache[$skin]=$(cd "$run" && "$wine" "$tests_bin/skin_layout.exe" --skin-dir skin "$skin" "${options[@]}" | tr -d '\r')
         [ -n "${layout_cache[$skin]}" ] || fail "no layout for $skin"
     fi
     local line
@@ -190,14 +191,17 @@ control_rect() {
 }
 
 # click_control <window class> <skin> <control> [button]: a real click in the
-# middle of the control.
+# middle of the control. screen_left and screen_top: where Wine's screen
+# coordinates start on the X screen (negative with a monitor left of or above
+# the primary one).
 click_control() {
     local geometry rect wx wy l t r b
     geometry=$(window_geometry "$1") || fail "window $1 not shown for a click on $3"
     read -r wx wy _ _ <<<"$geometry"
     rect=$(control_rect "$2" "$3")
     read -r l t r b <<<"$rect"
-    xdotool mousemove $((wx + (l + r) / 2)) $((wy + (t + b) / 2)) sleep 0.1 click "${4:-1}"
+    xdotool mousemove $((wx + (l + r) / 2 - ${screen_left:-0})) $((wy + (t + b) / 2 - ${screen_top:-0})) sleep 0.1 \
+        click "${4:-1}"
     sleep 0.3
 }
 

@@ -8,6 +8,8 @@
 //   e2e_window exists <class> <text|*>             exit 0 when such a window exists (shown or not)
 //   e2e_window child <class> <text|*> <childText>  "x y width height" of a child window on screen
 //   e2e_window workarea                            "left top right bottom" of the screen's work area
+//   e2e_window monitors                            "left top right bottom" of every monitor, the primary
+//                                                  first, separated by ", "
 //   e2e_window sleep [ms]                          only waits (copied as a stray process)
 //   e2e_window serve                               answers requests read from stdin (see Serve)
 //
@@ -86,6 +88,20 @@ const wchar_t* TextArgument(const wchar_t* text) {
     return lstrcmpW(text, L"*") == 0 ? nullptr : text;
 }
 
+BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM param) {
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+    const RECT& r = info.rcMonitor;
+    const std::wstring text = std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " +
+                              std::to_wstring(r.right) + L" " + std::to_wstring(r.bottom);
+    auto* out = reinterpret_cast<std::wstring*>(param);
+    const bool primary = (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
+    if (out->empty()) *out = text;
+    else *out = primary ? text + L", " + *out : *out + L", " + text;
+    return TRUE;
+}
+
 BOOL CALLBACK CollectStatic(HWND child, LPARAM param) {
     wchar_t name[64] = {};
     GetClassNameW(child, name, 64);
@@ -125,6 +141,10 @@ int Run(const std::vector<std::wstring>& args, std::wstring& output) {
         output = std::to_wstring(area.left) + L" " + std::to_wstring(area.top) + L" " + std::to_wstring(area.right) +
                  L" " + std::to_wstring(area.bottom);
         return 0;
+    }
+    if (verb == L"monitors") {
+        EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&output));
+        return output.empty() ? 1 : 0;
     }
     if (argc < 4) return 2;
     const wchar_t* className = argv[2];
