@@ -3,8 +3,9 @@
 // square at its top left corner and starts a 100 ms 1 kHz beep at the same
 // instant, and paints the square black again 0.5 s later. The beep is prepared
 // on an open wave-out device beforehand, so starting it is one call.
-// Prints "ready", then one line per beacon, "beacon N MS", MS being the
-// performance counter's time in milliseconds just after both were started.
+// Prints "ready", then one line per beacon, "beacon N MS HH:MM:SS.mmm": the
+// performance counter's time in milliseconds and the local time just after
+// both were started (the encoder adapter's log is stamped in local time).
 //   av_beacon.exe SECONDS [SQUARE_PIXELS]
 #include <windows.h>
 #include <mmsystem.h>
@@ -77,7 +78,10 @@ void Beacon(HWND hwnd) {
     // The previous beep ended 1.9 s ago: its header is free again.
     waveOutReset(g_out);
     waveOutWrite(g_out, &g_header, sizeof(g_header));
-    std::printf("beacon %d %.1f\n", ++g_count, NowMs());
+    SYSTEMTIME local;
+    GetLocalTime(&local);
+    std::printf("beacon %d %.1f %02d:%02d:%02d.%03d\n", ++g_count, NowMs(), local.wHour, local.wMinute, local.wSecond,
+                local.wMilliseconds);
     std::fflush(stdout);
     SetTimer(hwnd, kDarkTimer, kLitMs, nullptr);
 }
