@@ -50,7 +50,10 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 export TAVRIX_SPEAKER_ENDPOINT="Monitor of Null Output"
 
+# The library sources the server's script again, which forgets who started it.
+started=$tavrix_sound_started
 source "$src/tests/e2e/sound_lib.sh"
+tavrix_sound_started=$started
 beacon_pid=
 extra_cleanup() { [ -n "$beacon_pid" ] && kill "$beacon_pid" 2>/dev/null; }
 # The display goes first: the library's cleanup waits for every child.
