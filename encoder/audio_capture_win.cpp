@@ -418,7 +418,7 @@ void AudioSource::CloseSegment() {
                                << t.SilentFrames() * 1000 / rate << " ms of it silence filled by the clock, "
                                << t.DroppedFrames() * 1000 / rate << " ms dropped), "
                                << m_shared->pipe.BytesWritten() << " bytes through the pipe, opened by the core "
-                               << (m_shared->pipe.ConnectedAt() - m_shared->start) / 10000 << " ms after the first picture";
+                               << (m_shared->pipe.ConnectedAt() - m_shared->start) / 10000 << " ms after the segment's sound began";
     }
     m_shared->pipe.Close();
     m_shared->timeline.reset();

@@ -269,7 +269,7 @@ public:
     const std::wstring& ListPath() const { return m_segments.ListPath(); }
 
     // The sound the adapter captures itself, fed to every segment's core from
-    // the moment its first picture is taken (`videoDelay` after its gate opens).
+    // `videoDelay` after its gate opens (about when its first picture is taken).
     void FeedAudio(AudioCapture* audio, int64_t videoDelay) {
         m_audio = audio && !audio->Empty() ? audio : nullptr;
         m_videoDelay = videoDelay;
@@ -658,7 +658,12 @@ int RunEncoder(const std::vector<std::wstring>& words, const std::wstring& coreP
 
     Recording recording(request, plan, corePath, log.CoreOutput());
     // The screen grabber takes its first picture one frame after it opens.
-    recording.FeedAudio(&audio, devices.screenFilter ? 0 : 10000000 / (devices.area ? devices.area->fps : 10));
+    // A picture shows what changed since the one before, half a frame
+    // earlier on average: the sound starts half a frame before the first
+    // picture, so that what is heard and what is seen at one instant are
+    // centred on each other instead of the sound leading by half a frame.
+    const int64_t frame = 10000000 / (devices.area ? devices.area->fps : 10);
+    recording.FeedAudio(&audio, (devices.screenFilter ? 0 : frame) - frame / 2);
     SessionControl control;
     SessionStep step = SessionStep::Nothing;
     if (!recording.StartSegment()) {
