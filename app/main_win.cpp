@@ -2,8 +2,6 @@
 // steps in their order, the startup window and the message loop, and the
 // shut-down in its own order.
 #include <windows.h>
-#include <objidl.h>
-#include <gdiplus.h>
 
 #include <cstdio>
 
@@ -14,6 +12,7 @@
 #include "recording/leftover_recording_win.h"
 #include "support/log.h"
 #include "support/text_win.h"
+#include "support/unique_win.h"
 #include "ui/skinned_frame.h"
 #include "ui/startup_frame.h"
 #include "uilib/uilib.h"
@@ -38,27 +37,50 @@ void HardenDllSearch() {
         setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32 | LOAD_LIBRARY_SEARCH_APPLICATION_DIR);
 }
 
+// The log file for one scope: the log writes there, and to standard error
+// again once the scope ends.
+class ScopedLogFile {
+public:
+    explicit ScopedLogFile(const char* path) {
+        if (fopen_s(&m_file, path, "a") == 0 && m_file != nullptr) Output2FILE::Target() = m_file;
+    }
+    ~ScopedLogFile() {
+        if (m_file == nullptr) return;
+        Output2FILE::Target() = stderr;
+        fclose(m_file);
+    }
+    ScopedLogFile(const ScopedLogFile&) = delete;
+    ScopedLogFile& operator=(const ScopedLogFile&) = delete;
+
+private:
+    FILE* m_file = nullptr;
+};
+
+// The keyboard hook for one scope.
+class ScopedHook {
+public:
+    ScopedHook() { installHook(); }
+    ~ScopedHook() { uninstallHook(); }
+    ScopedHook(const ScopedHook&) = delete;
+    ScopedHook& operator=(const ScopedHook&) = delete;
+};
+
 }  // namespace
 
+// Every service is an owner on this stack: an early return ends what was
+// started so far, in the reverse order.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     HardenDllSearch();
 
     // A second start ends here, silently, before it could touch the first
     // instance's encoder or windows.
-    const HANDLE instanceMutex = CreateMutexW(nullptr, TRUE, kInstanceMutexName);
-    if (GetLastError() == ERROR_ALREADY_EXISTS) {
-        if (instanceMutex != nullptr) CloseHandle(instanceMutex);
-        return 0;
-    }
+    const UniqueHandle instanceMutex(CreateMutexW(nullptr, TRUE, kInstanceMutexName));
+    if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
 
-    if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) return kFailureExitCode;
-
-    ULONG_PTR gdiplusToken = 0;
-    const Gdiplus::GdiplusStartupInput gdiplusInput;
-    Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr);
-
-    FILE* logFile = nullptr;
-    if (fopen_s(&logFile, "tavrix.log", "a") == 0 && logFile != nullptr) Output2FILE::Target() = logFile;
+    const ScopedCom com;
+    if (!com.ok()) return kFailureExitCode;
+    const ScopedGdiplus gdiplus;
+    const ScopedLogFile logFile("tavrix.log");
 
     TerminateEncoderProcesses();
 
@@ -70,7 +92,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     CPaintManagerUI::SetInstance(instance);
     CPaintManagerUI::SetResourcePath((CPaintManagerUI::GetInstancePath() + L"skin").c_str());
     RecordingPath = MakeTempRecordingPath();
-    installHook();
+    const ScopedHook hook;
     ScreenWidth = GetSystemMetrics(SM_CXSCREEN);
     ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
 
@@ -107,14 +129,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         const DWORD error = GetLastError();
         TAVRIX_LOG(LevelDebug) << "the recording folder stays, error " << error;
     }
-
-    uninstallHook();
-    CoUninitialize();
-    if (logFile != nullptr) {
-        Output2FILE::Target() = stderr;
-        fclose(logFile);
-    }
-    Gdiplus::GdiplusShutdown(gdiplusToken);
-    if (instanceMutex != nullptr) CloseHandle(instanceMutex);
     return exitCode;
 }

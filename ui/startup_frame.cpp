@@ -12,6 +12,7 @@
 #include "recording/disk_space_win.h"
 #include "recording/encoder_process_win.h"
 #include "support/log.h"
+#include "support/unique_win.h"
 #include "ui/corner_window.h"
 #include "ui/screens_win.h"
 #include "ui/startup_choices.h"
@@ -161,10 +162,8 @@ void CRecStartupFrameWnd::OnAudioSourceNeedingMicrophone() {
 void CRecStartupFrameWnd::OnSoundXp() {
     // Started by its full path in the system folder: the program runs elevated
     // and must not pick up a program of that name from the current folder.
-    wchar_t system[MAX_PATH] = {};
-    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
-    std::wstring tool = L"sndvol32.exe";
-    if (length != 0 && length < MAX_PATH) tool = std::wstring(system, length) + L"\\" + tool;
+    std::wstring tool = SystemFolderFile(L"sndvol32.exe");
+    if (tool.empty()) tool = L"sndvol32.exe";
 
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof(info);
@@ -176,7 +175,7 @@ void CRecStartupFrameWnd::OnSoundXp() {
         TellUser(L"执行sndvol32.exe错误");
         return;
     }
-    if (info.hProcess != nullptr) CloseHandle(info.hProcess);
+    const UniqueHandle process(info.hProcess);  // nothing waits for the tool
 }
 
 bool CRecStartupFrameWnd::IsOptionSelected(COptionUI* option) const {
