@@ -21,6 +21,9 @@
 namespace {
 
 constexpr UINT kProgramIconId = 101;
+// Posted when the skin is ready: the region selector is made once the window
+// shows (posted messages come before input, so before any click on the area).
+constexpr UINT kCreateSelectorMessage = WM_APP + 15;
 // The tip window is made as a visible popup with a caption and system menu.
 constexpr DWORD kTipWindowStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU;
 
@@ -69,13 +72,25 @@ const FrameDescription& CRecStartupFrameWnd::Description() const {
     return kStartupFrame;
 }
 
-void CRecStartupFrameWnd::OnSkinReady() {
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
+void CRecStartupFrameWnd::CreateSelector() {
     // The selector reports to this window; a second selector in the system
     // leaves this one without (the custom area then does nothing visible).
-    if (m_selector.Create(instance, this, &CRecStartupFrameWnd::OnRegionSelected) != 0) {
+    if (m_selector.Create(GetModuleHandleW(nullptr), this, &CRecStartupFrameWnd::OnRegionSelected) != 0) {
         TAVRIX_LOG(LevelDebug) << "region selector not created";
     }
+}
+
+LRESULT CRecStartupFrameWnd::HandleOwnMessage(UINT uMsg, WPARAM, LPARAM, bool& handled) {
+    handled = uMsg == kCreateSelectorMessage;
+    if (handled) CreateSelector();
+    return 0;
+}
+
+void CRecStartupFrameWnd::OnSkinReady() {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    // The selector's full-screen windows and pictures take longer to make
+    // than the whole window: they are made after it shows.
+    ::PostMessageW(m_hWnd, kCreateSelectorMessage, 0, 0);
 
     const HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(kProgramIconId));
     if (icon != nullptr) SetClassLongPtrW(m_hWnd, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
