@@ -2,10 +2,10 @@
 // steps in their order, the startup window and the message loop, and the
 // shut-down in its own order.
 #include <windows.h>
-#include <objidl.h>
-#include <gdiplus.h>
 
 #include <cstdio>
+#include <future>
+#include <vector>
 
 #include "app/record_options.h"
 #include "devices/capture_registration_win.h"
@@ -14,6 +14,7 @@
 #include "recording/leftover_recording_win.h"
 #include "support/log.h"
 #include "support/text_win.h"
+#include "support/unique_win.h"
 #include "ui/skinned_frame.h"
 #include "ui/startup_frame.h"
 #include "uilib/uilib.h"
@@ -38,45 +39,109 @@ void HardenDllSearch() {
         setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32 | LOAD_LIBRARY_SEARCH_APPLICATION_DIR);
 }
 
+// The log file for one scope: the log writes there, and to standard error
+// again once the scope ends.
+class ScopedLogFile {
+public:
+    explicit ScopedLogFile(const char* path) {
+        if (fopen_s(&m_file, path, "a") == 0 && m_file != nullptr) Output2FILE::Target() = m_file;
+    }
+    ~ScopedLogFile() {
+        if (m_file == nullptr) return;
+        Output2FILE::Target() = stderr;
+        fclose(m_file);
+    }
+    ScopedLogFile(const ScopedLogFile&) = delete;
+    ScopedLogFile& operator=(const ScopedLogFile&) = delete;
+
+private:
+    FILE* m_file = nullptr;
+};
+
+// The capture filters' registration, started on a thread of its own: the
+// registration tool takes about as long to start as the startup window takes
+// to make, so both happen at once. The result is awaited before the user sees
+// anything, so a failure still comes before any question or window.
+class BackgroundRegistration {
+public:
+    explicit BackgroundRegistration(HINSTANCE instance)
+        : m_result(std::async(std::launch::async, [instance] { return CaptureDriverRegistration(instance); })) {}
+    bool Succeeded() {
+        if (m_result.valid()) m_succeeded = m_result.get();
+        return m_succeeded;
+    }
+
+private:
+    std::future<bool> m_result;
+    bool m_succeeded = false;
+};
+
+int InitializationFailed() {
+    MessageBoxW(nullptr, L"初始化失败", L"", MB_OK);
+    return kFailureExitCode;
+}
+
+// The run's recording folder: a run that kept nothing leaves no folder behind
+// (a folder still holding a recording is not empty and stays).
+class ScopedRecordingFolder {
+public:
+    ScopedRecordingFolder() = default;
+    ~ScopedRecordingFolder() {
+        const std::wstring folder = RecordingFolderOf(WidenText(RecordingPath, CP_ACP));
+        if (!folder.empty() && !RemoveDirectoryW(folder.c_str())) {
+            const DWORD error = GetLastError();
+            TAVRIX_LOG(LevelDebug) << "the recording folder stays, error " << error;
+        }
+    }
+    ScopedRecordingFolder(const ScopedRecordingFolder&) = delete;
+    ScopedRecordingFolder& operator=(const ScopedRecordingFolder&) = delete;
+};
+
+// The keyboard hook for one scope.
+class ScopedHook {
+public:
+    ScopedHook() { installHook(); }
+    ~ScopedHook() { uninstallHook(); }
+    ScopedHook(const ScopedHook&) = delete;
+    ScopedHook& operator=(const ScopedHook&) = delete;
+};
+
 }  // namespace
 
+// Every service is an owner on this stack: an early return ends what was
+// started so far, in the reverse order.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     HardenDllSearch();
 
     // A second start ends here, silently, before it could touch the first
     // instance's encoder or windows.
-    const HANDLE instanceMutex = CreateMutexW(nullptr, TRUE, kInstanceMutexName);
-    if (GetLastError() == ERROR_ALREADY_EXISTS) {
-        if (instanceMutex != nullptr) CloseHandle(instanceMutex);
-        return 0;
-    }
+    const UniqueHandle instanceMutex(CreateMutexW(nullptr, TRUE, kInstanceMutexName));
+    if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
 
-    if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) return kFailureExitCode;
-
-    ULONG_PTR gdiplusToken = 0;
-    const Gdiplus::GdiplusStartupInput gdiplusInput;
-    Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr);
-
-    FILE* logFile = nullptr;
-    if (fopen_s(&logFile, "tavrix.log", "a") == 0 && logFile != nullptr) Output2FILE::Target() = logFile;
+    const ScopedCom com;
+    if (!com.ok()) return kFailureExitCode;
+    const ScopedGdiplus gdiplus;
+    const ScopedLogFile logFile("tavrix.log");
 
     TerminateEncoderProcesses();
-
-    if (!CaptureDriverRegistration(instance)) {
-        MessageBoxW(nullptr, L"初始化失败", L"", MB_OK);
-        return kFailureExitCode;
-    }
+    BackgroundRegistration registration(instance);
 
     CPaintManagerUI::SetInstance(instance);
     CPaintManagerUI::SetResourcePath((CPaintManagerUI::GetInstancePath() + L"skin").c_str());
     RecordingPath = MakeTempRecordingPath();
-    installHook();
+    const ScopedHook hook;
+    const ScopedRecordingFolder recordingFolder;
     ScreenWidth = GetSystemMetrics(SM_CXSCREEN);
     ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
 
     // A lesson left behind by a crash, a killed program or a failed finish
     // is offered before anything else.
-    OfferLeftoverRecordings(WidenText(RecordingPath, CP_ACP));
+    const std::vector<LeftoverRecording> leftovers =
+        FindLeftoverRecordings(std::wstring(), WidenText(RecordingPath, CP_ACP));
+    if (!leftovers.empty()) {
+        if (!registration.Succeeded()) return InitializationFailed();
+        OfferLeftoverRecordings(leftovers);
+    }
 
     // Every window that closes the program ends the encoders through this.
     TerminateEncodersHook = TerminateEncoderProcesses;
@@ -86,6 +151,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     auto* startup = new CRecStartupFrameWnd;
     const HWND window = startup->Create(nullptr, L"Tavrix", WS_SYSMENU | WS_MINIMIZEBOX, 0, CW_USEDEFAULT,
                                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT);
+    if (!registration.Succeeded()) {
+        // The window never showed: it goes without a trace, its quit message
+        // with it, and the failure is told as the only thing the user sees.
+        if (window != nullptr) {
+            ::DestroyWindow(window);
+            MSG quit;
+            ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        }
+        return InitializationFailed();
+    }
     int exitCode = 0;
     if (window != nullptr) {
         // A skin that cannot be used has told the user and posted the quit
@@ -94,27 +169,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             startup->SetIcon(kProgramIconId);
             startup->CenterWindow();
             ::ShowWindow(window, SW_SHOW);
+            ::UpdateWindow(window);  // painted before the work posted for after the show
         } else {
             exitCode = kSkinFailureExitCode;
         }
         CPaintManagerUI::MessageLoop();
     }
-
-    // A run that kept nothing leaves no folder behind (a folder still
-    // holding a recording is not empty and stays).
-    const std::wstring folder = RecordingFolderOf(WidenText(RecordingPath, CP_ACP));
-    if (!folder.empty() && !RemoveDirectoryW(folder.c_str())) {
-        const DWORD error = GetLastError();
-        TAVRIX_LOG(LevelDebug) << "the recording folder stays, error " << error;
-    }
-
-    uninstallHook();
-    CoUninitialize();
-    if (logFile != nullptr) {
-        Output2FILE::Target() = stderr;
-        fclose(logFile);
-    }
-    Gdiplus::GdiplusShutdown(gdiplusToken);
-    if (instanceMutex != nullptr) CloseHandle(instanceMutex);
     return exitCode;
 }

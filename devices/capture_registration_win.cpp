@@ -4,10 +4,7 @@
 #include "support/unique_win.h"
 
 std::wstring RegistrationToolPath() {
-    wchar_t system[MAX_PATH] = {};
-    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return std::wstring();
-    return std::wstring(system, length) + L"\\regsvr32.exe";
+    return SystemFolderFile(L"regsvr32.exe");
 }
 
 bool RegisterCaptureFilterWithTool(const CaptureFilterDll& filter, const std::wstring& folder,
@@ -24,9 +21,9 @@ bool RegisterCaptureFilterWithTool(const CaptureFilterDll& filter, const std::ws
         if (!CreateProcessW(toolPath.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                             CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &process))
             return false;
-        // Nothing waits for the tool; its handles are not needed.
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        // Nothing waits for the tool; its handles are closed here.
+        const UniqueHandle processHandle(process.hProcess);
+        const UniqueHandle threadHandle(process.hThread);
         return true;
     };
     const LogText toLogText = [](const std::wstring& text) { return NarrowText(text, CP_ACP); };

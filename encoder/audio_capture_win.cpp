@@ -12,7 +12,6 @@
 
 #include "encoder/audio_timeline.h"
 #include "encoder/session.h"
-#include "support/unique_win.h"
 #include "support/log.h"
 #include "support/unique_win.h"
 
@@ -308,7 +307,7 @@ void ReadPackets(AudioSource::Shared& shared, IAudioCaptureClient* capture) {
 }
 
 void RunSource(const std::shared_ptr<AudioSource::Shared>& shared) {
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    const ScopedCom com;
     {
         ComPtr<IAudioClient> client;
         ComPtr<IAudioCaptureClient> capture;
@@ -346,7 +345,6 @@ void RunSource(const std::shared_ptr<AudioSource::Shared>& shared) {
             client->Stop();
         }
     }
-    if (SUCCEEDED(com)) CoUninitialize();
 }
 
 }  // namespace
@@ -425,14 +423,15 @@ void AudioSource::CloseSegment() {
 }
 
 void AudioCapture::Open(const EncoderRequest& request, CaptureDevices& devices, std::vector<std::wstring>& notes) {
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    std::vector<AudioEndpointInfo> endpoints;
     {
-        ComPtr<IMMDeviceEnumerator> probe;
-        devices.audioSessions = SUCCEEDED(CreateEnumerator(probe));
+        const ScopedCom com;
+        {
+            ComPtr<IMMDeviceEnumerator> probe;
+            devices.audioSessions = SUCCEEDED(CreateEnumerator(probe));
+        }
+        if (devices.audioSessions) endpoints = CaptureEndpoints();
     }
-    const std::vector<AudioEndpointInfo> endpoints =
-        devices.audioSessions ? CaptureEndpoints() : std::vector<AudioEndpointInfo>();
-    if (SUCCEEDED(com)) CoUninitialize();
     std::vector<std::wstring> names;
     std::string listed;
     for (const AudioEndpointInfo& endpoint : endpoints) {
@@ -514,7 +513,7 @@ void AudioCapture::CloseSegment() {
 }
 
 bool SpeakerLoopbackWorks() {
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    const ScopedCom com;
     bool works = false;
     {
         AudioSourceSetup setup;
@@ -527,6 +526,5 @@ bool SpeakerLoopbackWorks() {
         works = OpenSession(setup, client, capture, input, frameBytes, error);
         if (works) client->Stop();
     }
-    if (SUCCEEDED(com)) CoUninitialize();
     return works;
 }

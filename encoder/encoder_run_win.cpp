@@ -19,6 +19,7 @@
 #include "encoder/session.h"
 #include "support/log.h"
 #include "support/path.h"
+#include "support/unique_win.h"
 
 namespace {
 
@@ -35,15 +36,6 @@ const IID kIPropertyBag = {0x55272A00, 0x42CB, 0x11CE, {0x81, 0x35, 0x00, 0xAA, 
 
 // How long a core may take to finish its segment after "q" before it is ended.
 constexpr DWORD kFinishTimeoutMs = 30000;
-
-template <class T>
-struct ComReleaser {
-    T* p = nullptr;
-    ComReleaser() = default;
-    ComReleaser(const ComReleaser&) = delete;
-    ComReleaser& operator=(const ComReleaser&) = delete;
-    ~ComReleaser() { if (p) p->Release(); }
-};
 
 std::string Narrow(const std::wstring& text) { return Utf8FromWide(text); }
 
@@ -368,23 +360,23 @@ std::wstring EncoderLogPath(const std::wstring& outputPath) { return outputPath 
 
 std::vector<std::wstring> DirectShowInputNames(bool video) {
     std::vector<std::wstring> names;
-    ComReleaser<ICreateDevEnum> enumerator;
+    ComPtr<ICreateDevEnum> enumerator;
     if (FAILED(CoCreateInstance(kSystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, kICreateDevEnum,
-                                reinterpret_cast<void**>(&enumerator.p))))
+                                enumerator.putVoid())))
         return names;
-    ComReleaser<IEnumMoniker> devices;
-    const HRESULT hr = enumerator.p->CreateClassEnumerator(
-        video ? kVideoInputDeviceCategory : kAudioInputDeviceCategory, &devices.p, 0);
-    if (hr != S_OK || devices.p == nullptr) return names;  // S_FALSE: the category is empty
+    ComPtr<IEnumMoniker> devices;
+    const HRESULT hr = enumerator->CreateClassEnumerator(
+        video ? kVideoInputDeviceCategory : kAudioInputDeviceCategory, devices.put(), 0);
+    if (hr != S_OK || !devices) return names;  // S_FALSE: the category is empty
     for (;;) {
-        ComReleaser<IMoniker> moniker;
-        if (devices.p->Next(1, &moniker.p, nullptr) != S_OK) break;
-        ComReleaser<IPropertyBag> bag;
-        if (FAILED(moniker.p->BindToStorage(nullptr, nullptr, kIPropertyBag, reinterpret_cast<void**>(&bag.p))))
+        ComPtr<IMoniker> moniker;
+        if (devices->Next(1, moniker.put(), nullptr) != S_OK) break;
+        ComPtr<IPropertyBag> bag;
+        if (FAILED(moniker->BindToStorage(nullptr, nullptr, kIPropertyBag, bag.putVoid())))
             continue;
         VARIANT name;
         VariantInit(&name);
-        if (SUCCEEDED(bag.p->Read(L"FriendlyName", &name, nullptr)) && name.vt == VT_BSTR && name.bstrVal)
+        if (SUCCEEDED(bag->Read(L"FriendlyName", &name, nullptr)) && name.vt == VT_BSTR && name.bstrVal)
             names.emplace_back(name.bstrVal, SysStringLen(name.bstrVal));
         VariantClear(&name);
     }
@@ -425,13 +417,14 @@ std::optional<ScreenArea> ReadScreenFilterArea() {
 }
 
 CaptureDevices FindCaptureDevices() {
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     CaptureDevices devices;
-    for (const std::wstring& name : DirectShowInputNames(true))
-        if (name == kScreenFilterName) devices.screenFilter = true;
-    for (const std::wstring& name : DirectShowInputNames(false))
-        if (name == kSpeakerFilterName) devices.speakerFilter = true;
-    if (SUCCEEDED(com)) CoUninitialize();
+    {
+        const ScopedCom com;
+        for (const std::wstring& name : DirectShowInputNames(true))
+            if (name == kScreenFilterName) devices.screenFilter = true;
+        for (const std::wstring& name : DirectShowInputNames(false))
+            if (name == kSpeakerFilterName) devices.speakerFilter = true;
+    }
     if (!devices.screenFilter) devices.area = ReadScreenFilterArea();
     return devices;
 }

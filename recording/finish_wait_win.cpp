@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "support/log.h"
+#include "support/unique_win.h"
 
 const wchar_t kSavingWindowClass[] = L"TavrixSavingWndClass";
 
@@ -50,7 +51,7 @@ void PaintSaving(HWND window, const SavingState& state) {
     GetClientRect(window, &client);
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
     SetBkMode(dc, TRANSPARENT);
-    HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    const ScopedSelect font(dc, GetStockObject(DEFAULT_GUI_FONT));
     RECT text = {16, 14, client.right - 16, 40};
     std::wstring line = kSavingText;
     if (state.percent >= 0) line += L" " + std::to_wstring(state.percent) + L"%";
@@ -70,7 +71,6 @@ void PaintSaving(HWND window, const SavingState& state) {
         if (done.right > bar.right) done.right = bar.right;
     }
     if (done.right > done.left) FillRect(dc, &done, GetSysColorBrush(COLOR_HIGHLIGHT));
-    SelectObject(dc, oldFont);
     EndPaint(window, &paint);
 }
 
@@ -117,12 +117,13 @@ LRESULT CALLBACK SavingProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 HWND OpenSavingWindow(SavingState& state) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSW wc = {};
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = SavingProc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_WAIT);
     wc.lpszClassName = kSavingWindowClass;
-    RegisterClassW(&wc);  // fails harmlessly once the class exists
+    RegisterWindowClassOnce(wc);
     const int x = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
     state.segmentBytes = SegmentBytes(state.recordingPath);

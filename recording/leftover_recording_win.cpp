@@ -168,13 +168,11 @@ DWORD JoinLeftoverSegments(const std::wstring& recordingPath) {
     return wait.exitCode;
 }
 
-void OfferLeftoverRecordings(const std::wstring& skipRecordingPath) {
-    OfferLeftoverRecordingsWith(std::wstring(), skipRecordingPath, GetSaveFileNameW, CommDlgExtendedError);
-}
+namespace {
 
-void OfferLeftoverRecordingsWith(const std::wstring& tempFolder, const std::wstring& skipRecordingPath,
-                                 const SaveDialog& askForPath, const SaveDialogError& dialogError) {
-    for (const LeftoverRecording& leftover : FindLeftoverRecordings(tempFolder, skipRecordingPath)) {
+void OfferEach(const std::vector<LeftoverRecording>& leftovers, const SaveDialog& askForPath,
+               const SaveDialogError& dialogError) {
+    for (const LeftoverRecording& leftover : leftovers) {
         TAVRIX_LOG(LevelDebug) << "a recording was left behind: " << NarrowText(leftover.recordingPath, CP_ACP) << ", "
                                << leftover.segments.size() << " segments, " << leftover.durationNs / 1000000 << " ms";
         const int answer = MessageBoxW(nullptr, LeftoverQuestion(leftover.durationNs).c_str(), L"提示",
@@ -191,4 +189,19 @@ void OfferLeftoverRecordingsWith(const std::wstring& tempFolder, const std::wstr
         }
         OfferSaveDialog(leftover.recordingPath, askForPath, dialogError);
     }
+}
+
+}  // namespace
+
+void OfferLeftoverRecordings(const std::wstring& skipRecordingPath) {
+    OfferLeftoverRecordingsWith(std::wstring(), skipRecordingPath, GetSaveFileNameW, CommDlgExtendedError);
+}
+
+void OfferLeftoverRecordings(const std::vector<LeftoverRecording>& leftovers) {
+    OfferEach(leftovers, GetSaveFileNameW, CommDlgExtendedError);
+}
+
+void OfferLeftoverRecordingsWith(const std::wstring& tempFolder, const std::wstring& skipRecordingPath,
+                                 const SaveDialog& askForPath, const SaveDialogError& dialogError) {
+    OfferEach(FindLeftoverRecordings(tempFolder, skipRecordingPath), askForPath, dialogError);
 }

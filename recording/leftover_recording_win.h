@@ -36,5 +36,7 @@ DWORD JoinLeftoverSegments(const std::wstring& recordingPath);
 // discards) for each leftover recording, then joins and offers the Save
 // dialog, or deletes it.
 void OfferLeftoverRecordings(const std::wstring& skipRecordingPath);
+// The same for recordings FindLeftoverRecordings found already.
+void OfferLeftoverRecordings(const std::vector<LeftoverRecording>& leftovers);
 void OfferLeftoverRecordingsWith(const std::wstring& tempFolder, const std::wstring& skipRecordingPath,
                                  const SaveDialog& askForPath, const SaveDialogError& dialogError);

@@ -69,7 +69,7 @@ void CreateCornerWindow() {
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
     wc.lpszClassName = kCornerClassName;
-    RegisterClassExW(&wc);  // fails harmlessly when an earlier attempt registered it
+    RegisterWindowClassOnce(wc);  // already there when an earlier attempt registered it
 
     // Over every monitor, so the markers show wherever the region lies.
     const Rect all = VirtualScreenRect();

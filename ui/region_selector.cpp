@@ -96,12 +96,9 @@ RegionSelector::~RegionSelector() {
 
 int RegionSelector::Create(HINSTANCE instance, void* userData, RegionSelectedCallback callback) {
     SetLastError(ERROR_SUCCESS);
-    HANDLE mutex = CreateMutexW(nullptr, FALSE, kRegionSelectorMutexName);
-    if (GetLastError() == ERROR_ALREADY_EXISTS) {
-        if (mutex != nullptr) CloseHandle(mutex);
-        return -1;
-    }
-    m_mutex.reset(mutex);
+    UniqueHandle mutex(CreateMutexW(nullptr, FALSE, kRegionSelectorMutexName));
+    if (GetLastError() == ERROR_ALREADY_EXISTS) return -1;
+    m_mutex = std::move(mutex);
 
     m_instance = instance;
     g_selector = this;
@@ -126,7 +123,7 @@ int RegionSelector::Create(HINSTANCE instance, void* userData, RegionSelectedCal
     wc.hCursor = LoadCursorW(nullptr, IDC_CROSS);
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     wc.lpszClassName = m_className;
-    RegisterClassExW(&wc);  // already there when a selector was made before
+    RegisterWindowClassOnce(wc);  // already there when a selector was made before
 
     const DWORD exStyle = WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
     m_background = CreateWindowExW(exStyle, m_className, m_backgroundText, WS_POPUP, m_origin.x, m_origin.y,
@@ -194,8 +191,7 @@ bool RegionSelector::MeasureScreens() {
     m_origin = POINT{all.left, all.top};
     m_model.SetScreenSize(all.right - all.left, all.bottom - all.top);
     // The off-screen picture is made anew at the new size.
-    if (m_surfaceDc && m_surfaceOldBitmap != nullptr) SelectObject(m_surfaceDc.get(), m_surfaceOldBitmap);
-    m_surfaceOldBitmap = nullptr;
+    m_surfaceSelect.reset();
     m_surfaceDc.reset();
     m_surfaceBitmap.reset();
     return true;
@@ -209,8 +205,7 @@ void RegionSelector::Destroy() {
     if (m_mask != nullptr) DestroyWindow(m_mask);  // the buttons go with it
     if (m_background != nullptr) DestroyWindow(m_background);
     m_mask = m_background = m_okButton = m_cancelButton = nullptr;
-    if (m_surfaceDc && m_surfaceOldBitmap != nullptr) SelectObject(m_surfaceDc.get(), m_surfaceOldBitmap);
-    m_surfaceOldBitmap = nullptr;
+    m_surfaceSelect.reset();
     m_surfaceDc.reset();
     m_surfaceBitmap.reset();
     m_images = ButtonImages{};
@@ -340,9 +335,9 @@ bool RegionSelector::MakeSurface() {
     if (!bitmap) return false;
     UniqueDC dc(CreateCompatibleDC(nullptr));
     if (!dc) return false;
-    m_surfaceOldBitmap = SelectObject(dc.get(), bitmap.get());
     m_surfaceBitmap = std::move(bitmap);
     m_surfaceDc = std::move(dc);
+    m_surfaceSelect.emplace(m_surfaceDc.get(), m_surfaceBitmap.get());
     return true;
 }
 

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "support/unique_win.h"
@@ -100,9 +101,9 @@ private:
     UniqueGdiObject m_outlinePen;
     // Screen-sized off-screen picture, kept between paints; each paint composes
     // only its update area in it and copies that area to the window.
-    UniqueDC m_surfaceDc;
     UniqueGdiObject m_surfaceBitmap;
-    HGDIOBJ m_surfaceOldBitmap = nullptr;
+    UniqueDC m_surfaceDc;
+    std::optional<ScopedSelect> m_surfaceSelect;  // the bitmap in the DC; undone before either goes
     // What the last invalidation asked to be drawn, so the next one covers
     // only where the picture changes: both outlines and what the move of the
     // inside uncovered or covered.

@@ -7,6 +7,7 @@
 
 #include "support/log.h"
 #include "support/text_win.h"
+#include "support/unique_win.h"
 
 std::function<void()> TerminateEncodersHook;
 
@@ -181,10 +182,10 @@ LRESULT SkinnedFrame::OnSize(WPARAM, bool& handled) {
         rc.Offset(-rc.left, -rc.top);
         rc.right++;
         rc.bottom++;
-        HRGN region = ::CreateRoundRectRgn(rc.left, rc.top, rc.right, rc.bottom, round.cx, round.cy);
+        UniqueRegion region(::CreateRoundRectRgn(rc.left, rc.top, rc.right, rc.bottom, round.cx, round.cy));
         // Once set, the region belongs to the system and must not be deleted
         // by us; only a region the window refused is ours to delete.
-        if (region != nullptr && !::SetWindowRgn(m_hWnd, region, TRUE)) ::DeleteObject(region);
+        if (region && ::SetWindowRgn(m_hWnd, region.get(), TRUE)) region.release();
     }
     handled = false;  // the paint manager lays the controls out
     return 0;

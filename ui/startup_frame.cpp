@@ -12,6 +12,7 @@
 #include "recording/disk_space_win.h"
 #include "recording/encoder_process_win.h"
 #include "support/log.h"
+#include "support/unique_win.h"
 #include "ui/corner_window.h"
 #include "ui/screens_win.h"
 #include "ui/startup_choices.h"
@@ -20,6 +21,9 @@
 namespace {
 
 constexpr UINT kProgramIconId = 101;
+// Posted when the skin is ready: the region selector is made once the window
+// shows (posted messages come before input, so before any click on the area).
+constexpr UINT kCreateSelectorMessage = WM_APP + 15;
 // The tip window is made as a visible popup with a caption and system menu.
 constexpr DWORD kTipWindowStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU;
 
@@ -68,13 +72,25 @@ const FrameDescription& CRecStartupFrameWnd::Description() const {
     return kStartupFrame;
 }
 
-void CRecStartupFrameWnd::OnSkinReady() {
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
+void CRecStartupFrameWnd::CreateSelector() {
     // The selector reports to this window; a second selector in the system
     // leaves this one without (the custom area then does nothing visible).
-    if (m_selector.Create(instance, this, &CRecStartupFrameWnd::OnRegionSelected) != 0) {
+    if (m_selector.Create(GetModuleHandleW(nullptr), this, &CRecStartupFrameWnd::OnRegionSelected) != 0) {
         TAVRIX_LOG(LevelDebug) << "region selector not created";
     }
+}
+
+LRESULT CRecStartupFrameWnd::HandleOwnMessage(UINT uMsg, WPARAM, LPARAM, bool& handled) {
+    handled = uMsg == kCreateSelectorMessage;
+    if (handled) CreateSelector();
+    return 0;
+}
+
+void CRecStartupFrameWnd::OnSkinReady() {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    // The selector's full-screen windows and pictures take longer to make
+    // than the whole window: they are made after it shows.
+    ::PostMessageW(m_hWnd, kCreateSelectorMessage, 0, 0);
 
     const HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(kProgramIconId));
     if (icon != nullptr) SetClassLongPtrW(m_hWnd, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
@@ -161,10 +177,8 @@ void CRecStartupFrameWnd::OnAudioSourceNeedingMicrophone() {
 void CRecStartupFrameWnd::OnSoundXp() {
     // Started by its full path in the system folder: the program runs elevated
     // and must not pick up a program of that name from the current folder.
-    wchar_t system[MAX_PATH] = {};
-    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
-    std::wstring tool = L"sndvol32.exe";
-    if (length != 0 && length < MAX_PATH) tool = std::wstring(system, length) + L"\\" + tool;
+    std::wstring tool = SystemFolderFile(L"sndvol32.exe");
+    if (tool.empty()) tool = L"sndvol32.exe";
 
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof(info);
@@ -176,7 +190,7 @@ void CRecStartupFrameWnd::OnSoundXp() {
         TellUser(L"执行sndvol32.exe错误");
         return;
     }
-    if (info.hProcess != nullptr) CloseHandle(info.hProcess);
+    const UniqueHandle process(info.hProcess);  // nothing waits for the tool
 }
 
 bool CRecStartupFrameWnd::IsOptionSelected(COptionUI* option) const {

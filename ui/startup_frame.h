@@ -28,11 +28,13 @@ public:
 protected:
     const FrameDescription& Description() const override;
     void OnSkinReady() override;
+    LRESULT HandleOwnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& handled) override;
     void Notify(TNotifyUI& msg) override;
     void DiscardOwnedWindows() override;
     void OnFinalMessage(HWND hWnd) override;
 
 private:
+    void CreateSelector();
     void OnClose();
     void OnAreaCustom();
     void OnAreaFullScreen();

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "com_scope.h"
 #include "recording/capture_command_win.h"
 #include "support/unique_win.h"
 
@@ -37,7 +36,7 @@ protected:
     static std::vector<DWORD> AreaValues() {
         return {Value(L"start_x"), Value(L"start_y"), Value(L"capture_width"), Value(L"capture_height")};
     }
-    ComScope m_com;
+    ScopedCom m_com;
 };
 
 TEST_F(ScreenFilterRegistry, ValuesWrittenForEveryRecordingAndReadBack) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "app/record_options.h"
 #include "app/window_state.h"
 #include "tests/win/region_win_support.h"
@@ -29,23 +31,18 @@ public:
         info.bmiHeader.biPlanes = 1;
         info.bmiHeader.biBitCount = 32;
         void* bits = nullptr;
-        m_bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        m_dc = CreateCompatibleDC(nullptr);
-        m_old = SelectObject(m_dc, m_bitmap);
+        m_bitmap.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        m_dc.reset(CreateCompatibleDC(nullptr));
+        m_select.emplace(m_dc.get(), m_bitmap.get());
         RECT all{0, 0, w, h};
-        FillRect(m_dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        FillRect(m_dc.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     }
-    ~Canvas() {
-        SelectObject(m_dc, m_old);
-        DeleteDC(m_dc);
-        DeleteObject(m_bitmap);
-    }
-    HDC dc() const { return m_dc; }
-    COLORREF at(int x, int y) const { return GetPixel(m_dc, x, y); }
+    HDC dc() const { return m_dc.get(); }
+    COLORREF at(int x, int y) const { return GetPixel(m_dc.get(), x, y); }
 private:
-    HBITMAP m_bitmap = nullptr;
-    HDC m_dc = nullptr;
-    HGDIOBJ m_old = nullptr;
+    UniqueBitmap m_bitmap;
+    UniqueDC m_dc;
+    std::optional<ScopedSelect> m_select;  // undone first
 };
 
 class CornerWindowTest : public testing::Test {

@@ -1,10 +1,11 @@
 # The recording choices, registry settings, microphone discovery, log and text
-# helpers against the real Windows pieces under wine64.
+# helpers and the resource owners against the real Windows pieces under wine64.
 tavrix_add_test(tavrix_foundation_win_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_registry_win_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/text_win_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/log_win_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/microphone_win_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/unique_win_test.cpp
   LIBS tavrix_win)
 
 # The same microphone paths with one audio input present: a null ALSA device

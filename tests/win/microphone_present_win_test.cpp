@@ -4,14 +4,14 @@
 
 #include <windows.h>
 
-#include "com_scope.h"
 #include "devices/microphone_win.h"
 #include "recording/capture_command_win.h"
+#include "support/unique_win.h"
 
 namespace {
 
 TEST(MicrophonePresent, FoundAndPutOnTheCommandLine) {
-    ComScope com;
+    ScopedCom com;
     const std::wstring name = FindMicrophoneName();
     ASSERT_EQ(name, L"In: default");
     // Every call enumerates afresh and gives the same answer while nothing changes.

@@ -5,10 +5,10 @@
 
 #include <windows.h>
 
-#include "com_scope.h"
 #include "devices/microphone_win.h"
 #include "devices/os_version_win.h"
 #include "recording/capture_command_win.h"
+#include "support/unique_win.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ DWORD WINAPI FindOnThread(void* out) {
 }
 
 TEST(MicrophoneAbsent, EmptyNameAndNoMicrophoneOnTheCommandLine) {
-    ComScope com;
+    ScopedCom com;
     EXPECT_EQ(FindMicrophoneName(), L"");
     std::wstring line;
     // Mix requested, no microphone: speaker only, no mix filter.
@@ -33,10 +33,9 @@ TEST(MicrophoneAbsent, EmptyNameAndNoMicrophoneOnTheCommandLine) {
 TEST(MicrophoneAbsent, WithoutComTheAnswerIsEmpty) {
     // On a thread that never entered COM the enumerator cannot be made.
     std::wstring name = L"unset";
-    HANDLE thread = CreateThread(nullptr, 0, FindOnThread, &name, 0, nullptr);
-    ASSERT_NE(thread, nullptr);
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
+    const UniqueHandle thread(CreateThread(nullptr, 0, FindOnThread, &name, 0, nullptr));
+    ASSERT_TRUE(thread);
+    WaitForSingleObject(thread.get(), INFINITE);
     EXPECT_EQ(name, L"");
 }
 

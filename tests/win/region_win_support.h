@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+
+#include "support/unique_win.h"
 
 namespace region_test {
 
@@ -16,12 +19,12 @@ namespace region_test {
 class GdiplusEnvironment : public testing::Environment {
 public:
     void SetUp() override {
-        Gdiplus::GdiplusStartupInput input;
-        ASSERT_EQ(Gdiplus::GdiplusStartup(&m_token, &input, nullptr), Gdiplus::Ok);
+        m_gdiplus.emplace();
+        ASSERT_TRUE(m_gdiplus->ok());
     }
-    void TearDown() override { Gdiplus::GdiplusShutdown(m_token); }
+    void TearDown() override { m_gdiplus.reset(); }
 private:
-    ULONG_PTR m_token = 0;
+    std::optional<ScopedGdiplus> m_gdiplus;
 };
 
 // Dispatches whatever arrives for `ms` milliseconds.
@@ -38,10 +41,8 @@ inline void Pump(DWORD ms) {
 }
 
 inline COLORREF PixelOf(HWND hwnd, int x, int y) {
-    HDC dc = GetDC(hwnd);
-    const COLORREF c = GetPixel(dc, x, y);
-    ReleaseDC(hwnd, dc);
-    return c;
+    const ScopedWindowDC dc(hwnd);
+    return GetPixel(dc.get(), x, y);
 }
 
 // The screen as X shows it (what a user sees, layering applied).
