@@ -13,6 +13,7 @@
 #include "recording/encoder_process_win.h"
 #include "support/log.h"
 #include "ui/corner_window.h"
+#include "ui/frame_table.h"
 #include "ui/screens_win.h"
 #include "ui/startup_choices.h"
 #include "ui/tip_frame.h"
@@ -22,34 +23,6 @@ namespace {
 constexpr UINT kProgramIconId = 101;
 // The tip window is made as a visible popup with a caption and system menu.
 constexpr DWORD kTipWindowStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU;
-
-const FrameDescription kStartupFrame = {
-    L"RecStartupFrameWndClass",
-    CS_DBLCLKS,
-    L"startup.xml",
-    {L"ButtonUI", L"OptionUI", L"TextUI"},
-    FrameHandlers::All,
-    /*closeEndsEncoders=*/true,
-    /*destroyPostsQuit=*/true,
-    SystemCloseAction::EndEncodersAndPostQuit,
-    /*deleteOnFinalMessage=*/true,
-    {
-        {L"startBtn", L"Button"},
-        {L"closeBtn", L"Button"},
-        {L"minBtn", L"Button"},
-        {L"btnSoundXP", L"Button"},
-        {L"txtAudioXP", nullptr},
-        {L"optionAreaFull", L"Option"},
-        {L"optionAreaCustom", L"Option"},
-        {L"optionAreaFullWithoutTaskbar", L"Option"},
-        {L"checkRecordAudio", L"Option"},
-        {L"optionAudioMix", L"Option"},
-        {L"optionAudioSpeaker", L"Option"},
-        {L"optionAudioMicro", L"Option"},
-        {L"optionVideoQualityNormal", L"Option"},
-        {L"optionVideoQualityGood", L"Option"},
-    },
-};
 
 void TellUser(const wchar_t* text) {
     MessageBoxW(nullptr, text, L"提示", MB_OK);
@@ -64,9 +37,7 @@ CRecStartupFrameWnd::~CRecStartupFrameWnd() {
     m_selector.Destroy();
 }
 
-const FrameDescription& CRecStartupFrameWnd::Description() const {
-    return kStartupFrame;
-}
+const FrameDescription& CRecStartupFrameWnd::Description() const { return kStartupFrame; }
 
 void CRecStartupFrameWnd::OnSkinReady() {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
