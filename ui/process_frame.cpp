@@ -6,22 +6,9 @@
 #include "recording/save_recording_win.h"
 #include "support/log.h"
 #include "support/text_win.h"
+#include "ui/frame_table.h"
 
-const FrameDescription& CRecProcessFrameWnd::Description() const {
-    static const FrameDescription description{
-        L"RecProcessWndClass",
-        CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_SAVEBITS,
-        L"process.xml",
-        {L"ButtonUI", L"OptionUI", L"TextUI"},
-        FrameHandlers::All,
-        false,  // WM_CLOSE: default handling
-        true,   // WM_DESTROY posts the quit message
-        SystemCloseAction::BringToTop,
-        true,  // the object deletes itself with its window
-        {{L"closeBtn", L"Button"}, {L"resumeBtn", L"Button"}, {L"discardBtn", L"Button"}, {L"doneBtn", L"Button"}},
-    };
-    return description;
-}
+const FrameDescription& CRecProcessFrameWnd::Description() const { return kProcessFrame; }
 
 void CRecProcessFrameWnd::OnBeforeSkin() {
     m_pm.AddPreMessageFilter(this);

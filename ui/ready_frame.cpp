@@ -7,6 +7,7 @@
 #include "recording/encoder_process_win.h"
 #include "support/log.h"
 #include "support/text_win.h"
+#include "ui/frame_table.h"
 #include "ui/status_frame.h"
 
 int32_t CountdownValue = 3;
@@ -22,21 +23,7 @@ CReadyFrameWnd::~CReadyFrameWnd() {
     if (m_ownerSlot != nullptr && *m_ownerSlot == this) *m_ownerSlot = nullptr;
 }
 
-const FrameDescription& CReadyFrameWnd::Description() const {
-    static const FrameDescription description{
-        L"ReadyFrameWndClass",
-        CS_DBLCLKS,
-        L"ready.xml",
-        {L"ButtonUI", L"OptionUI", L"TextUI"},
-        FrameHandlers::All,
-        false,  // WM_CLOSE: default handling
-        true,   // WM_DESTROY posts the quit message
-        SystemCloseAction::PostQuit,
-        true,  // the object deletes itself with its window
-        {{L"numText", nullptr}, {L"backBtn", L"Button"}},
-    };
-    return description;
-}
+const FrameDescription& CReadyFrameWnd::Description() const { return kReadyFrame; }
 
 void CReadyFrameWnd::OnBeforeSkin() {
     SetTimer(m_hWnd, kCountdownTimerId, kCountdownTimerPeriodMs, nullptr);

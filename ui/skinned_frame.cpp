@@ -66,44 +66,34 @@ LRESULT SkinnedFrame::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     }
 
     handled = true;
-    bool all = Description().handlers == FrameHandlers::All;
-    switch (uMsg) {
-    case WM_NCHITTEST:
-        result = CaptionHitTest(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-        break;
-    case WM_DPICHANGED:
-        result = OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
-        break;
-    case WM_SIZE:
-        if (all) result = OnSize(wParam, handled); else handled = false;
-        break;
-    case WM_GETMINMAXINFO:
-        if (all) result = OnGetMinMaxInfo(lParam, handled); else handled = false;
-        break;
-    case WM_NCCALCSIZE:
-    case WM_NCPAINT:
-        if (!all) handled = false;
-        break;
-    case WM_NCACTIVATE:
-        if (all) result = OnNcActivate(wParam, handled); else handled = false;
-        break;
-    case WM_SYSCOMMAND:
-        if (all) result = OnSysCommand(wParam, lParam, handled); else handled = false;
-        break;
-    case WM_CLOSE:
-        if (all) result = OnClose(handled); else handled = false;
-        break;
-    case WM_DESTROY:
-        if (all) result = OnDestroy(handled); else handled = false;
-        break;
-    default:
-        handled = false;
-        break;
-    }
+    result = HandleSharedMessage(uMsg, wParam, lParam, handled);
     if (handled) return result;
     LRESULT lRes = 0;
     if (m_pm.MessageHandler(uMsg, wParam, lParam, lRes)) return lRes;
     return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
+}
+
+LRESULT SkinnedFrame::HandleSharedMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& handled) {
+    switch (uMsg) {
+    case WM_NCHITTEST: return CaptionHitTest(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+    case WM_DPICHANGED: return OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+    }
+    // The status bar and the tip keep the system's handling of the rest.
+    if (Description().handlers != FrameHandlers::All) {
+        handled = false;
+        return 0;
+    }
+    switch (uMsg) {
+    case WM_SIZE: return OnSize(wParam, handled);
+    case WM_GETMINMAXINFO: return OnGetMinMaxInfo(lParam, handled);
+    case WM_NCCALCSIZE: return 0;  // no system frame: the client area is the whole window
+    case WM_NCPAINT: return 0;
+    case WM_NCACTIVATE: return OnNcActivate(wParam, handled);
+    case WM_SYSCOMMAND: return OnSysCommand(wParam, lParam, handled);
+    case WM_CLOSE: return OnClose(handled);
+    case WM_DESTROY: return OnDestroy(handled);
+    default: handled = false; return 0;
+    }
 }
 
 LRESULT SkinnedFrame::OnCreate() {
@@ -243,7 +233,7 @@ LRESULT SkinnedFrame::OnSysCommand(WPARAM wParam, LPARAM lParam, bool& handled) 
 }
 
 LRESULT SkinnedFrame::OnClose(bool& handled) {
-    if (Description().closeEndsEncoders) {
+    if (Description().close == CloseAction::EndEncodersAndDiscardOwned) {
         if (TerminateEncodersHook) TerminateEncodersHook();
         DiscardOwnedWindows();
     }
@@ -252,11 +242,11 @@ LRESULT SkinnedFrame::OnClose(bool& handled) {
 }
 
 LRESULT SkinnedFrame::OnDestroy(bool& handled) {
-    if (Description().destroyPostsQuit) ::PostQuitMessage(0);
+    if (Description().destroy == DestroyAction::PostQuit) ::PostQuitMessage(0);
     handled = false;
     return 0;
 }
 
 void SkinnedFrame::OnFinalMessage(HWND) {
-    if (Description().deleteOnFinalMessage) delete this;
+    if (Description().lifetime == ObjectLifetime::DeletedWithWindow) delete this;
 }

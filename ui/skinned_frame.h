@@ -3,7 +3,7 @@
 // no system frame, the maximise and restore buttons, closing, and drawing at
 // the display density of the window's monitor. Each window
 // derives from SkinnedFrame and describes its differences in a
-// FrameDescription; its own messages go to HandleOwnMessage.
+// FrameDescription (ui/frame_table.cpp); its own messages go to HandleOwnMessage.
 //
 //   class CReadyFrameWnd : public SkinnedFrame {
 //       const FrameDescription& Description() const override { return kReadyFrame; }
@@ -31,6 +31,25 @@ enum class FrameHandlers {
     CreationAndHitTest,  // creation and the caption hit test; the rest is default handling
 };
 
+// What WM_CLOSE does in a window with all handlers, before the default
+// handling destroys the window.
+enum class CloseAction {
+    Default,
+    EndEncodersAndDiscardOwned,  // end every encoder, discard the windows this one owns
+};
+
+// What WM_DESTROY does in a window with all handlers, before the default handling.
+enum class DestroyAction {
+    Default,
+    PostQuit,  // post the quit message (0)
+};
+
+// What becomes of the object when its window is gone (OnFinalMessage).
+enum class ObjectLifetime {
+    KeptByOwner,        // whoever made it deletes it
+    DeletedWithWindow,  // made with new; deletes itself
+};
+
 // What WM_SYSCOMMAND with SC_CLOSE (Alt+F4) does in a window with all handlers.
 enum class SystemCloseAction {
     Default,                 // the system's: WM_CLOSE
@@ -46,6 +65,8 @@ struct RequiredControl {
     const wchar_t* kind;
 };
 
+// One skinned window: its class, its skin, and how it closes. The program's
+// five are in ui/frame_table.cpp.
 struct FrameDescription {
     const wchar_t* windowClassName;
     UINT classStyle;
@@ -53,14 +74,10 @@ struct FrameDescription {
     // Control classes that stay client area inside the caption band.
     std::vector<std::wstring> clientClasses;
     FrameHandlers handlers;
-    // WM_CLOSE ends every encoder and discards the windows this one owns
-    // before the default handling destroys it.
-    bool closeEndsEncoders;
-    // WM_DESTROY posts the quit message (0) before the default handling.
-    bool destroyPostsQuit;
+    CloseAction close;
+    DestroyAction destroy;
     SystemCloseAction systemClose;
-    // OnFinalMessage deletes the object (it was made with new).
-    bool deleteOnFinalMessage;
+    ObjectLifetime lifetime;
     std::vector<RequiredControl> requiredControls;
 };
 
@@ -112,12 +129,15 @@ protected:
     // The window's own messages, seen before the shared handlers (only while
     // the skin is usable). Leave `handled` false to pass a message on.
     virtual LRESULT HandleOwnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& handled);
-    // Part of WM_CLOSE when closeEndsEncoders: discard the windows this one owns.
+    // Part of WM_CLOSE with CloseAction::EndEncodersAndDiscardOwned: discard
+    // the windows this one owns.
     virtual void DiscardOwnedWindows() {}
 
     CPaintManagerUI m_pm;
 
 private:
+    // The shared handlers; `handled` false passes the message on.
+    LRESULT HandleSharedMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& handled);
     LRESULT OnCreate();
     LRESULT OnDpiChanged(int dpi, const RECT* suggested);
     LRESULT OnSize(WPARAM wParam, bool& handled);

@@ -14,6 +14,7 @@
 #include "support/log.h"
 #include "support/unique_win.h"
 #include "ui/corner_window.h"
+#include "ui/frame_table.h"
 #include "ui/screens_win.h"
 #include "ui/startup_choices.h"
 #include "ui/tip_frame.h"
@@ -26,34 +27,6 @@ constexpr UINT kProgramIconId = 101;
 constexpr UINT kCreateSelectorMessage = WM_APP + 15;
 // The tip window is made as a visible popup with a caption and system menu.
 constexpr DWORD kTipWindowStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU;
-
-const FrameDescription kStartupFrame = {
-    L"RecStartupFrameWndClass",
-    CS_DBLCLKS,
-    L"startup.xml",
-    {L"ButtonUI", L"OptionUI", L"TextUI"},
-    FrameHandlers::All,
-    /*closeEndsEncoders=*/true,
-    /*destroyPostsQuit=*/true,
-    SystemCloseAction::EndEncodersAndPostQuit,
-    /*deleteOnFinalMessage=*/true,
-    {
-        {L"startBtn", L"Button"},
-        {L"closeBtn", L"Button"},
-        {L"minBtn", L"Button"},
-        {L"btnSoundXP", L"Button"},
-        {L"txtAudioXP", nullptr},
-        {L"optionAreaFull", L"Option"},
-        {L"optionAreaCustom", L"Option"},
-        {L"optionAreaFullWithoutTaskbar", L"Option"},
-        {L"checkRecordAudio", L"Option"},
-        {L"optionAudioMix", L"Option"},
-        {L"optionAudioSpeaker", L"Option"},
-        {L"optionAudioMicro", L"Option"},
-        {L"optionVideoQualityNormal", L"Option"},
-        {L"optionVideoQualityGood", L"Option"},
-    },
-};
 
 void TellUser(const wchar_t* text) {
     MessageBoxW(nullptr, text, L"提示", MB_OK);
@@ -68,9 +41,7 @@ CRecStartupFrameWnd::~CRecStartupFrameWnd() {
     m_selector.Destroy();
 }
 
-const FrameDescription& CRecStartupFrameWnd::Description() const {
-    return kStartupFrame;
-}
+const FrameDescription& CRecStartupFrameWnd::Description() const { return kStartupFrame; }
 
 void CRecStartupFrameWnd::CreateSelector() {
     // The selector reports to this window; a second selector in the system

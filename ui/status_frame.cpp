@@ -11,6 +11,7 @@
 #include "recording/save_recording_win.h"
 #include "support/log.h"
 #include "support/text_win.h"
+#include "ui/frame_table.h"
 #include "ui/process_frame.h"
 #include "ui/screens_win.h"
 
@@ -35,21 +36,7 @@ RecStatusFrame::~RecStatusFrame() {
     }
 }
 
-const FrameDescription& RecStatusFrame::Description() const {
-    static const FrameDescription description{
-        L"RecStatusFrameWndClass",
-        CS_DBLCLKS,
-        L"status.xml",
-        {L"ButtonUI"},
-        FrameHandlers::CreationAndHitTest,
-        false,
-        false,
-        SystemCloseAction::Default,
-        false,  // lives for the rest of the run
-        {{L"timeText", nullptr}, {L"btnMin", L"Button"}, {L"btnClose", L"Button"}, {L"btnStop", L"Button"}},
-    };
-    return description;
-}
+const FrameDescription& RecStatusFrame::Description() const { return kStatusFrame; }
 
 void RecStatusFrame::OnSkinReady() {
     StatusHwnd = m_hWnd;

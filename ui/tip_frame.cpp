@@ -4,27 +4,14 @@
 
 #include "app/record_options.h"
 #include "app/window_state.h"
+#include "ui/frame_table.h"
 #include "ui/ready_frame.h"
 
 RecTSFrame::~RecTSFrame() {
     delete m_ready;
 }
 
-const FrameDescription& RecTSFrame::Description() const {
-    static const FrameDescription description{
-        L"RecTSFrameWndClass",
-        CS_DBLCLKS,
-        L"TSSkin.xml",
-        {L"ButtonUI"},
-        FrameHandlers::CreationAndHitTest,
-        false,
-        false,
-        SystemCloseAction::Default,
-        false,  // the startup window discards the object
-        {{L"OptTip", L"Option"}, {L"btnOK", L"Button"}, {L"btnClose", L"Button"}},
-    };
-    return description;
-}
+const FrameDescription& RecTSFrame::Description() const { return kTipFrame; }
 
 void RecTSFrame::OnSkinReady() {
     m_optTip = static_cast<COptionUI*>(m_pm.FindControl(L"OptTip")->GetInterface(L"Option"));

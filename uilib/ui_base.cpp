@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "support/unique_win.h"
 #include "uilib/ui_manager.h"
 
 CDuiRect::CDuiRect() : RECT{0, 0, 0, 0} {}
@@ -49,14 +50,14 @@ LRESULT CWindowWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
 }
 
 bool CWindowWnd::RegisterWindowClass() {
-    WNDCLASSW wc{};
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
     wc.style = GetClassStyle();
     wc.lpfnWndProc = CWindowWnd::WindowProc;
     wc.hInstance = CPaintManagerUI::GetInstance();
     wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = GetWindowClassName();
-    if (::RegisterClassW(&wc) != 0) return true;
-    return ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return RegisterWindowClassOnce(wc);
 }
 
 // A class of our own name built on an existing one: its procedure becomes
@@ -72,8 +73,7 @@ bool CWindowWnd::RegisterSuperclass() {
     wc.lpfnWndProc = CWindowWnd::WindowProc;
     wc.hInstance = CPaintManagerUI::GetInstance();
     wc.lpszClassName = GetWindowClassName();
-    if (::RegisterClassExW(&wc) != 0) return true;
-    return ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return RegisterWindowClassOnce(wc);
 }
 
 HWND CWindowWnd::Create(HWND hwndParent, const wchar_t* pstrName, DWORD dwStyle, DWORD dwExStyle,

@@ -8,37 +8,18 @@
 #include <memory>
 #include <vector>
 
+#include "support/unique_win.h"
 #include "uilib/ui_manager.h"
-#include "uilib/ui_values.h"
 
 namespace {
-
-// Releases a COM interface when it goes out of scope.
-template <class T>
-class ComRef {
-public:
-    ComRef() = default;
-    ~ComRef() {
-        if (m_p != nullptr) m_p->Release();
-    }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    T* get() const { return m_p; }
-    T** put() { return &m_p; }
-    T* operator->() const { return m_p; }
-private:
-    T* m_p = nullptr;
-};
 
 using CreateXmlReaderFn = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
 
 // XmlLite's factory, from the system folder only (never the current folder).
 CreateXmlReaderFn XmlReaderFactory() {
     static CreateXmlReaderFn factory = [] {
-        wchar_t system[MAX_PATH] = {};
-        UINT n = ::GetSystemDirectoryW(system, MAX_PATH);
-        if (n == 0 || n >= MAX_PATH) return static_cast<CreateXmlReaderFn>(nullptr);
-        std::wstring path = std::wstring(system) + L"\\xmllite.dll";
+        const std::wstring path = SystemFolderFile(L"xmllite.dll");
+        if (path.empty()) return static_cast<CreateXmlReaderFn>(nullptr);
         HMODULE module = ::LoadLibraryW(path.c_str());
         if (module == nullptr) return static_cast<CreateXmlReaderFn>(nullptr);
         return reinterpret_cast<CreateXmlReaderFn>(
@@ -48,19 +29,15 @@ CreateXmlReaderFn XmlReaderFactory() {
 }
 
 bool ReadWholeFile(const std::wstring& path, std::vector<BYTE>& data) {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    const UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     LARGE_INTEGER size{};
-    bool ok = ::GetFileSizeEx(file, &size) && size.QuadPart < (16 << 20);
-    if (ok) {
-        data.resize(static_cast<size_t>(size.QuadPart));
-        DWORD got = 0;
-        ok = data.empty() || (::ReadFile(file, data.data(), static_cast<DWORD>(data.size()), &got, nullptr) &&
-                              got == data.size());
-    }
-    ::CloseHandle(file);
-    return ok;
+    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart >= (16 << 20)) return false;
+    data.resize(static_cast<size_t>(size.QuadPart));
+    if (data.empty()) return true;
+    DWORD got = 0;
+    return ::ReadFile(file.get(), data.data(), static_cast<DWORD>(data.size()), &got, nullptr) && got == data.size();
 }
 
 CControlUI* MakeControl(const std::wstring& tag) {
@@ -76,48 +53,21 @@ CControlUI* MakeControl(const std::wstring& tag) {
     return nullptr;
 }
 
-using Attributes = std::vector<std::pair<std::wstring, std::wstring>>;
-
-std::wstring FindAttribute(const Attributes& attributes, const wchar_t* name) {
-    for (const auto& a : attributes) {
-        if (a.first == name) return a.second;
-    }
-    return L"";
-}
-
-void ApplyWindow(const Attributes& attributes, CPaintManagerUI* manager) {
+// The Window element's settings, given to the window's paint manager.
+void ApplyWindow(const UiAttributes& attributes, CPaintManagerUI* manager) {
     if (manager == nullptr) return;
-    std::array<int32_t, 2> pair{};
-    std::array<int32_t, 4> quad{};
-    uint32_t color = 0;
-    if (ParseUiInts(FindAttribute(attributes, L"caption"), quad)) {
-        manager->SetCaptionRect(RECT{quad[0], quad[1], quad[2], quad[3]});
-    }
-    if (ParseUiInts(FindAttribute(attributes, L"roundcorner"), pair) && pair[0] >= 0 && pair[1] >= 0) {
-        manager->SetRoundCorner(pair[0], pair[1]);
-    }
-    if (ParseUiColor(FindAttribute(attributes, L"defaulttextcolor"), color)) manager->SetDefaultTextColor(color);
+    const UiWindowAttributes window = ReadUiWindowAttributes(attributes);
+    if (const auto& c = window.caption) manager->SetCaptionRect(RECT{c->left, c->top, c->right, c->bottom});
+    if (const auto& round = window.roundCorner) manager->SetRoundCorner((*round)[0], (*round)[1]);
+    if (window.defaultTextColor) manager->SetDefaultTextColor(*window.defaultTextColor);
     // Last: sizing the window lays it out with the round corners already known.
-    if (ParseUiInts(FindAttribute(attributes, L"size"), pair) && pair[0] >= 0 && pair[1] >= 0) {
-        manager->SetInitSize(pair[0], pair[1]);
-    }
+    if (const auto& size = window.size) manager->SetInitSize((*size)[0], (*size)[1]);
 }
 
-void ApplyFont(const Attributes& attributes, CPaintManagerUI* manager) {
+void ApplyFont(const UiAttributes& attributes, CPaintManagerUI* manager) {
     if (manager == nullptr) return;
-    int32_t id = -1;
-    int32_t size = 14;
-    bool bold = false;
-    bool underline = false;
-    bool italic = false;
-    bool isDefault = false;
-    ParseUiInt(FindAttribute(attributes, L"id"), id);
-    ParseUiInt(FindAttribute(attributes, L"size"), size);
-    ParseUiBool(FindAttribute(attributes, L"bold"), bold);
-    ParseUiBool(FindAttribute(attributes, L"underline"), underline);
-    ParseUiBool(FindAttribute(attributes, L"italic"), italic);
-    ParseUiBool(FindAttribute(attributes, L"default"), isDefault);
-    manager->AddFont(id, FindAttribute(attributes, L"name"), size, bold, underline, italic, isDefault);
+    const UiFontAttributes f = ReadUiFontAttributes(attributes);
+    manager->AddFont(f.id, f.name, f.size, f.bold, f.underline, f.italic, f.isDefault);
 }
 
 std::wstring ParseProblem(IXmlReader* reader, HRESULT hr) {
@@ -129,6 +79,88 @@ std::wstring ParseProblem(IXmlReader* reader, HRESULT hr) {
     swprintf(text, 160, L"不是正确的 XML（第 %u 行第 %u 列，错误 0x%08lX）", line, column,
              static_cast<unsigned long>(hr));
     return text;
+}
+
+// The element the reader stands on, with its attributes.
+UiSkinNode ReadElement(IXmlReader* reader) {
+    UiSkinNode node;
+    const wchar_t* name = nullptr;
+    reader->GetLocalName(&name, nullptr);
+    node.name = name != nullptr ? name : L"";
+    for (HRESULT hr = reader->MoveToFirstAttribute(); hr == S_OK; hr = reader->MoveToNextAttribute()) {
+        const wchar_t* attrName = nullptr;
+        const wchar_t* attrValue = nullptr;
+        reader->GetLocalName(&attrName, nullptr);
+        reader->GetValue(&attrValue, nullptr);
+        node.attributes.emplace_back(attrName != nullptr ? attrName : L"", attrValue != nullptr ? attrValue : L"");
+    }
+    reader->MoveToElement();
+    return node;
+}
+
+// Reads the file's bytes into a tree of elements; "" or what is wrong. An
+// empty root name means the file holds no element at all.
+std::wstring ReadSkinTree(const std::vector<BYTE>& data, UiSkinNode& root) {
+    CreateXmlReaderFn factory = XmlReaderFactory();
+    if (factory == nullptr) return L"系统缺少 xmllite.dll，无法读取界面文件";
+    ComPtr<IStream> stream;
+    *stream.put() = ::SHCreateMemStream(data.data(), static_cast<UINT>(data.size()));
+    if (!stream) return L"内存不足";
+    ComPtr<IXmlReader> reader;
+    if (FAILED(factory(__uuidof(IXmlReader), reader.putVoid(), nullptr))) return L"无法创建 XML 读取器";
+    reader->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit);
+    if (FAILED(reader->SetInput(stream.get()))) return L"无法读取文件内容";
+
+    // The open elements, outermost first. A node's place stays valid while
+    // it is open: its parent gains no further children until it is closed.
+    std::vector<UiSkinNode*> open;
+    XmlNodeType type = XmlNodeType_None;
+    // Every node takes at least one byte of the file. Some XmlLite builds
+    // (Wine's) keep answering the same node at a start tag cut off by the end
+    // of the file; more nodes than bytes means the reader is stuck there.
+    size_t nodes = 0;
+    for (;;) {
+        const HRESULT hr = reader->Read(&type);
+        if (hr == S_FALSE) return L"";
+        if (FAILED(hr)) return ParseProblem(reader.get(), hr);
+        if (++nodes > data.size() + 1) return ParseProblem(reader.get(), MX_E_INPUTEND);
+        if (type == XmlNodeType_EndElement) {
+            if (!open.empty()) open.pop_back();
+            continue;
+        }
+        if (type != XmlNodeType_Element) continue;
+        const bool empty = reader->IsEmptyElement() != FALSE;
+        UiSkinNode* node = &root;
+        if (open.empty()) {
+            root = ReadElement(reader.get());
+        } else {
+            open.back()->children.push_back(ReadElement(reader.get()));
+            node = &open.back()->children.back();
+        }
+        if (!empty) open.push_back(node);
+    }
+}
+
+CControlUI* NewControl(const std::wstring& element, IDialogBuilderCallback* callback) {
+    CControlUI* control = MakeControl(element);
+    if (control == nullptr && callback != nullptr) control = callback->CreateControl(element.c_str());
+    return control;
+}
+
+// Gives a control already in its tree its attributes, then builds its child
+// elements into it. Unknown elements, fonts below the window and children
+// of a plain control are not ours: skipped with everything inside them.
+void FillControl(CControlUI* control, const UiSkinNode& node, IDialogBuilderCallback* callback) {
+    for (const auto& a : node.attributes) control->SetAttribute(a.first, a.second);
+    auto* container = static_cast<CContainerUI*>(control->GetInterface(L"Container"));
+    if (container == nullptr) return;
+    for (const UiSkinNode& child : node.children) {
+        if (child.name == L"Font") continue;
+        CControlUI* made = NewControl(child.name, callback);
+        if (made == nullptr) continue;
+        container->Add(made);
+        FillControl(made, child, callback);
+    }
 }
 
 }  // namespace
@@ -149,104 +181,37 @@ CControlUI* CDialogBuilder::Create(const wchar_t* xml, const wchar_t*, IDialogBu
     std::vector<BYTE> data;
     if (name.empty() || !ReadWholeFile(path, data)) return fail(L"文件不存在或无法读取");
     if (data.empty()) return fail(L"文件是空的");
+    UiSkinNode window;
+    const std::wstring problem = ReadSkinTree(data, window);
+    if (!problem.empty()) return fail(problem);
+    if (window.name.empty()) return fail(L"没有 Window 元素");
+    if (window.name != L"Window") return fail(L"最外层的元素不是 Window");
 
-    CreateXmlReaderFn factory = XmlReaderFactory();
-    if (factory == nullptr) return fail(L"系统缺少 xmllite.dll，无法读取界面文件");
-    ComRef<IStream> stream;
-    *stream.put() = ::SHCreateMemStream(data.data(), static_cast<UINT>(data.size()));
-    if (stream.get() == nullptr) return fail(L"内存不足");
-    ComRef<IXmlReader> reader;
-    if (FAILED(factory(__uuidof(IXmlReader), reinterpret_cast<void**>(reader.put()), nullptr))) {
-        return fail(L"无法创建 XML 读取器");
-    }
-    reader->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit);
-    if (FAILED(reader->SetInput(stream.get()))) return fail(L"无法读取文件内容");
-
-    std::unique_ptr<CControlUI> root;
-    // One entry per open element: the container its children go into, or
-    // null when they are not controls (window, unknown elements).
-    struct Open {
-        std::wstring tag;
-        CControlUI* control;
-        bool ignored;
-    };
-    std::vector<Open> open;
-    bool sawWindow = false;
-
-    XmlNodeType type = XmlNodeType_None;
-    // Every node takes at least one byte of the file. Some XmlLite builds
-    // (Wine's) keep answering the same node at a start tag cut off by the end
-    // of the file; more nodes than bytes means the reader is stuck there.
-    size_t nodes = 0;
-    for (;;) {
-        HRESULT hr = reader->Read(&type);
-        if (hr == S_FALSE) break;
-        if (FAILED(hr)) return fail(ParseProblem(reader.get(), hr));
-        if (++nodes > data.size() + 1) return fail(ParseProblem(reader.get(), MX_E_INPUTEND));
-        if (type == XmlNodeType_EndElement) {
-            if (!open.empty()) open.pop_back();
-            continue;
-        }
-        if (type != XmlNodeType_Element) continue;
-
-        const wchar_t* localName = nullptr;
-        reader->GetLocalName(&localName, nullptr);
-        std::wstring tag = localName != nullptr ? localName : L"";
-        bool empty = reader->IsEmptyElement() != FALSE;
-        Attributes attributes;
-        for (hr = reader->MoveToFirstAttribute(); hr == S_OK; hr = reader->MoveToNextAttribute()) {
-            const wchar_t* attrName = nullptr;
-            const wchar_t* attrValue = nullptr;
-            reader->GetLocalName(&attrName, nullptr);
-            reader->GetValue(&attrValue, nullptr);
-            attributes.emplace_back(attrName != nullptr ? attrName : L"", attrValue != nullptr ? attrValue : L"");
-        }
-        reader->MoveToElement();
-
-        Open entry{tag, nullptr, false};
-        if (open.empty()) {
-            if (tag != L"Window") return fail(L"最外层的元素不是 Window");
-            sawWindow = true;
-            ApplyWindow(attributes, pManager);
-        } else if (open.back().ignored) {
-            entry.ignored = true;
-        } else if (tag == L"Font") {
-            if (open.size() == 1) ApplyFont(attributes, pManager);
-            entry.ignored = true;
-        } else {
-            CControlUI* control = MakeControl(tag);
-            if (control == nullptr && pCallback != nullptr) control = pCallback->CreateControl(tag.c_str());
-            CContainerUI* parent = nullptr;
-            if (open.size() > 1 && open.back().control != nullptr) {
-                parent = static_cast<CContainerUI*>(open.back().control->GetInterface(L"Container"));
-            }
-            bool placed = false;
-            if (control != nullptr && open.size() == 1 && root == nullptr) {
-                root.reset(control);
-                control->SetManager(pManager, nullptr);
-                placed = true;
-            } else if (control != nullptr && parent != nullptr) {
-                parent->Add(control);
-                placed = true;
-            }
-            if (!placed) {
-                // Unknown elements, a second root, children of a plain control:
-                // not ours, skipped with everything inside them.
-                delete control;
-                entry.ignored = true;
-            } else {
-                for (const auto& a : attributes) control->SetAttribute(a.first, a.second);
-                entry.control = control;
-            }
-        }
-        if (!empty) open.push_back(entry);
-    }
-    if (!sawWindow) return fail(L"没有 Window 元素");
+    CControlUI* root = BuildControls(window, pCallback, pManager);
     if (root == nullptr) return fail(L"没有任何控件");
     if (pParent != nullptr) {
         if (auto* container = static_cast<CContainerUI*>(pParent->GetInterface(L"Container"))) {
-            container->Add(root.get());
+            container->Add(root);
         }
+    }
+    return root;
+}
+
+CControlUI* CDialogBuilder::BuildControls(const UiSkinNode& window, IDialogBuilderCallback* pCallback,
+                                          CPaintManagerUI* pManager) {
+    ApplyWindow(window.attributes, pManager);
+    std::unique_ptr<CControlUI> root;
+    for (const UiSkinNode& child : window.children) {
+        if (child.name == L"Font") {
+            ApplyFont(child.attributes, pManager);
+            continue;
+        }
+        if (root != nullptr) continue;  // one root control; a second is not ours
+        std::unique_ptr<CControlUI> control(NewControl(child.name, pCallback));
+        if (control == nullptr) continue;
+        control->SetManager(pManager, nullptr);
+        FillControl(control.get(), child, pCallback);
+        root = std::move(control);
     }
     return root.release();
 }

@@ -1,11 +1,13 @@
-// CDialogBuilder: reads a skin file (XML, through XmlLite) into a control
-// tree and gives the window's paint manager the window's attributes.
+// CDialogBuilder: reads a skin file (XML, through XmlLite) into a tree of
+// elements, then builds the control tree from it and gives the window's paint
+// manager the window's attributes.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
+#include "uilib/ui_attributes.h"
 #include "uilib/ui_control.h"
 
 class CPaintManagerUI;
@@ -31,6 +33,12 @@ public:
     // Empty after a successful Create.
     const std::wstring& GetError() const { return m_error; }
     const std::wstring& GetErrorFile() const { return m_errorFile; }
+
+    // The controls of a skin already read: the Window element's settings and
+    // fonts go to the manager (when given); its first control element becomes
+    // the root. Null when there is no control element.
+    static CControlUI* BuildControls(const UiSkinNode& window, IDialogBuilderCallback* pCallback,
+                                     CPaintManagerUI* pManager);
 
 private:
     std::wstring m_error;

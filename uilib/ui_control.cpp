@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "uilib/ui_attributes.h"
+#include "uilib/ui_layout.h"
 #include "uilib/ui_manager.h"
 #include "uilib/ui_render.h"
 #include "uilib/ui_values.h"
@@ -128,44 +130,30 @@ void CControlUI::SetAttribute(const std::wstring& name, const std::wstring& valu
     int32_t n = 0;
     bool b = false;
     std::array<int32_t, 2> pair{};
-    if (name == L"name") {
-        m_name = value;
-    } else if (name == L"text") {
-        // "\n" starts a new line (some XML readers turn a character
-        // reference for a line feed in an attribute into a blank).
-        m_text = value;
-        for (size_t at = m_text.find(L"\\n"); at != std::wstring::npos; at = m_text.find(L"\\n", at + 1)) {
-            m_text.replace(at, 2, L"\n");
-        }
-    } else if (name == L"width") {
-        if (ParseUiInt(value, n) && n >= 0) m_fixedWidth = n;
-    } else if (name == L"height") {
-        if (ParseUiInt(value, n) && n >= 0) m_fixedHeight = n;
-    } else if (name == L"padding") {
-        SetRect(value, m_padding);
-    } else if (name == L"float") {
-        if (ParseUiBool(value, b)) m_float = b;
-    } else if (name == L"pos") {
+    switch (UiAttributeNamed(name)) {
+    case UiAttribute::Name: m_name = value; break;
+    case UiAttribute::Text: m_text = UiSkinText(value); break;
+    case UiAttribute::Width: if (ParseUiInt(value, n) && n >= 0) m_fixedWidth = n; break;
+    case UiAttribute::Height: if (ParseUiInt(value, n) && n >= 0) m_fixedHeight = n; break;
+    case UiAttribute::Padding: SetRect(value, m_padding); break;
+    case UiAttribute::Float: if (ParseUiBool(value, b)) m_float = b; break;
+    case UiAttribute::Pos:
         if (SetRect(value, m_floatPos)) {
             m_fixedWidth = std::max<int>(0, m_floatPos.right - m_floatPos.left);
             m_fixedHeight = std::max<int>(0, m_floatPos.bottom - m_floatPos.top);
         }
-    } else if (name == L"visible") {
-        if (ParseUiBool(value, b)) m_visible = b;
-    } else if (name == L"enabled") {
-        if (ParseUiBool(value, b)) SetEnabled(b);
-    } else if (name == L"bkcolor") {
-        SetColor(value, m_bkColor);
-    } else if (name == L"disabledbkcolor") {
-        SetColor(value, m_bkColorDisabled);
-    } else if (name == L"bordercolor") {
-        SetColor(value, m_borderColor);
-    } else if (name == L"bordersize") {
-        if (ParseUiInt(value, n) && n >= 0) m_borderSize = n;
-    } else if (name == L"borderround") {
+        break;
+    case UiAttribute::Visible: if (ParseUiBool(value, b)) m_visible = b; break;
+    case UiAttribute::Enabled: if (ParseUiBool(value, b)) SetEnabled(b); break;
+    case UiAttribute::BkColor: SetColor(value, m_bkColor); break;
+    case UiAttribute::DisabledBkColor: SetColor(value, m_bkColorDisabled); break;
+    case UiAttribute::BorderColor: SetColor(value, m_borderColor); break;
+    case UiAttribute::BorderSize: if (ParseUiInt(value, n) && n >= 0) m_borderSize = n; break;
+    case UiAttribute::BorderRound:
         if (ParseUiInts(value, pair) && pair[0] >= 0 && pair[1] >= 0) m_borderRound = SIZE{pair[0], pair[1]};
-    } else if (name == L"bkimage") {
-        m_bkImage = value;
+        break;
+    case UiAttribute::BkImage: m_bkImage = value; break;
+    default: break;  // unknown here: ignored
     }
 }
 
@@ -285,12 +273,10 @@ void CContainerUI::SetPos(RECT rc) {
 
 void CContainerUI::SetAttribute(const std::wstring& name, const std::wstring& value) {
     int32_t n = 0;
-    if (name == L"inset") {
-        SetRect(value, m_inset);
-    } else if (name == L"childpadding") {
-        if (ParseUiInt(value, n) && n >= 0) m_childPadding = n;
-    } else {
-        CControlUI::SetAttribute(name, value);
+    switch (UiAttributeNamed(name)) {
+    case UiAttribute::Inset: SetRect(value, m_inset); break;
+    case UiAttribute::ChildPadding: if (ParseUiInt(value, n) && n >= 0) m_childPadding = n; break;
+    default: CControlUI::SetAttribute(name, value); break;
     }
 }
 
@@ -319,43 +305,6 @@ void CContainerUI::DoPaint(HDC hdc, const RECT& rcPaint) {
 
 // ------------------------------------------------------------- the layouts
 
-namespace {
-
-// Shares `length` between items along one axis: fixed sizes first, the rest
-// split evenly among the stretching ones (the last takes the remainder).
-struct AxisItem {
-    int fixed;
-    int before;
-    int after;
-};
-
-std::vector<int> ShareLength(const std::vector<AxisItem>& items, int length, int gap) {
-    int used = 0;
-    int stretching = 0;
-    for (const AxisItem& item : items) {
-        used += item.before + item.after + item.fixed;
-        if (item.fixed == 0) ++stretching;
-    }
-    if (!items.empty()) used += gap * static_cast<int>(items.size() - 1);
-    int rest = std::max(0, length - used);
-    std::vector<int> sizes;
-    int given = 0;
-    int seen = 0;
-    for (const AxisItem& item : items) {
-        if (item.fixed != 0) {
-            sizes.push_back(item.fixed);
-            continue;
-        }
-        ++seen;
-        int share = seen == stretching ? rest - given : rest / stretching;
-        given += share;
-        sizes.push_back(share);
-    }
-    return sizes;
-}
-
-}  // namespace
-
 const wchar_t* CVerticalLayoutUI::GetClass() const { return L"VerticalLayoutUI"; }
 
 void* CVerticalLayoutUI::GetInterface(const wchar_t* pstrName) {
@@ -367,14 +316,14 @@ void CVerticalLayoutUI::SetPos(RECT rc) {
     CControlUI::SetPos(rc);
     RECT area = ContentRect();
     std::vector<CControlUI*> flow;
-    std::vector<AxisItem> axis;
+    std::vector<UiAxisItem> axis;
     for (auto& item : m_items) {
         if (!item->IsVisible() || item->IsFloat()) continue;
         flow.push_back(item.get());
         axis.push_back({item->GetFixedHeight(), static_cast<int>(item->GetPadding().top),
                         static_cast<int>(item->GetPadding().bottom)});
     }
-    std::vector<int> heights = ShareLength(axis, area.bottom - area.top, Px(m_childPadding));
+    const std::vector<int32_t> heights = ShareLength(axis, area.bottom - area.top, Px(m_childPadding));
     int y = area.top;
     for (size_t i = 0; i < flow.size(); ++i) {
         const RECT pad = flow[i]->GetPadding();
@@ -399,14 +348,14 @@ void CHorizontalLayoutUI::SetPos(RECT rc) {
     CControlUI::SetPos(rc);
     RECT area = ContentRect();
     std::vector<CControlUI*> flow;
-    std::vector<AxisItem> axis;
+    std::vector<UiAxisItem> axis;
     for (auto& item : m_items) {
         if (!item->IsVisible() || item->IsFloat()) continue;
         flow.push_back(item.get());
         axis.push_back({item->GetFixedWidth(), static_cast<int>(item->GetPadding().left),
                         static_cast<int>(item->GetPadding().right)});
     }
-    std::vector<int> widths = ShareLength(axis, area.right - area.left, Px(m_childPadding));
+    const std::vector<int32_t> widths = ShareLength(axis, area.right - area.left, Px(m_childPadding));
     int x = area.left;
     for (size_t i = 0; i < flow.size(); ++i) {
         const RECT pad = flow[i]->GetPadding();
@@ -437,27 +386,31 @@ void CLabelUI::SetTextColor(UiColor color) {
 void CLabelUI::SetAttribute(const std::wstring& name, const std::wstring& value) {
     int32_t n = 0;
     bool b = false;
-    if (name == L"font") {
-        if (ParseUiInt(value, n)) m_font = n;
-    } else if (name == L"textcolor") {
-        SetColor(value, m_textColor);
-    } else if (name == L"disabledtextcolor") {
-        SetColor(value, m_disabledTextColor);
-    } else if (name == L"textpadding") {
-        SetRect(value, m_textPadding);
-    } else if (name == L"align") {
-        UINT h = value == L"center" ? DT_CENTER : value == L"right" ? DT_RIGHT : value == L"left" ? DT_LEFT : 0xFFFF;
-        if (h != 0xFFFF) m_textStyle = (m_textStyle & ~static_cast<UINT>(DT_CENTER | DT_RIGHT)) | h;
-    } else if (name == L"valign") {
-        UINT v = value == L"top" ? DT_TOP : value == L"bottom" ? DT_BOTTOM : value == L"vcenter" || value == L"center" ? DT_VCENTER : 0xFFFF;
-        if (v != 0xFFFF) m_textStyle = (m_textStyle & ~static_cast<UINT>(DT_VCENTER | DT_BOTTOM)) | v;
-    } else if (name == L"wordbreak" || name == L"multiline") {
+    UiAlign align = UiAlign::Start;
+    switch (UiAttributeNamed(name)) {
+    case UiAttribute::Font: if (ParseUiInt(value, n)) m_font = n; break;
+    case UiAttribute::TextColor: SetColor(value, m_textColor); break;
+    case UiAttribute::DisabledTextColor: SetColor(value, m_disabledTextColor); break;
+    case UiAttribute::TextPadding: SetRect(value, m_textPadding); break;
+    case UiAttribute::Align:
+        if (ParseUiAlign(value, align)) {
+            const UINT h = align == UiAlign::Center ? DT_CENTER : align == UiAlign::End ? DT_RIGHT : DT_LEFT;
+            m_textStyle = (m_textStyle & ~static_cast<UINT>(DT_CENTER | DT_RIGHT)) | h;
+        }
+        break;
+    case UiAttribute::VAlign:
+        if (ParseUiVAlign(value, align)) {
+            const UINT v = align == UiAlign::Center ? DT_VCENTER : align == UiAlign::End ? DT_BOTTOM : DT_TOP;
+            m_textStyle = (m_textStyle & ~static_cast<UINT>(DT_VCENTER | DT_BOTTOM)) | v;
+        }
+        break;
+    case UiAttribute::WordBreak:
         if (ParseUiBool(value, b)) {
             m_textStyle = b ? (m_textStyle & ~static_cast<UINT>(DT_SINGLELINE)) | DT_WORDBREAK
                             : (m_textStyle & ~static_cast<UINT>(DT_WORDBREAK)) | DT_SINGLELINE;
         }
-    } else {
-        CControlUI::SetAttribute(name, value);
+        break;
+    default: CControlUI::SetAttribute(name, value); break;
     }
 }
 
@@ -489,32 +442,20 @@ void* CButtonUI::GetInterface(const wchar_t* pstrName) {
 }
 
 void CButtonUI::SetAttribute(const std::wstring& name, const std::wstring& value) {
-    if (name == L"hotbkcolor") {
-        SetColor(value, m_hotBkColor);
-    } else if (name == L"pushedbkcolor") {
-        SetColor(value, m_pushedBkColor);
-    } else if (name == L"hottextcolor") {
-        SetColor(value, m_hotTextColor);
-    } else if (name == L"pushedtextcolor") {
-        SetColor(value, m_pushedTextColor);
-    } else if (name == L"hotbordercolor") {
-        SetColor(value, m_hotBorderColor);
-    } else if (name == L"focusbordercolor") {
-        SetColor(value, m_focusedBorderColor);
-    } else if (name == L"normalimage") {
-        m_normalImage = value;
-    } else if (name == L"hotimage") {
-        m_hotImage = value;
-    } else if (name == L"pushedimage") {
-        m_pushedImage = value;
-    } else if (name == L"focusedimage") {
-        m_focusedImage = value;
-    } else if (name == L"disabledimage") {
-        m_disabledImage = value;
-    } else if (name == L"foreimage") {
-        m_foreImage = value;
-    } else {
-        CLabelUI::SetAttribute(name, value);
+    switch (UiAttributeNamed(name)) {
+    case UiAttribute::HotBkColor: SetColor(value, m_hotBkColor); break;
+    case UiAttribute::PushedBkColor: SetColor(value, m_pushedBkColor); break;
+    case UiAttribute::HotTextColor: SetColor(value, m_hotTextColor); break;
+    case UiAttribute::PushedTextColor: SetColor(value, m_pushedTextColor); break;
+    case UiAttribute::HotBorderColor: SetColor(value, m_hotBorderColor); break;
+    case UiAttribute::FocusBorderColor: SetColor(value, m_focusedBorderColor); break;
+    case UiAttribute::NormalImage: m_normalImage = value; break;
+    case UiAttribute::HotImage: m_hotImage = value; break;
+    case UiAttribute::PushedImage: m_pushedImage = value; break;
+    case UiAttribute::FocusedImage: m_focusedImage = value; break;
+    case UiAttribute::DisabledImage: m_disabledImage = value; break;
+    case UiAttribute::ForeImage: m_foreImage = value; break;
+    default: CLabelUI::SetAttribute(name, value); break;
     }
 }
 
@@ -651,24 +592,16 @@ void COptionUI::SetGroup(const std::wstring& group) {
 
 void COptionUI::SetAttribute(const std::wstring& name, const std::wstring& value) {
     bool b = false;
-    if (name == L"group") {
-        SetGroup(value);
-    } else if (name == L"selected") {
-        if (ParseUiBool(value, b)) Selected(b, false);
-    } else if (name == L"selectedbkcolor") {
-        SetColor(value, m_selectedBkColor);
-    } else if (name == L"selectedtextcolor") {
-        SetColor(value, m_selectedTextColor);
-    } else if (name == L"selectedbordercolor") {
-        SetColor(value, m_selectedBorderColor);
-    } else if (name == L"selectedimage") {
-        m_selectedImage = value;
-    } else if (name == L"selectedhotimage") {
-        m_selectedHotImage = value;
-    } else if (name == L"selecteddisabledimage") {
-        m_selectedDisabledImage = value;
-    } else {
-        CButtonUI::SetAttribute(name, value);
+    switch (UiAttributeNamed(name)) {
+    case UiAttribute::Group: SetGroup(value); break;
+    case UiAttribute::Selected: if (ParseUiBool(value, b)) Selected(b, false); break;
+    case UiAttribute::SelectedBkColor: SetColor(value, m_selectedBkColor); break;
+    case UiAttribute::SelectedTextColor: SetColor(value, m_selectedTextColor); break;
+    case UiAttribute::SelectedBorderColor: SetColor(value, m_selectedBorderColor); break;
+    case UiAttribute::SelectedImage: m_selectedImage = value; break;
+    case UiAttribute::SelectedHotImage: m_selectedHotImage = value; break;
+    case UiAttribute::SelectedDisabledImage: m_selectedDisabledImage = value; break;
+    default: CButtonUI::SetAttribute(name, value); break;
     }
 }
 

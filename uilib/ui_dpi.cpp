@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "support/unique_win.h"
+
 namespace UiDpi {
 
 namespace {
@@ -31,10 +33,8 @@ HMODULE User32() {
 // shcore.dll from the system folder only (Windows 8.1 and later have it).
 HMODULE Shcore() {
     static HMODULE module = [] {
-        wchar_t system[MAX_PATH] = {};
-        const UINT n = ::GetSystemDirectoryW(system, MAX_PATH);
-        if (n == 0 || n >= MAX_PATH) return static_cast<HMODULE>(nullptr);
-        return ::LoadLibraryW((std::wstring(system, n) + L"\\shcore.dll").c_str());
+        const std::wstring path = SystemFolderFile(L"shcore.dll");
+        return path.empty() ? static_cast<HMODULE>(nullptr) : ::LoadLibraryW(path.c_str());
     }();
     return module;
 }
@@ -42,9 +42,8 @@ HMODULE Shcore() {
 }  // namespace
 
 int System() {
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSX) : 96;
-    if (screen != nullptr) ::ReleaseDC(nullptr, screen);
+    const ScopedWindowDC screen(nullptr);
+    const int dpi = screen.get() != nullptr ? ::GetDeviceCaps(screen.get(), LOGPIXELSX) : 96;
     return dpi > 0 ? dpi : 96;
 }
 

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "support/text_win.h"
+#include "support/unique_win.h"
 #include "uilib/ui_dpi.h"
 #include "uilib/ui_render.h"
 #include "uilib/ui_values.h"
@@ -31,13 +33,12 @@ bool FaceInstalled(const std::wstring& face) {
     static std::map<std::wstring, bool> known;
     auto it = known.find(face);
     if (it != known.end()) return it->second;
-    HDC dc = ::GetDC(nullptr);
+    const ScopedWindowDC screen(nullptr);
     LOGFONTW lf{};
     lf.lfCharSet = DEFAULT_CHARSET;
     wcsncpy(lf.lfFaceName, face.c_str(), LF_FACESIZE - 1);
     bool found = false;
-    ::EnumFontFamiliesExW(dc, &lf, NoteFaceFound, reinterpret_cast<LPARAM>(&found), 0);
-    ::ReleaseDC(nullptr, dc);
+    ::EnumFontFamiliesExW(screen.get(), &lf, NoteFaceFound, reinterpret_cast<LPARAM>(&found), 0);
     known[face] = found;
     return found;
 }
@@ -67,28 +68,6 @@ bool IsAbsolutePath(const std::wstring& path) {
     return (path.size() > 1 && path[1] == L':') || (!path.empty() && (path[0] == L'\\' || path[0] == L'/'));
 }
 
-// A memory device context with a bitmap selected, released together.
-class BackBuffer {
-public:
-    BackBuffer(HDC screen, int w, int h) {
-        m_dc = ::CreateCompatibleDC(screen);
-        m_bitmap = ::CreateCompatibleBitmap(screen, w, h);
-        if (m_dc != nullptr && m_bitmap != nullptr) m_old = ::SelectObject(m_dc, m_bitmap);
-    }
-    ~BackBuffer() {
-        if (m_old != nullptr) ::SelectObject(m_dc, m_old);
-        if (m_bitmap != nullptr) ::DeleteObject(m_bitmap);
-        if (m_dc != nullptr) ::DeleteDC(m_dc);
-    }
-    BackBuffer(const BackBuffer&) = delete;
-    BackBuffer& operator=(const BackBuffer&) = delete;
-    HDC dc() const { return m_old != nullptr ? m_dc : nullptr; }
-private:
-    HDC m_dc = nullptr;
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_old = nullptr;
-};
-
 }  // namespace
 
 CPaintManagerUI::CPaintManagerUI() : m_alive(std::make_shared<bool>(true)) {}
@@ -98,8 +77,6 @@ CPaintManagerUI::~CPaintManagerUI() {
     m_root.reset();
     for (auto& entry : m_images) UiRender::FreeImage(entry.second);
     for (auto& entry : m_doubleImages) UiRender::FreeImage(entry.second);
-    for (FontEntry& f : m_fonts) ::DeleteObject(f.font);
-    if (m_ownsDefaultFont) ::DeleteObject(m_defaultFont);
 }
 
 void CPaintManagerUI::SetInstance(HINSTANCE hInst) { g_instance = hInst; }
@@ -108,20 +85,7 @@ HINSTANCE CPaintManagerUI::GetInstance() {
     return g_instance != nullptr ? g_instance : ::GetModuleHandleW(nullptr);
 }
 
-std::wstring CPaintManagerUI::GetInstancePath() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD n = ::GetModuleFileNameW(GetInstance(), &path[0], static_cast<DWORD>(path.size()));
-        if (n == 0) return L"";
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? L"" : path.substr(0, slash + 1);
-}
+std::wstring CPaintManagerUI::GetInstancePath() { return ProgramFolder(GetInstance()); }
 
 void CPaintManagerUI::SetResourcePath(const wchar_t* pStrPath) {
     g_resourcePath = pStrPath != nullptr ? pStrPath : L"";
@@ -139,7 +103,6 @@ const std::wstring& CPaintManagerUI::GetResourcePath() {
 void CPaintManagerUI::Init(HWND hWnd) {
     m_hWndPaint = hWnd;
     if (hWnd != nullptr) m_dpi = UiDpi::ForWindow(hWnd);
-    UiRender::EnsureGdiplus();
 }
 
 void CPaintManagerUI::SetDpi(int dpi) {
@@ -148,15 +111,11 @@ void CPaintManagerUI::SetDpi(int dpi) {
     for (FontEntry& f : m_fonts) {
         HFONT font = MakeScaledFont(f);
         if (font == nullptr) continue;
-        if (m_defaultFont == f.font) m_defaultFont = font;
-        ::DeleteObject(f.font);
-        f.font = font;
+        if (m_defaultFont == f.font.get()) m_defaultFont = font;
+        f.font.reset(font);
     }
-    if (m_ownsDefaultFont) {
-        ::DeleteObject(m_defaultFont);
-        m_defaultFont = nullptr;
-        m_ownsDefaultFont = false;
-    }
+    // Made again at the new density when next asked for.
+    m_fallbackFont.reset();
     if (m_hWndPaint != nullptr) {
         SIZE size = GetInitSize();
         ::SetWindowPos(m_hWndPaint, nullptr, 0, 0, size.cx, size.cy, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
@@ -255,36 +214,30 @@ HFONT CPaintManagerUI::MakeScaledFont(const FontEntry& entry) const {
 
 void CPaintManagerUI::AddFont(int id, const std::wstring& faceNames, int size, bool bold, bool underline,
                               bool italic, bool isDefault) {
-    FontEntry entry{id, ChooseFace(faceNames), size > 0 ? size : 14, bold, underline, italic, nullptr};
+    FontEntry entry{id, ChooseFace(faceNames), size > 0 ? size : 14, bold, underline, italic, UniqueFont()};
     HFONT font = MakeScaledFont(entry);
     if (font == nullptr) return;
-    entry.font = font;
-    for (FontEntry& f : m_fonts) {
-        if (f.id == id) {
-            if (m_defaultFont == f.font) m_defaultFont = nullptr;
-            ::DeleteObject(f.font);
-            f = entry;
-            if (isDefault) m_defaultFont = font;
-            return;
-        }
+    entry.font.reset(font);
+    auto same = std::find_if(m_fonts.begin(), m_fonts.end(), [id](const FontEntry& f) { return f.id == id; });
+    if (same != m_fonts.end()) {
+        if (m_defaultFont == same->font.get()) m_defaultFont = nullptr;
+        *same = std::move(entry);
+    } else {
+        m_fonts.push_back(std::move(entry));
     }
-    m_fonts.push_back(entry);
     if (isDefault) {
-        if (m_ownsDefaultFont) ::DeleteObject(m_defaultFont);
-        m_ownsDefaultFont = false;
+        m_fallbackFont.reset();
         m_defaultFont = font;
     }
 }
 
 HFONT CPaintManagerUI::GetFont(int id) const {
     for (const FontEntry& f : m_fonts) {
-        if (f.id == id) return f.font;
+        if (f.id == id) return f.font.get();
     }
     if (m_defaultFont != nullptr) return m_defaultFont;
-    auto* self = const_cast<CPaintManagerUI*>(this);
-    self->m_defaultFont = MakeFont(ChooseFace(L""), Scale(14), false, false, false);
-    self->m_ownsDefaultFont = true;
-    return m_defaultFont;
+    if (!m_fallbackFont) m_fallbackFont.reset(MakeFont(ChooseFace(L""), Scale(14), false, false, false));
+    return m_fallbackFont.get();
 }
 
 const UiImage* CPaintManagerUI::GetImage(const std::wstring& file) {
@@ -417,13 +370,16 @@ void CPaintManagerUI::Paint() {
     int w = client.right - client.left;
     int h = client.bottom - client.top;
     if (w > 0 && h > 0 && !::IsRectEmpty(&ps.rcPaint)) {
-        BackBuffer buffer(hdc, w, h);
-        if (buffer.dc() != nullptr) {
+        // Drawn into a memory bitmap first and copied at once: no flicker.
+        const UniqueDC buffer(::CreateCompatibleDC(hdc));
+        const UniqueBitmap bitmap(::CreateCompatibleBitmap(hdc, w, h));
+        if (buffer && bitmap) {
+            const ScopedSelect selectBitmap(buffer.get(), bitmap.get());
             HBRUSH white = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
-            ::FillRect(buffer.dc(), &ps.rcPaint, white);
-            if (m_root != nullptr && m_root->IsVisible()) m_root->DoPaint(buffer.dc(), ps.rcPaint);
+            ::FillRect(buffer.get(), &ps.rcPaint, white);
+            if (m_root != nullptr && m_root->IsVisible()) m_root->DoPaint(buffer.get(), ps.rcPaint);
             ::BitBlt(hdc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-                     ps.rcPaint.bottom - ps.rcPaint.top, buffer.dc(), ps.rcPaint.left, ps.rcPaint.top,
+                     ps.rcPaint.bottom - ps.rcPaint.top, buffer.get(), ps.rcPaint.left, ps.rcPaint.top,
                      SRCCOPY);
         }
     }

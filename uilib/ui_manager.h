@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/unique_win.h"
 #include "uilib/ui_base.h"
 #include "uilib/ui_control.h"
 
@@ -155,13 +156,15 @@ private:
         bool bold;
         bool underline;
         bool italic;
-        HFONT font;
+        UniqueFont font;
     };
     HFONT MakeScaledFont(const FontEntry& entry) const;
     std::vector<FontEntry> m_fonts;
     int m_dpi = 96;
+    // The skin's default font (one of m_fonts), or null; without one the
+    // fallback face at the default size is made when first asked for.
     HFONT m_defaultFont = nullptr;
-    bool m_ownsDefaultFont = false;
+    mutable UniqueFont m_fallbackFont;
     std::map<std::wstring, UiImage> m_images;
     std::map<std::wstring, UiImage> m_doubleImages;
     std::vector<COptionUI*> m_options;

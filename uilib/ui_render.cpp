@@ -5,6 +5,7 @@
 
 #include <gdiplus.h>
 
+#include "support/unique_win.h"
 #include "uilib/ui_values.h"
 
 using namespace Gdiplus;
@@ -54,18 +55,8 @@ GpPath* RoundPath(REAL x, REAL y, REAL w, REAL h, REAL rx, REAL ry) {
 
 }  // namespace
 
-bool EnsureGdiplus() {
-    static bool started = [] {
-        GdiplusStartupInput input;
-        ULONG_PTR token = 0;
-        return GdiplusStartup(&token, &input, nullptr) == Ok;
-    }();
-    return started;
-}
-
 UiImage LoadImageFile(const std::wstring& path) {
     UiImage image;
-    if (!EnsureGdiplus()) return image;
     // GDI+ reports a missing file as a generic error; ask the file system first.
     if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return image;
     GpBitmap* bitmap = nullptr;
@@ -87,7 +78,6 @@ void FreeImage(UiImage& image) {
 
 void FillRect(HDC hdc, const RECT& rc, SIZE round, UiColor color) {
     if ((color >> 24) == 0 || rc.right <= rc.left || rc.bottom <= rc.top) return;
-    if (!EnsureGdiplus()) return;
     Graphics g(hdc);
     if (g.get() == nullptr) return;
     GpSolidFill* brush = nullptr;
@@ -110,7 +100,6 @@ void FillRect(HDC hdc, const RECT& rc, SIZE round, UiColor color) {
 
 void DrawBorder(HDC hdc, const RECT& rc, SIZE round, int size, UiColor color) {
     if ((color >> 24) == 0 || size <= 0 || rc.right <= rc.left || rc.bottom <= rc.top) return;
-    if (!EnsureGdiplus()) return;
     Graphics g(hdc);
     if (g.get() == nullptr) return;
     GpPen* pen = nullptr;
@@ -167,7 +156,7 @@ bool DrawImage(HDC hdc, CPaintManagerUI* manager, const RECT& rc, const std::wst
 void DrawText(HDC hdc, CPaintManagerUI* manager, const RECT& rc, const std::wstring& text,
               UiColor color, int font, UINT style) {
     if (text.empty() || (color >> 24) == 0 || manager == nullptr) return;
-    HGDIOBJ oldFont = ::SelectObject(hdc, manager->GetFont(font));
+    const ScopedSelect selectFont(hdc, manager->GetFont(font));
     ::SetBkMode(hdc, TRANSPARENT);
     ::SetTextColor(hdc, RGB((color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF));
     RECT box = rc;
@@ -182,7 +171,6 @@ void DrawText(HDC hdc, CPaintManagerUI* manager, const RECT& rc, const std::wstr
     }
     ::DrawTextW(hdc, text.c_str(), static_cast<int>(text.size()), &box,
                 style | DT_NOPREFIX | DT_END_ELLIPSIS);
-    ::SelectObject(hdc, oldFont);
 }
 
 }  // namespace UiRender

@@ -1,5 +1,7 @@
 // Drawing for the controls: GDI+ for rounded fills, borders and pictures with
-// alpha (antialiased), GDI for crisp ClearType text.
+// alpha (antialiased), GDI for crisp ClearType text. GDI+ must be running
+// (ScopedGdiplus): the program starts it in wWinMain, a tool or a test
+// program that draws skins starts its own.
 #pragma once
 
 #include <windows.h>
@@ -10,10 +12,6 @@
 #include "uilib/ui_manager.h"
 
 namespace UiRender {
-
-// Starts GDI+ once for the library (the program may have started it too;
-// both starts are counted by GDI+).
-bool EnsureGdiplus();
 
 // Loads a picture file; an empty image when it can't be read.
 UiImage LoadImageFile(const std::wstring& path);

@@ -18,6 +18,7 @@
 
 #include "app/window_state.h"
 #include "hook/hook_dll.h"
+#include "support/unique_win.h"
 #include "tests/win/flow_harness.h"
 #include "ui/process_frame.h"
 #include "ui/ready_frame.h"
@@ -115,6 +116,7 @@ int wmain(int argc, wchar_t** argv) {
     g_stateFile = argv[1];
     g_commandFile = argv[2];
 
+    const ScopedGdiplus gdiplus;  // as the program's entry starts it
     FlowEnvironment env;
     g_env = &env;
     StandInStartup startup;

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "support/text_win.h"
+#include "support/unique_win.h"
 #include "uilib/uilib.h"
 
 namespace {
@@ -62,6 +63,7 @@ int main() {
     }
     CPaintManagerUI::SetResourcePath(skinDir.c_str());
 
+    const ScopedGdiplus gdiplus;  // pictures are read with it, as in the program
     CPaintManagerUI pm;
     pm.SetDpi(dpi);
     CDialogBuilder builder;

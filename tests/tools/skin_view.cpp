@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "support/unique_win.h"
 #include "ui/skinned_frame.h"
 #include "uilib/ui_dpi.h"
 
@@ -48,10 +49,10 @@ public:
         m_description.skinFile = m_skin.c_str();
         m_description.clientClasses = {L"ButtonUI", L"OptionUI", L"TextUI"};
         m_description.handlers = FrameHandlers::All;
-        m_description.closeEndsEncoders = false;
-        m_description.destroyPostsQuit = true;
+        m_description.close = CloseAction::Default;
+        m_description.destroy = DestroyAction::PostQuit;
         m_description.systemClose = SystemCloseAction::Default;
-        m_description.deleteOnFinalMessage = false;
+        m_description.lifetime = ObjectLifetime::KeptByOwner;
     }
 
 protected:
@@ -124,6 +125,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     // As the program's manifest makes it: drawn at the monitor's density.
     UiDpi::MakeProcessPerMonitorAware();
+    const ScopedGdiplus gdiplus;  // the library draws with it; the program starts it in wWinMain
     CPaintManagerUI::SetInstance(instance);
     CPaintManagerUI::SetResourcePath((CPaintManagerUI::GetInstancePath() + L"skin").c_str());
     SkinFailureReporter = nullptr;

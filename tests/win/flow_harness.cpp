@@ -8,9 +8,13 @@
 #include "app/window_state.h"
 #include "recording/encoder_process_win.h"
 #include "support/text_win.h"
+#include "tests/win/gdiplus_environment.h"
 #include "ui/skinned_frame.h"
 
 namespace {
+
+// The flow's windows draw with GDI+, which the program's entry starts.
+const auto* const kGdiplus = testing::AddGlobalTestEnvironment(new GdiplusEnvironment);
 
 bool g_quitSeen = false;
 

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "tests/win/uilib_test_support.h"
+#include "ui/frame_table.h"
 
 namespace {
 
@@ -29,36 +30,23 @@ const char kFrameSkin[] = R"(<?xml version="1.0" encoding="utf-8"?>
 
 const char kSquareSkin[] = R"(<Window size="200,100" caption="0,0,0,30"><Label name="x"/></Window>)";
 
-// The five kinds of window, described as the program's windows describe themselves.
+// The five kinds of window, with the program's own descriptions on a test skin.
 FrameDescription Kind(const wchar_t* kind, const wchar_t* skin) {
-    FrameDescription d = PlainDescription(skin);
-    std::wstring k = kind;
-    if (k == L"startup") {
-        d.closeEndsEncoders = true;
-        d.destroyPostsQuit = true;
-        d.systemClose = SystemCloseAction::EndEncodersAndPostQuit;
-        d.deleteOnFinalMessage = true;
-    } else if (k == L"ready") {
-        d.destroyPostsQuit = true;
-        d.systemClose = SystemCloseAction::PostQuit;
-        d.deleteOnFinalMessage = true;
-    } else if (k == L"process") {
-        d.windowClassName = L"TavrixTestProcessWndClass";  // a class keeps its first style
-        d.classStyle = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_SAVEBITS;
-        d.destroyPostsQuit = true;
-        d.systemClose = SystemCloseAction::BringToTop;
-        d.deleteOnFinalMessage = true;
-    } else {  // "status", "tip"
-        d.handlers = FrameHandlers::CreationAndHitTest;
-        d.clientClasses = {L"ButtonUI"};
-    }
+    const std::wstring k = kind;
+    FrameDescription d = k == L"startup"   ? kStartupFrame
+                         : k == L"ready"   ? kReadyFrame
+                         : k == L"process" ? kProcessFrame
+                         : k == L"status"  ? kStatusFrame
+                                           : kTipFrame;
+    d.skinFile = skin;
+    d.requiredControls.clear();
     return d;
 }
 
 // The same, for an object the test keeps (on the stack): never deleted by its window.
 FrameDescription Kept(const wchar_t* kind, const wchar_t* skin) {
     FrameDescription d = Kind(kind, skin);
-    d.deleteOnFinalMessage = false;
+    d.lifetime = ObjectLifetime::KeptByOwner;
     return d;
 }
 
@@ -106,7 +94,7 @@ TEST_F(Frames, CreationRemovesTheSystemFrameAndBuildsTheSkinInOrder) {
     EXPECT_EQ(style & (WS_CLIPSIBLINGS | WS_CLIPCHILDREN), WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
     wchar_t name[64] = {};
     ::GetClassNameW(hwnd, name, 64);
-    EXPECT_STREQ(name, L"TavrixTestProcessWndClass");
+    EXPECT_STREQ(name, L"RecProcessWndClass");
     EXPECT_EQ(::GetClassLongPtrW(hwnd, GCL_STYLE), static_cast<ULONG_PTR>(0x080B));
 
     // The skin gives the size; the whole window is client area.
@@ -170,7 +158,7 @@ TEST_F(Frames, CaptionBandDragsExceptOverEachKindsClientControls) {
             LRESULT got = ::SendMessageW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y));
             EXPECT_EQ(got, buttonsOnly ? c.buttons : c.full) << NarrowText(c.where, CP_UTF8);
         }
-        if (frame->Description().deleteOnFinalMessage) {
+        if (frame->Description().lifetime == ObjectLifetime::DeletedWithWindow) {
             ::DestroyWindow(hwnd);
         } else {
             delete frame;
@@ -432,7 +420,7 @@ TEST_F(Frames, StartupKindEndsEncodersAndTheProgram) {
 TEST_F(Frames, StartupKindDiscardsItsOwnedWindowsOnClose) {
     // Kept alive by hand to read its log: same kind, object not deleted.
     FrameDescription d = Kind(L"startup", L"frame.xml");
-    d.deleteOnFinalMessage = false;
+    d.lifetime = ObjectLifetime::KeptByOwner;
     TestFrame frame(d);
     HWND hwnd = Make(&frame);
     ASSERT_NE(hwnd, nullptr);
@@ -534,7 +522,7 @@ TEST_F(Frames, ABrokenSkinIsReportedAndTheWindowNeverUsed) {
         encoderEnds = 0;
         FrameDescription d = Kind(L"startup", c.file);
         d.requiredControls = c.required;
-        d.deleteOnFinalMessage = false;
+        d.lifetime = ObjectLifetime::KeptByOwner;
         TestFrame frame(d);
         HWND hwnd = Make(&frame);
         ASSERT_NE(hwnd, nullptr) << "the object stays usable for its creator";

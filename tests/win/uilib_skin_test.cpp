@@ -9,9 +9,12 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/win/gdiplus_environment.h"
 #include "tests/win/uilib_test_support.h"
 
 namespace {
+
+const auto* const kGdiplus = testing::AddGlobalTestEnvironment(new GdiplusEnvironment);
 
 const char kTreeSkin[] = R"(<?xml version="1.0" encoding="utf-8"?>
 <Window size="300,200" caption="4,0,4,30" roundcorner="6,8" shadow="true">

@@ -127,10 +127,10 @@ inline FrameDescription PlainDescription(const wchar_t* skin) {
     d.skinFile = skin;
     d.clientClasses = {L"ButtonUI", L"OptionUI", L"TextUI"};
     d.handlers = FrameHandlers::All;
-    d.closeEndsEncoders = false;
-    d.destroyPostsQuit = false;
+    d.close = CloseAction::Default;
+    d.destroy = DestroyAction::Default;
     d.systemClose = SystemCloseAction::Default;
-    d.deleteOnFinalMessage = false;
+    d.lifetime = ObjectLifetime::KeptByOwner;
     return d;
 }
 
