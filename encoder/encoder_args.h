@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,6 +32,13 @@ struct ScreenArea {
     int32_t height = 0;
     int32_t fps = kFrameRate;
 };
+
+// The capture area from the screen filter's settings (protocol.h), as Tavrix
+// wrote them: `read` gives a value by its name, or nothing when it is
+// missing. Empty when a corner or the size is missing; a missing or zero
+// frame rate is kFrameRate.
+using ReadSetting = std::function<std::optional<uint32_t>(const wchar_t* name)>;
+std::optional<ScreenArea> ScreenAreaFromSettings(const ReadSetting& read);
 
 // A sound source the adapter captures itself and hands to the core as raw
 // samples through a named pipe.

@@ -386,19 +386,15 @@ std::optional<ScreenArea> ReadScreenFilterArea() {
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kScreenFilterKey, 0, KEY_READ | KEY_WOW64_32KEY,
                       key.put()) != ERROR_SUCCESS)
         return std::nullopt;
-    auto read = [&key](const wchar_t* name, int32_t& value) {
+    std::optional<ScreenArea> stored = ScreenAreaFromSettings([&key](const wchar_t* name) -> std::optional<uint32_t> {
         DWORD data = 0, size = sizeof(data), type = 0;
         if (RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS ||
             type != REG_DWORD)
-            return false;
-        value = static_cast<int32_t>(data);  // stored from signed coordinates
-        return true;
-    };
-    ScreenArea area;
-    if (!read(kStartXValue, area.x) || !read(kStartYValue, area.y) || !read(kCaptureWidthValue, area.width) ||
-        !read(kCaptureHeightValue, area.height))
-        return std::nullopt;
-    if (!read(kMaxFpsValue, area.fps) || area.fps <= 0) area.fps = kFrameRate;
+            return std::nullopt;
+        return data;
+    });
+    if (!stored) return std::nullopt;
+    ScreenArea area = *stored;
 
     // The GDI grabber refuses an area that reaches past the screens; keep it
     // inside, and even, as the encoder's picture format needs.

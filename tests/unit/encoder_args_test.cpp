@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -148,6 +150,34 @@ TEST(EncoderRequest, ComposedThenParsedComesBackTheSame) {
             EXPECT_EQ(parsed.request->microphone, L"") << Narrow(line);
             EXPECT_EQ(parsed.request->speaker, speaker);
         }
+}
+
+// The capture area goes beside the command line, through the screen filter's
+// settings: the area Tavrix writes for a region or the full screen is the
+// one the encoder reads back, a monitor left of the primary one included.
+TEST(EncoderRequest, TheAreaTavrixWritesIsTheAreaTheEncoderReads) {
+    const Rect corners[] = {{300, 200, 100, 50}, {0, 0, 1920, 1080}, {-1280, 40, -640, 521}};
+    for (const Rect& c : corners) {
+        const CaptureArea written = NormalizeCaptureRect(c);
+        std::map<std::wstring, uint32_t> store;
+        for (const ScreenFilterValue& v : MakeScreenFilterSettings(written)) store[v.name] = v.value;
+        auto read = [&store](const wchar_t* name) -> std::optional<uint32_t> {
+            const auto at = store.find(name);
+            return at == store.end() ? std::nullopt : std::optional<uint32_t>(at->second);
+        };
+        std::optional<ScreenArea> area = ScreenAreaFromSettings(read);
+        ASSERT_TRUE(area.has_value());
+        EXPECT_EQ(area->x, written.startX);
+        EXPECT_EQ(area->y, written.startY);
+        EXPECT_EQ(area->width, written.width);
+        EXPECT_EQ(area->height, written.height);
+        EXPECT_EQ(area->fps, kFrameRate);
+
+        store[kMaxFpsValue] = 0;  // no usable frame rate: the encoder's own
+        EXPECT_EQ(ScreenAreaFromSettings(read)->fps, kFrameRate);
+        store.erase(kCaptureHeightValue);  // a size missing: no area at all
+        EXPECT_FALSE(ScreenAreaFromSettings(read).has_value());
+    }
 }
 
 TEST(ParseEncoderArguments, RefusesAnythingElseAndSaysWhy) {
