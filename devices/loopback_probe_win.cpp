@@ -6,14 +6,8 @@
 #include <audioclient.h>
 #include <mmdeviceapi.h>
 
+#include "devices/device_ids_win.h"
 #include "support/unique_win.h"
-
-namespace {
-
-// {BCDE0395-E52F-467C-8E3D-C4579291692E}
-const CLSID kMMDeviceEnumerator = {0xBCDE0395, 0xE52F, 0x467C, {0x8E, 0x3D, 0xC4, 0x57, 0x92, 0x91, 0x69, 0x2E}};
-
-}  // namespace
 
 // What the encoder does: a shared-mode loopback session on the default
 // playback device, and its capture service.

@@ -3,12 +3,7 @@
 #include <cwchar>
 #include <initializer_list>
 
-const wchar_t kScreenFilterName[] = L"screen-capture-recorder";
-const wchar_t kSpeakerFilterName[] = L"virtual-audio-capturer";
-
 namespace {
-
-const wchar_t kAudioPrefix[] = L"audio=";
 
 // Walks the words, remembering the first mismatch.
 class WordCursor {
@@ -20,7 +15,19 @@ public:
     size_t Remaining() const { return m_words.size() - m_next; }
 
     // True when the next words are exactly `expected`; else the error names the first that differs.
-    bool Expect(std::initializer_list<const wchar_t*> expected) {
+    bool Expect(std::initializer_list<const wchar_t*> expected) { return ExpectAll(expected); }
+    template <size_t N>
+    bool Expect(const std::array<const wchar_t*, N>& expected) { return ExpectAll(expected); }
+    const std::wstring& Take() { return m_words[m_next++]; }
+    bool Fail(std::wstring error) {
+        if (m_error.empty()) m_error = std::move(error);
+        return false;
+    }
+    const std::wstring& Error() const { return m_error; }
+
+private:
+    template <class Words>
+    bool ExpectAll(const Words& expected) {
         for (const wchar_t* word : expected) {
             if (AtEnd()) return Fail(std::wstring(L"the command line ends where \"") + word + L"\" was expected");
             if (m_words[m_next] != word)
@@ -30,14 +37,7 @@ public:
         }
         return true;
     }
-    const std::wstring& Take() { return m_words[m_next++]; }
-    bool Fail(std::wstring error) {
-        if (m_error.empty()) m_error = std::move(error);
-        return false;
-    }
-    const std::wstring& Error() const { return m_error; }
 
-private:
     const std::vector<std::wstring>& m_words;
     size_t m_next = 0;
     std::wstring m_error;
@@ -54,18 +54,19 @@ ParsedArguments Refuse(const std::wstring& error) {
 ParsedArguments ParseEncoderArguments(const std::vector<std::wstring>& words) {
     WordCursor cursor(words);
     EncoderRequest request;
-    const std::wstring screenInput = std::wstring(L"video=") + kScreenFilterName;
-    if (!cursor.Expect({L"-y", L"-pause_support", L"-f", L"dshow", L"-i", screenInput.c_str()}))
+    const std::wstring screenInput = std::wstring(kVideoInputPrefix) + kScreenFilterName;
+    if (!cursor.Expect(kHeadWords) || !cursor.Expect(kInputWords) || !cursor.Expect({screenInput.c_str()}))
         return Refuse(cursor.Error());
 
+    const size_t prefixLength = std::wcslen(kAudioInputPrefix);
     std::vector<std::wstring> audioNames;
-    while (cursor.Peek(L"-f")) {
-        if (!cursor.Expect({L"-f", L"dshow", L"-i"})) return Refuse(cursor.Error());
+    while (cursor.Peek(kInputWords[0])) {
+        if (!cursor.Expect(kInputWords)) return Refuse(cursor.Error());
         if (cursor.AtEnd()) return Refuse(L"the command line ends where an audio input was expected");
         const std::wstring& input = cursor.Take();
-        if (input.compare(0, 6, kAudioPrefix) != 0 || input.size() == 6)
-            return Refuse(L"\"" + input + L"\" is not an audio input (audio=NAME)");
-        const std::wstring name = input.substr(6);
+        if (input.compare(0, prefixLength, kAudioInputPrefix) != 0 || input.size() == prefixLength)
+            return Refuse(L"\"" + input + L"\" is not an audio input (" + kAudioInputPrefix + L"NAME)");
+        const std::wstring name = input.substr(prefixLength);
         if (name.find(L'"') != std::wstring::npos) return Refuse(L"the audio device name \"" + name + L"\" holds a quote");
         audioNames.push_back(name);
     }
@@ -83,18 +84,16 @@ ParsedArguments ParseEncoderArguments(const std::vector<std::wstring>& words) {
             request.microphone = audioNames[0];
     }
 
-    if (!cursor.Expect({L"-pix_fmt", L"yuv420p", L"-c:v", L"libx264", L"-r", L"10"})) return Refuse(cursor.Error());
-    if (cursor.Peek(L"-crf")) {
-        if (!cursor.Expect({L"-crf", L"28", L"-maxrate", L"350k", L"-profile", L"main", L"-preset", L"veryfast"}))
-            return Refuse(cursor.Error());
+    if (!cursor.Expect(kVideoWords)) return Refuse(cursor.Error());
+    if (cursor.Peek(kNormalQualityWords[0])) {
+        if (!cursor.Expect(kNormalQualityWords)) return Refuse(cursor.Error());
         request.quality = VideoQuality::Normal;
     } else {
-        if (!cursor.Expect({L"-profile", L"high", L"-preset", L"faster"})) return Refuse(cursor.Error());
+        if (!cursor.Expect(kGoodQualityWords)) return Refuse(cursor.Error());
         request.quality = VideoQuality::Good;
     }
-    if (!audioNames.empty() && !cursor.Expect({L"-b:a", L"64k", L"-strict", L"-2", L"-c:a", L"aac"}))
-        return Refuse(cursor.Error());
-    if (audioNames.size() == 2 && !cursor.Expect({L"-filter_complex", L"amix"})) return Refuse(cursor.Error());
+    if (!audioNames.empty() && !cursor.Expect(kAudioCodecWords)) return Refuse(cursor.Error());
+    if (audioNames.size() == 2 && !cursor.Expect(kMixWords)) return Refuse(cursor.Error());
 
     if (cursor.Remaining() != 1) {
         if (cursor.AtEnd()) return Refuse(L"the output path is missing");
@@ -107,6 +106,20 @@ ParsedArguments ParseEncoderArguments(const std::vector<std::wstring>& words) {
     ParsedArguments result;
     result.request = std::move(request);
     return result;
+}
+
+std::optional<ScreenArea> ScreenAreaFromSettings(const ReadSetting& read) {
+    ScreenArea area;
+    auto take = [&read](const wchar_t* name, int32_t& value) {
+        const std::optional<uint32_t> stored = read(name);
+        if (stored) value = static_cast<int32_t>(*stored);  // stored from signed coordinates
+        return stored.has_value();
+    };
+    if (!take(kStartXValue, area.x) || !take(kStartYValue, area.y) || !take(kCaptureWidthValue, area.width) ||
+        !take(kCaptureHeightValue, area.height))
+        return std::nullopt;
+    if (!take(kMaxFpsValue, area.fps) || area.fps <= 0) area.fps = kFrameRate;
+    return area;
 }
 
 CorePlan PlanCore(const EncoderRequest& request, const CaptureDevices& devices, std::vector<std::wstring>& notes) {

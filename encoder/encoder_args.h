@@ -4,19 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
-enum class VideoQuality { Normal, Good };
-
-// What a recording asks for, read from the adapter's own command line.
-struct EncoderRequest {
-    bool speaker = false;       // the "virtual-audio-capturer" input
-    std::wstring microphone;    // the microphone's device name; empty: none
-    VideoQuality quality = VideoQuality::Normal;
-    std::wstring outputPath;
-};
+#include "encoder/protocol.h"
 
 struct ParsedArguments {
     std::optional<EncoderRequest> request;  // empty when the words were refused
@@ -24,14 +17,11 @@ struct ParsedArguments {
 };
 
 // Checks the words after the program name. Only the command lines the program
-// builds are accepted: the screen input, then the speaker and/or microphone
+// builds (ComposeEncoderCommandLine) are accepted: the screen input, then the speaker and/or microphone
 // input, one of the two quality option sets, the audio codec options when
 // there is sound, the mix filter when there are two sound inputs, and the
 // output path last.
 ParsedArguments ParseEncoderArguments(const std::vector<std::wstring>& words);
-
-extern const wchar_t kScreenFilterName[];
-extern const wchar_t kSpeakerFilterName[];
 
 // The capture rectangle for the GDI screen grabber, from the screen filter's
 // registry values.
@@ -40,8 +30,15 @@ struct ScreenArea {
     int32_t y = 0;
     int32_t width = 0;
     int32_t height = 0;
-    int32_t fps = 10;
+    int32_t fps = kFrameRate;
 };
+
+// The capture area from the screen filter's settings (protocol.h), as Tavrix
+// wrote them: `read` gives a value by its name, or nothing when it is
+// missing. Empty when a corner or the size is missing; a missing or zero
+// frame rate is kFrameRate.
+using ReadSetting = std::function<std::optional<uint32_t>(const wchar_t* name)>;
+std::optional<ScreenArea> ScreenAreaFromSettings(const ReadSetting& read);
 
 // A sound source the adapter captures itself and hands to the core as raw
 // samples through a named pipe.

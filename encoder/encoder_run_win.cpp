@@ -13,6 +13,7 @@
 #include <mutex>
 #include <thread>
 
+#include "devices/device_ids_win.h"
 #include "encoder/audio_capture_win.h"
 #include "encoder/core_process_win.h"
 #include "encoder/join_check.h"
@@ -22,17 +23,6 @@
 #include "support/unique_win.h"
 
 namespace {
-
-// {62BE5D10-60EB-11D0-BD3B-00A0C911CE86}
-const CLSID kSystemDeviceEnum = {0x62BE5D10, 0x60EB, 0x11D0, {0xBD, 0x3B, 0x00, 0xA0, 0xC9, 0x11, 0xCE, 0x86}};
-// {29840822-5B84-11D0-BD3B-00A0C911CE86}
-const IID kICreateDevEnum = {0x29840822, 0x5B84, 0x11D0, {0xBD, 0x3B, 0x00, 0xA0, 0xC9, 0x11, 0xCE, 0x86}};
-// {860BB310-5D01-11D0-BD3B-00A0C911CE86}
-const CLSID kVideoInputDeviceCategory = {0x860BB310, 0x5D01, 0x11D0, {0xBD, 0x3B, 0x00, 0xA0, 0xC9, 0x11, 0xCE, 0x86}};
-// {33D9A762-90C8-11D0-BD43-00A0C911CE86}
-const CLSID kAudioInputDeviceCategory = {0x33D9A762, 0x90C8, 0x11D0, {0xBD, 0x43, 0x00, 0xA0, 0xC9, 0x11, 0xCE, 0x86}};
-// {55272A00-42CB-11CE-8135-00AA004BB851}
-const IID kIPropertyBag = {0x55272A00, 0x42CB, 0x11CE, {0x81, 0x35, 0x00, 0xAA, 0x00, 0x4B, 0xB8, 0x51}};
 
 // How long a core may take to finish its segment after "q" before it is ended.
 constexpr DWORD kFinishTimeoutMs = 30000;
@@ -376,7 +366,7 @@ std::vector<std::wstring> DirectShowInputNames(bool video) {
             continue;
         VARIANT name;
         VariantInit(&name);
-        if (SUCCEEDED(bag->Read(L"FriendlyName", &name, nullptr)) && name.vt == VT_BSTR && name.bstrVal)
+        if (SUCCEEDED(bag->Read(kFriendlyNameProperty, &name, nullptr)) && name.vt == VT_BSTR && name.bstrVal)
             names.emplace_back(name.bstrVal, SysStringLen(name.bstrVal));
         VariantClear(&name);
     }
@@ -385,22 +375,18 @@ std::vector<std::wstring> DirectShowInputNames(bool video) {
 
 std::optional<ScreenArea> ReadScreenFilterArea() {
     UniqueKey key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\screen-capture-recorder", 0, KEY_READ | KEY_WOW64_32KEY,
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kScreenFilterKey, 0, KEY_READ | KEY_WOW64_32KEY,
                       key.put()) != ERROR_SUCCESS)
         return std::nullopt;
-    auto read = [&key](const wchar_t* name, int32_t& value) {
+    std::optional<ScreenArea> stored = ScreenAreaFromSettings([&key](const wchar_t* name) -> std::optional<uint32_t> {
         DWORD data = 0, size = sizeof(data), type = 0;
         if (RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS ||
             type != REG_DWORD)
-            return false;
-        value = static_cast<int32_t>(data);  // stored from signed coordinates
-        return true;
-    };
-    ScreenArea area;
-    if (!read(L"start_x", area.x) || !read(L"start_y", area.y) || !read(L"capture_width", area.width) ||
-        !read(L"capture_height", area.height))
-        return std::nullopt;
-    if (!read(L"default_max_fps", area.fps) || area.fps <= 0) area.fps = 10;
+            return std::nullopt;
+        return data;
+    });
+    if (!stored) return std::nullopt;
+    ScreenArea area = *stored;
 
     // The GDI grabber refuses an area that reaches past the screens; keep it
     // inside, and even, as the encoder's picture format needs.
@@ -603,8 +589,6 @@ JoinResult JoinSegments(const JoinRequest& request) {
     TAVRIX_LOG(LevelDebug) << "joined segments removed";
     return JoinResult::Joined;
 }
-
-const wchar_t kJoinSegmentsOption[] = L"-join_segments";
 
 namespace {
 

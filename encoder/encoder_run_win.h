@@ -12,19 +12,9 @@
 
 #include "encoder/encoder_args.h"
 #include "encoder/matroska_scan.h"
+#include "encoder/protocol.h"
 
-// Exit codes of ffmpeg.exe.
-constexpr int kExitDone = 0;          // the output file is complete
-constexpr int kExitBadArguments = 1;  // the command line is not one the program builds
-constexpr int kExitNoCore = 2;        // ffmpeg-core.exe is missing or does not start
-constexpr int kExitJoinFailed = 3;    // nothing was recorded, or the join failed: segments kept
-constexpr int kExitCoreLost = 4;      // the core stopped while recording: no join, segments kept
-constexpr int kExitDiscarded = 5;     // "d": cores ended, segments, list and log deleted, no output
-constexpr int kExitNoRoom = 6;        // too little free space for the joined file: segments kept, no output
-
-// The recovery mode's first word: "ffmpeg.exe -join_segments <output>" joins
-// the segments a recording left beside <output> into it.
-extern const wchar_t kJoinSegmentsOption[];
+// Exit codes and the recovery mode's option (kJoinSegmentsOption): encoder/protocol.h.
 
 // Names of the files beside the output.
 std::wstring EncoderLogPath(const std::wstring& outputPath);
@@ -32,8 +22,8 @@ std::wstring EncoderLogPath(const std::wstring& outputPath);
 // The DirectShow inputs of a category by friendly name: video (true) or audio.
 std::vector<std::wstring> DirectShowInputNames(bool video);
 
-// The screen filter's capture area from HKCU\SOFTWARE\screen-capture-recorder
-// (32-bit view), kept inside the virtual screen; empty when a value is missing.
+// The screen filter's capture area from its settings (kScreenFilterKey, 32-bit
+// view), kept inside the virtual screen; empty when a value is missing.
 std::optional<ScreenArea> ReadScreenFilterArea();
 
 // The devices the core can use, with COM started for the enumeration.

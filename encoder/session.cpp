@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "encoder/protocol.h"
 #include "support/path.h"
 
 namespace {
@@ -23,10 +24,10 @@ std::vector<EncoderCommand> CommandReader::Feed(const char* bytes, size_t count)
         }
         if (!m_line.empty() && m_line.back() == '\r') m_line.pop_back();
         if (!m_overlong && m_line.size() == 1) {
-            if (m_line[0] == 'p') commands.push_back(EncoderCommand::Pause);
-            else if (m_line[0] == 'r') commands.push_back(EncoderCommand::Resume);
-            else if (m_line[0] == 'q') commands.push_back(EncoderCommand::Quit);
-            else if (m_line[0] == 'd') commands.push_back(EncoderCommand::Discard);
+            if (m_line[0] == kPauseCommand[0]) commands.push_back(EncoderCommand::Pause);
+            else if (m_line[0] == kResumeCommand[0]) commands.push_back(EncoderCommand::Resume);
+            else if (m_line[0] == kQuitCommand[0]) commands.push_back(EncoderCommand::Quit);
+            else if (m_line[0] == kDiscardCommand[0]) commands.push_back(EncoderCommand::Discard);
         }
         m_line.clear();
         m_overlong = false;

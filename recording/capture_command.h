@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/record_options.h"
+#include "encoder/protocol.h"
 #include "support/rect.h"
 
 // Request word: audio bits 0x100 / 0x200, video quality code in the low byte.
@@ -33,14 +34,13 @@ struct CaptureArea {
 // Corners in any order; a size of 0 becomes 2, any other is cut down to even.
 CaptureArea NormalizeCaptureRect(const Rect& corners);
 
-// The six DWORD values of HKCU\SOFTWARE\screen-capture-recorder, in write order.
+// The six DWORD values under kScreenFilterKey, in write order.
 struct ScreenFilterValue {
     const wchar_t* name;
     uint32_t value;
 };
 using ScreenFilterSettings = std::array<ScreenFilterValue, 6>;
 ScreenFilterSettings MakeScreenFilterSettings(const CaptureArea& area);
-extern const wchar_t kScreenFilterKey[];
 
 // Where the screen filter's settings go: the current user's registry in the
 // program (capture_command_win.h); tests may put a store of their own.
@@ -57,8 +57,8 @@ enum class SettingsWrite { Written, KeyNotOpened, ValueNotSet };
 // cannot be set stops the rest.
 SettingsWrite WriteScreenFilterSettings(ScreenFilterStore& store, const CaptureArea& area);
 
-// Assembles the encoder command line into `commandLine` (replacing it) and
-// returns what went on it: 0x100 speaker, 0x200 microphone, plus quality code
+// Assembles the encoder command line (ComposeEncoderCommandLine) into
+// `commandLine` (replacing it) and returns what went on it: 0x100 speaker, 0x200 microphone, plus quality code
 // 1 or 2. `findMicrophone` is asked at most once, only when a microphone is
 // wanted; an empty answer means none. On old Windows the speaker filter is
 // never used and any audio request records the microphone.

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "app/record_options.h"
+#include "encoder/protocol.h"
 #include "recording/capture_command_win.h"
 #include "recording/finish_wait_win.h"
 #include "support/log.h"
@@ -125,9 +126,9 @@ int Start() {
     return 1;
 }
 
-void Pause() { Send("p\n"); }
+void Pause() { Send(kPauseCommand); }
 
-void Resume() { Send("r\n"); }
+void Resume() { Send(kResumeCommand); }
 
 DWORD Stop(DWORD waitLimitMs) {
     // Every handle of this recording is closed on the way out, whatever happens.
@@ -138,7 +139,7 @@ DWORD Stop(DWORD waitLimitMs) {
     // No encoder of ours: nothing to finish, the file is what it is.
     if (process == nullptr) return 0;
     // When the quit cannot be written the encoder is gone already: no wait.
-    if (!WriteFile(ending.commandWrite.get(), "q\n", 2, &written, nullptr)) {
+    if (!WriteFile(ending.commandWrite.get(), kQuitCommand, 2, &written, nullptr)) {
         DWORD code = kEncoderLost;
         if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) GetExitCodeProcess(process, &code);
         TAVRIX_LOG(LevelDebug) << "the encoder was gone before the finish, exit code " << code;
@@ -165,7 +166,7 @@ bool Discard() {
     DWORD written = 0;
     if (process != nullptr) {
         FinishWait wait;
-        if (WriteFile(ending.commandWrite.get(), "d\n", 2, &written, nullptr))
+        if (WriteFile(ending.commandWrite.get(), kDiscardCommand, 2, &written, nullptr))
             wait = WaitPumping(process, kDiscardWaitLimitMs);
         if (!wait.ended) {
             // An encoder that does not know the command, or does not obey it

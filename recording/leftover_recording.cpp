@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "encoder/protocol.h"
+
 namespace {
 
 const char kRecordingFile[] = "temp.avi";
@@ -112,9 +114,9 @@ std::wstring LeftoverQuestion(int64_t durationNs) {
 std::wstring FinishFailureText(int exitCode) {
     const std::wstring kept = L"已经录下的内容都保留着，下次启动 Tavrix 时会提示您保存。";
     switch (exitCode) {
-    case 3: return L"录像没能合成为一个文件。" + kept;
-    case 4: return L"录制途中录像程序意外停止了。" + kept;
-    case 6: return L"磁盘空间不够，无法合成录像。请删除一些不需要的文件，腾出空间后重新启动 Tavrix。" + kept;
+    case kExitJoinFailed: return L"录像没能合成为一个文件。" + kept;
+    case kExitCoreLost: return L"录制途中录像程序意外停止了。" + kept;
+    case kExitNoRoom: return L"磁盘空间不够，无法合成录像。请删除一些不需要的文件，腾出空间后重新启动 Tavrix。" + kept;
     default:
         return L"录像没有正常结束（代码 " + std::to_wstring(exitCode) + L"）。" + kept;
     }

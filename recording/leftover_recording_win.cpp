@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "encoder/matroska_scan.h"
+#include "encoder/protocol.h"
 #include "recording/encoder_process_win.h"
 #include "recording/finish_wait_win.h"
 #include "recording/leftover_recording.h"
@@ -142,7 +143,8 @@ std::vector<LeftoverRecording> FindLeftoverRecordings(const std::wstring& tempFo
 
 DWORD JoinLeftoverSegments(const std::wstring& recordingPath) {
     const std::wstring encoder = ProgramFolder(nullptr) + L"ffmpeg.exe";
-    std::wstring commandLine = L"ffmpeg -join_segments \"" + recordingPath + L"\"";
+    std::wstring commandLine =
+        std::wstring(kEncoderProgramWord) + L" " + kJoinSegmentsOption + L" " + QuotedWord(L"", recordingPath);
     TAVRIX_LOG(LevelDebug) << NarrowText(commandLine, CP_ACP);
     // Its standard input is not read: it gets nothing, as do its outputs.
     STARTUPINFOW startup = {};

@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "app/window_state.h"
+#include "encoder/protocol.h"
 #include "recording/encoder_process_win.h"
 #include "recording/leftover_recording.h"
 #include "recording/recording_name.h"
@@ -79,7 +80,7 @@ void SaveRecordingWith(const SaveDialog& askForPath, const SaveDialogError& dial
     if (StatusHwnd != nullptr) KillTimer(StatusHwnd, kElapsedTimerId);
     const DWORD code = EncoderProcess::Stop();
     const std::wstring temporary = WidenText(RecordingPath, CP_ACP);
-    if (code == 0) {
+    if (code == kExitDone) {
         if (OfferSaveDialog(temporary, askForPath, dialogError) == SaveOutcome::Kept) MoveToNewRecordingFolder();
     } else {
         // Whatever the encoder left is not a finished lesson: never offered as

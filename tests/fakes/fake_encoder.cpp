@@ -1,8 +1,8 @@
-// The test encoder, built as ffmpeg.exe: a real process that accepts exactly
-// the program's encoder command line, records an uncompressed AVI at the
-// requested frame rate while not paused, and obeys "p\n", "r\n", "q\n" and
-// "d\n" (discard: the output is deleted, exit code 5) read byte by byte from
-// its standard input.
+// The test encoder, built as ffmpeg.exe: a real process that checks its
+// command line with the encoder's own parser (encoder/encoder_args.h),
+// records an uncompressed AVI at the encoder's frame rate while not paused,
+// and obeys "p\n", "r\n", "q\n" and "d\n" (discard: the output is deleted,
+// exit code 5) read byte by byte from its standard input.
 //
 // "ffmpeg -join_segments <output>" is the recovery mode: the segments
 // "<output>.part*.mkv" are joined (here: the output becomes a small AVI and
@@ -23,7 +23,9 @@
 //                                            instead of finishing: the output
 //                                            and the segments stay as they are
 //
-// Exit codes: 0 finished, 1 command line rejected, 2 output not writable.
+// Exit codes (encoder/protocol.h): kExitDone finished, kExitBadArguments command
+// line rejected, kExitNoCore output not writable, kExitJoinFailed nothing to
+// join, kExitDiscarded discarded.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -36,8 +38,9 @@
 #include <string>
 #include <vector>
 
+#include "encoder/encoder_args.h"
+#include "encoder/protocol.h"
 #include "tests/fakes/avi_layout.h"
-#include "tests/fakes/encoder_grammar.h"
 
 namespace {
 
@@ -107,11 +110,11 @@ DWORD WINAPI ReadCommands(void*) {
         line += byte;
         if (byte != '\n') continue;
         Note("command " + Hex(line));
-        const char command = line == "p\n"   ? 'p'
-                             : line == "r\n" ? 'r'
-                             : line == "q\n" ? 'q'
-                             : line == "d\n" ? 'd'
-                                             : 0;
+        const char command = line == kPauseCommand     ? 'p'
+                             : line == kResumeCommand  ? 'r'
+                             : line == kQuitCommand    ? 'q'
+                             : line == kDiscardCommand ? 'd'
+                                                       : 0;
         line.clear();
         if (command == 0) continue;
         std::lock_guard<std::mutex> hold(g_queue.lock);
@@ -196,16 +199,16 @@ int JoinSegments(const std::wstring& output) {
     }
     if (segments.empty()) {
         Note("join: nothing to join");
-        return 3;
+        return kExitJoinFailed;
     }
     AviFormat format;
     AviWriter avi(format);
-    if (!avi.Create(output)) return 3;
+    if (!avi.Create(output)) return kExitJoinFailed;
     for (int i = 0; i < format.rate; ++i) avi.AddFrame();
-    if (!avi.Finish()) return 3;
+    if (!avi.Finish()) return kExitJoinFailed;
     for (const std::wstring& segment : segments) DeleteFileW(segment.c_str());
     Note("joined " + std::to_string(segments.size()) + " segments");
-    return 0;
+    return kExitDone;
 }
 
 }  // namespace
@@ -215,18 +218,21 @@ int main() {
     const std::wstring commandLine = GetCommandLineW();
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(commandLine.c_str(), &argc);
-    if (argv != nullptr && argc == 3 && std::wcscmp(argv[1], L"-join_segments") == 0) {
-        const std::wstring output = argv[2];
-        LocalFree(argv);
+    // The words after the program's own name, as the encoder reads them.
+    std::vector<std::wstring> words;
+    for (int i = 1; argv != nullptr && i < argc; ++i) words.push_back(argv[i]);
+    if (argv != nullptr) LocalFree(argv);
+    if (words.size() == 2 && words[0] == kJoinSegmentsOption) {
+        const std::wstring& output = words[1];
         g_sideFile = EnvText(L"TAVRIX_FAKE_ENCODER_LOG");
         if (g_sideFile.empty()) g_sideFile = output + L".commands.log";
         Note("start " + std::to_string(GetCurrentProcessId()) + " " + Utf8(commandLine));
         return JoinSegments(output);
     }
-    if (argv != nullptr) LocalFree(argv);
-    EncoderRequest request;
-    std::wstring error;
-    const bool accepted = ParseEncoderCommandLine(commandLine, request, error);
+    const ParsedArguments parsed = ParseEncoderArguments(words);
+    const bool accepted = parsed.request.has_value();
+    const EncoderRequest request = parsed.request.value_or(EncoderRequest());
+    const std::wstring& error = parsed.error;
     g_sideFile = EnvText(L"TAVRIX_FAKE_ENCODER_LOG");
     if (g_sideFile.empty() && accepted) g_sideFile = request.outputPath + L".commands.log";
     Note("start " + std::to_string(GetCurrentProcessId()) + " " + Utf8(commandLine));
@@ -239,18 +245,18 @@ int main() {
     if (!accepted) {
         std::fwprintf(stderr, L"ffmpeg: command line rejected: %ls\n", error.c_str());
         Note("rejected " + Utf8(error));
-        return 1;
+        return kExitBadArguments;
     }
     AviFormat format;
-    format.rate = request.frameRate;
+    format.rate = kFrameRate;
     AviWriter avi(format);
     if (!avi.Create(request.outputPath)) {
         std::fwprintf(stderr, L"ffmpeg: cannot write %ls\n", request.outputPath.c_str());
         Note("cannot write the output");
-        return 2;
+        return kExitNoCore;
     }
     HANDLE reader = CreateThread(nullptr, 0, ReadCommands, nullptr, 0, nullptr);
-    if (reader == nullptr) return 2;
+    if (reader == nullptr) return kExitNoCore;
     CloseHandle(reader);
 
     const long crashAfterMs = EnvNumber(L"TAVRIX_FAKE_ENCODER_CRASH_AFTER_MS", -1);
@@ -291,7 +297,7 @@ int main() {
             avi.Abandon();
             DeleteFileW(request.outputPath.c_str());
             Note("discarded");
-            return 5;
+            return kExitDiscarded;
         } else if (command == 'q' || ended) {
             break;
         }
@@ -309,8 +315,8 @@ int main() {
     if (finishMs > 0) Sleep(static_cast<DWORD>(finishMs));
     if (!avi.Finish()) {
         Note("cannot finish the output");
-        return 2;
+        return kExitNoCore;
     }
     Note("finished " + std::to_string(avi.Frames()) + " frames");
-    return 0;
+    return kExitDone;
 }

@@ -1,10 +1,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#include <shellapi.h>
+#endif
+
 #include "encoder/encoder_args.h"
+#include "encoder/protocol.h"
+#include "encoder/session.h"
 #include "recording/capture_command.h"
 
 namespace {
@@ -12,17 +21,38 @@ namespace {
 const std::wstring kOutput = L"C:\\Users\\张三\\AppData\\Local\\Temp\\Rec1.tmp\\temp.avi";
 const std::wstring kMicrophone = L"麦克风 (Realtek High Definition Audio)";
 
-// Splits a command line the way the platform does for lines without escaped
-// quotes (what the program builds): blanks separate words outside quotes.
+// The words of a command line as the encoder receives them: the platform's
+// own parser under Windows, elsewhere the same rules (blanks separate words
+// outside quotes; backslashes are literal except before a quote, where each
+// pair gives one and an odd one makes the quote literal).
 std::vector<std::wstring> SplitWords(const std::wstring& line) {
     std::vector<std::wstring> words;
+#ifdef _WIN32
+    int count = 0;
+    wchar_t** argv = CommandLineToArgvW(line.c_str(), &count);
+    for (int i = 0; argv != nullptr && i < count; ++i) words.push_back(argv[i]);
+    LocalFree(argv);
+#else
     std::wstring word;
     bool quoted = false, inWord = false;
+    size_t backslashes = 0;
     for (wchar_t c : line) {
-        if (c == L'"') {
-            quoted = !quoted;
+        if (c == L'\\') {
+            ++backslashes;
             inWord = true;
-        } else if (c == L' ' && !quoted) {
+            continue;
+        }
+        if (c == L'"') {
+            word.append(backslashes / 2, L'\\');
+            if (backslashes % 2 == 1) word += c;
+            else quoted = !quoted;
+            backslashes = 0;
+            inWord = true;
+            continue;
+        }
+        word.append(backslashes, L'\\');
+        backslashes = 0;
+        if ((c == L' ' || c == L'\t') && !quoted) {
             if (inWord) words.push_back(word);
             word.clear();
             inWord = false;
@@ -31,7 +61,16 @@ std::vector<std::wstring> SplitWords(const std::wstring& line) {
             inWord = true;
         }
     }
+    word.append(backslashes, L'\\');
     if (inWord) words.push_back(word);
+#endif
+    return words;
+}
+
+// The words after the program's name, as ParseEncoderArguments takes them.
+std::vector<std::wstring> ArgumentsOf(const std::wstring& line) {
+    std::vector<std::wstring> words = SplitWords(line);
+    if (!words.empty()) words.erase(words.begin());
     return words;
 }
 
@@ -68,6 +107,79 @@ TEST(ParseEncoderArguments, AcceptsEveryCommandLineTheProgramBuilds) {
                 }
 }
 
+namespace {
+std::string Narrow(const std::wstring& text) { return Utf8FromWide(text); }
+}  // namespace
+
+// Whatever Tavrix asks for, the encoder reads back unchanged: every sound
+// choice and both qualities, with device names and paths that hold colons,
+// blanks, brackets, Chinese letters and a backslash before the closing quote.
+TEST(EncoderRequest, ComposedThenParsedComesBackTheSame) {
+    const std::wstring microphones[] = {L"", L"In: default", L"麦克风 (Realtek High Definition Audio)",
+                                        L"Line 1 (USB: 2)\\", L"Mic\\\\"};
+    const std::wstring outputs[] = {kOutput, L"C:\\Program Files\\Tavrix lessons\\第一课 temp.avi", L"D:\\a.avi"};
+    int checked = 0;
+    for (bool speaker : {false, true})
+        for (const std::wstring& microphone : microphones)
+            for (VideoQuality quality : {VideoQuality::Normal, VideoQuality::Good})
+                for (const std::wstring& output : outputs) {
+                    EncoderRequest request;
+                    request.speaker = speaker;
+                    request.microphone = microphone;
+                    request.quality = quality;
+                    request.outputPath = output;
+                    const std::wstring line = ComposeEncoderCommandLine(request);
+                    const ParsedArguments parsed = ParseEncoderArguments(ArgumentsOf(line));
+                    ASSERT_TRUE(parsed.request.has_value()) << Narrow(line) << ": " << Narrow(parsed.error);
+                    EXPECT_TRUE(*parsed.request == request) << Narrow(line);
+                    ++checked;
+                }
+    EXPECT_EQ(checked, 60);
+
+    // A quote in a device name cannot travel inside a quoted word ("Mic
+    // "USB"" would come out as "Mic USB"): that microphone is left out.
+    for (const wchar_t* name : {L"a\"b", L"Mic \"USB\"", L"\""})
+        for (bool speaker : {false, true}) {
+            EncoderRequest request;
+            request.speaker = speaker;
+            request.microphone = name;
+            request.outputPath = kOutput;
+            const std::wstring line = ComposeEncoderCommandLine(request);
+            const ParsedArguments parsed = ParseEncoderArguments(ArgumentsOf(line));
+            ASSERT_TRUE(parsed.request.has_value()) << Narrow(line) << ": " << Narrow(parsed.error);
+            EXPECT_EQ(parsed.request->microphone, L"") << Narrow(line);
+            EXPECT_EQ(parsed.request->speaker, speaker);
+        }
+}
+
+// The capture area goes beside the command line, through the screen filter's
+// settings: the area Tavrix writes for a region or the full screen is the
+// one the encoder reads back, a monitor left of the primary one included.
+TEST(EncoderRequest, TheAreaTavrixWritesIsTheAreaTheEncoderReads) {
+    const Rect corners[] = {{300, 200, 100, 50}, {0, 0, 1920, 1080}, {-1280, 40, -640, 521}};
+    for (const Rect& c : corners) {
+        const CaptureArea written = NormalizeCaptureRect(c);
+        std::map<std::wstring, uint32_t> store;
+        for (const ScreenFilterValue& v : MakeScreenFilterSettings(written)) store[v.name] = v.value;
+        auto read = [&store](const wchar_t* name) -> std::optional<uint32_t> {
+            const auto at = store.find(name);
+            return at == store.end() ? std::nullopt : std::optional<uint32_t>(at->second);
+        };
+        std::optional<ScreenArea> area = ScreenAreaFromSettings(read);
+        ASSERT_TRUE(area.has_value());
+        EXPECT_EQ(area->x, written.startX);
+        EXPECT_EQ(area->y, written.startY);
+        EXPECT_EQ(area->width, written.width);
+        EXPECT_EQ(area->height, written.height);
+        EXPECT_EQ(area->fps, kFrameRate);
+
+        store[kMaxFpsValue] = 0;  // no usable frame rate: the encoder's own
+        EXPECT_EQ(ScreenAreaFromSettings(read)->fps, kFrameRate);
+        store.erase(kCaptureHeightValue);  // a size missing: no area at all
+        EXPECT_FALSE(ScreenAreaFromSettings(read).has_value());
+    }
+}
+
 TEST(ParseEncoderArguments, RefusesAnythingElseAndSaysWhy) {
     const auto head = Words({L"-y", L"-pause_support", L"-f", L"dshow", L"-i", L"video=screen-capture-recorder"});
     const auto normal = Words({L"-pix_fmt", L"yuv420p", L"-c:v", L"libx264", L"-r", L"10", L"-crf", L"28", L"-maxrate",
@@ -83,12 +195,18 @@ TEST(ParseEncoderArguments, RefusesAnythingElseAndSaysWhy) {
     const std::vector<std::wstring> out = {L"C:\\t\\temp.avi"};
     ASSERT_TRUE(ParseEncoderArguments(join({head, normal, out})).request);  // the baseline is accepted
 
+    std::vector<std::wstring> otherRate = normal;
+    otherRate[5] = L"0";
+
     struct Case {
         const char* what;
         std::vector<std::wstring> words;
     };
     const Case cases[] = {
         {"nothing", {}},
+        {"no overwrite option", join({Words({L"-pause_support", L"-f", L"dshow", L"-i", L"video=screen-capture-recorder"}),
+                                      normal, out})},
+        {"another frame rate", join({head, otherRate, out})},
         {"no pause option", join({Words({L"-y", L"-f", L"dshow", L"-i", L"video=screen-capture-recorder"}), normal, out})},
         {"another screen input", join({Words({L"-y", L"-pause_support", L"-f", L"dshow", L"-i", L"video=cam"}), normal, out})},
         {"no output", join({head, normal})},
