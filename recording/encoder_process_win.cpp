@@ -138,9 +138,13 @@ bool Launch(bool held) {
 int Start() {
     if (g_encoder.held) {
         DWORD code = 0;
-        if (!HasEnded(code) && Send("g\n")) {
-            g_encoder.held = false;
+        const bool waiting = !HasEnded(code);
+        // Logged before the word is sent: the line marks the moment the lesson starts.
+        if (waiting) {
             TAVRIX_LOG(LevelDebug) << "the prepared encoder goes";
+        }
+        if (waiting && Send("g\n")) {
+            g_encoder.held = false;
             return 1;
         }
         TAVRIX_LOG(LevelDebug) << "the prepared encoder ended while it waited, exit code " << code

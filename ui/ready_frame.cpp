@@ -19,6 +19,10 @@ constexpr DWORD kStatusBarStyle = WS_SYSMENU | WS_MINIMIZEBOX;
 }  // namespace
 
 CReadyFrameWnd::~CReadyFrameWnd() {
+    // Deleted during the count (the tip window that owns it went): the
+    // waiting encoder goes too, and no tick may start it while it does.
+    if (m_hWnd != nullptr) KillTimer(m_hWnd, kCountdownTimerId);
+    EncoderProcess::DiscardPrepared();
     if (m_ownerSlot != nullptr && *m_ownerSlot == this) *m_ownerSlot = nullptr;
 }
 
