@@ -178,6 +178,7 @@ private:
 }  // namespace
 
 bool CoreGate::Create(unsigned number) {
+    StopListening();
     m_pipe.reset();
     CurrentUserOnly security;
     if (!security.Build()) return false;
@@ -190,30 +191,53 @@ bool CoreGate::Create(unsigned number) {
     return m_event && m_pipe;
 }
 
-bool CoreGate::Open(HANDLE core, DWORD timeoutMs) {
-    OVERLAPPED connect = {};
-    connect.hEvent = m_event.get();
-    bool connected = ConnectNamedPipe(m_pipe.get(), &connect) != FALSE;
-    if (!connected) {
+bool CoreGate::Listen() {
+    if (m_listening || m_connected) return true;
+    if (!m_pipe) return false;
+    m_connect = OVERLAPPED();
+    m_connect.hEvent = m_event.get();
+    ResetEvent(m_event.get());
+    if (ConnectNamedPipe(m_pipe.get(), &m_connect)) {
+        m_connected = true;
+    } else {
         const DWORD error = GetLastError();
-        if (error == ERROR_PIPE_CONNECTED) {
-            connected = true;
-        } else if (error == ERROR_IO_PENDING) {
-            HANDLE waits[2] = {m_event.get(), core};
-            if (WaitForMultipleObjects(2, waits, FALSE, timeoutMs) == WAIT_OBJECT_0) {
-                DWORD ignored = 0;
-                connected = GetOverlappedResult(m_pipe.get(), &connect, &ignored, FALSE) != FALSE;
-            } else {
-                DWORD ignored = 0;
-                CancelIo(m_pipe.get());
-                GetOverlappedResult(m_pipe.get(), &connect, &ignored, TRUE);
-            }
-        }
+        if (error == ERROR_PIPE_CONNECTED) m_connected = true;
+        else if (error == ERROR_IO_PENDING) m_listening = true;
+        else return false;
     }
-    if (!connected) {
+    if (m_connected) SetEvent(m_event.get());
+    return true;
+}
+
+void CoreGate::StopListening() {
+    if (m_listening) {
+        DWORD ignored = 0;
+        CancelIo(m_pipe.get());
+        GetOverlappedResult(m_pipe.get(), &m_connect, &ignored, TRUE);
+    }
+    m_listening = false;
+    m_connected = false;
+}
+
+bool CoreGate::Open(HANDLE core, DWORD timeoutMs) {
+    if (!Listen()) {
         m_pipe.reset();
         return false;
     }
+    if (m_listening) {
+        HANDLE waits[2] = {m_event.get(), core};
+        if (WaitForMultipleObjects(2, waits, FALSE, timeoutMs) == WAIT_OBJECT_0) {
+            DWORD ignored = 0;
+            m_connected = GetOverlappedResult(m_pipe.get(), &m_connect, &ignored, FALSE) != FALSE;
+            m_listening = false;
+        }
+    }
+    if (!m_connected) {
+        StopListening();
+        m_pipe.reset();
+        return false;
+    }
+    m_connected = false;
     OVERLAPPED write = {};
     write.hEvent = m_event.get();
     ResetEvent(m_event.get());

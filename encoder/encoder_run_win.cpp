@@ -227,6 +227,7 @@ const char* CommandName(EncoderCommand command) {
     case EncoderCommand::Resume: return "resume";
     case EncoderCommand::Quit: return "quit";
     case EncoderCommand::Discard: return "discard";
+    case EncoderCommand::Go: return "go";
     }
     return "?";
 }
@@ -236,14 +237,10 @@ const char* CommandName(EncoderCommand command) {
 // gate, so a resume only has to open the gate.
 class Recording {
 public:
-    Recording(const EncoderRequest& request, const CorePlan& plan, std::wstring corePath, HANDLE coreOutput)
+    Recording(const EncoderRequest& request, const CorePlan& plan, std::wstring corePath, HANDLE coreOutput,
+              UniqueHandle job)
         : m_request(request), m_plan(plan), m_corePath(std::move(corePath)), m_coreOutput(coreOutput),
-          m_segments(request.outputPath, FileExists), m_job(CreateKillOnCloseJob()) {
-        if (!m_job) {
-            TAVRIX_LOG(LevelWarning) << "no job object (" << SystemMessage(GetLastError())
-                                     << "): a core may outlive the adapter if it is killed";
-        }
-    }
+          m_segments(request.outputPath, FileExists), m_job(std::move(job)) {}
 
     CoreProcess& Core() { return m_core; }
     HANDLE Job() const { return m_job.get(); }
@@ -279,6 +276,15 @@ public:
         TAVRIX_LOG(LevelDebug) << "core process " << m_core.ProcessId() << " waits for segment "
                                << m_segments.Paths().size();
         return true;
+    }
+
+    // Waits until the waiting core has opened its gate (it has loaded and
+    // read its command line, and only the capture is left to start), a
+    // command came (`wake`), or the core ended. True in the first case.
+    bool AwaitWaitingCore(HANDLE wake) {
+        if (!m_core.Running() || !m_gate.Listen()) return false;
+        HANDLE waits[3] = {m_gate.ConnectedEvent(), m_core.Handle(), wake};
+        return WaitForMultipleObjects(3, waits, FALSE, kFinishTimeoutMs) == WAIT_OBJECT_0;
     }
 
     // Lets the waiting core record; prepares one first when there is none.
@@ -611,6 +617,20 @@ bool CoreIsThere(const std::wstring& corePath) {
     return false;
 }
 
+// A caller that wants the encoder ready before the lesson starts writes the
+// hold line into the pipe before it starts the adapter, so the line is
+// already there when the adapter looks, before its input thread reads
+// anything. Takes the line when it is the first; any other bytes stay.
+bool TakeHoldLine(HANDLE input) {
+    char bytes[4] = {};
+    DWORD peeked = 0, available = 0;
+    if (!PeekNamedPipe(input, bytes, sizeof(bytes), &peeked, &available, nullptr)) return false;
+    const size_t length = HoldLineLength(bytes, peeked);
+    if (length == 0) return false;
+    DWORD taken = 0;
+    return ReadFile(input, bytes, static_cast<DWORD>(length), &taken, nullptr) && taken == length;
+}
+
 }  // namespace
 
 int RunEncoder(const std::vector<std::wstring>& words, const std::wstring& corePath, HANDLE input) {
@@ -622,10 +642,20 @@ int RunEncoder(const std::vector<std::wstring>& words, const std::wstring& coreP
         return kExitBadArguments;
     }
     const EncoderRequest& request = *parsed.request;
+    const bool held = TakeHoldLine(input);
     EncoderLog log(request.outputPath);
     if (!CoreIsThere(corePath)) return kExitNoCore;
 
-    TAVRIX_LOG(LevelInfo) << "recording into " << Narrow(request.outputPath) << " with " << Narrow(corePath);
+    TAVRIX_LOG(LevelInfo) << "recording into " << Narrow(request.outputPath) << " with " << Narrow(corePath)
+                          << (held ? ", held until \"g\"" : "");
+    UniqueHandle job = CreateKillOnCloseJob();
+    if (!job) {
+        TAVRIX_LOG(LevelWarning) << "no job object (" << SystemMessage(GetLastError())
+                                 << "): a core may outlive the adapter if it is killed";
+    }
+    // Read from now on: a discard that comes while the devices are looked up
+    // and the first core starts is seen, and no core is started after it.
+    InputCommands commands(input, job.get());
     CaptureDevices devices = FindCaptureDevices();
     std::vector<std::wstring> notes;
     AudioCapture audio;  // before the recording, so it outlives every core that reads it
@@ -633,7 +663,7 @@ int RunEncoder(const std::vector<std::wstring>& words, const std::wstring& coreP
     const CorePlan plan = PlanCore(request, devices, notes);
     for (const std::wstring& note : notes) TAVRIX_LOG(LevelInfo) << Narrow(note);
 
-    Recording recording(request, plan, corePath, log.CoreOutput());
+    Recording recording(request, plan, corePath, log.CoreOutput(), std::move(job));
     // The screen grabber takes its first picture one frame after it opens.
     // A picture shows what changed since the one before, half a frame
     // earlier on average: the sound starts half a frame before the first
@@ -641,13 +671,17 @@ int RunEncoder(const std::vector<std::wstring>& words, const std::wstring& coreP
     // centred on each other instead of the sound leading by half a frame.
     const int64_t frame = 10000000 / (devices.area ? devices.area->fps : 10);
     recording.FeedAudio(&audio, (devices.screenFilter ? 0 : frame) - frame / 2);
-    SessionControl control;
+    SessionControl control(held);
     SessionStep step = SessionStep::Nothing;
-    if (!recording.StartSegment()) {
+    // Held, the first core only loads and waits at its gate: "g" then starts
+    // the lesson as fast as a resume does.
+    if (!commands.DiscardRequested() && !(held ? recording.PrepareSegment() : recording.StartSegment())) {
         TAVRIX_LOG(LevelError) << "the first segment could not be started";
         return kExitNoCore;
     }
-    InputCommands commands(input, recording.Job());
+    if (held && recording.AwaitWaitingCore(commands.Event())) {
+        TAVRIX_LOG(LevelInfo) << "ready: the first segment waits for \"g\"";
+    }
     while (!control.Ended()) {
         // While paused the waiting core is not watched: it only waits.
         const bool watchCore = control.State() == SessionState::Recording && recording.Core().Running();
@@ -667,8 +701,10 @@ int RunEncoder(const std::vector<std::wstring>& words, const std::wstring& coreP
             if (control.Ended()) break;
         }
         if (closed && !control.Ended()) {
-            TAVRIX_LOG(LevelInfo) << "standard input closed: the segments are kept for a later join";
             step = control.OnInputClosed();
+            TAVRIX_LOG(LevelInfo) << (step == SessionStep::Discard
+                                          ? "standard input closed before anything was recorded"
+                                          : "standard input closed: the segments are kept for a later join");
         }
     }
     // A discard ended the cores under a pause or resume: whatever that step concluded, it is a discard.

@@ -92,6 +92,11 @@ inline constexpr char kPauseCommand[] = "p\n";
 inline constexpr char kResumeCommand[] = "r\n";
 inline constexpr char kQuitCommand[] = "q\n";
 inline constexpr char kDiscardCommand[] = "d\n";
+// Only as the first line, written before the encoder starts: make ready and
+// wait at the first segment's gate (the countdown runs meanwhile).
+inline constexpr char kHoldCommand[] = "h\n";
+// Opens the held encoder's gate: the lesson starts.
+inline constexpr char kGoCommand[] = "g\n";
 
 // ---- Exit codes of ffmpeg.exe -------------------------------------------------
 constexpr int kExitDone = 0;          // the output file is complete

@@ -28,6 +28,7 @@ std::vector<EncoderCommand> CommandReader::Feed(const char* bytes, size_t count)
             else if (m_line[0] == kResumeCommand[0]) commands.push_back(EncoderCommand::Resume);
             else if (m_line[0] == kQuitCommand[0]) commands.push_back(EncoderCommand::Quit);
             else if (m_line[0] == kDiscardCommand[0]) commands.push_back(EncoderCommand::Discard);
+            else if (m_line[0] == kGoCommand[0]) commands.push_back(EncoderCommand::Go);
         }
         m_line.clear();
         m_overlong = false;
@@ -35,13 +36,24 @@ std::vector<EncoderCommand> CommandReader::Feed(const char* bytes, size_t count)
     return commands;
 }
 
+size_t HoldLineLength(const char* bytes, size_t count) {
+    if (count >= 2 && bytes[0] == kHoldCommand[0] && bytes[1] == '\n') return 2;
+    if (count >= 3 && bytes[0] == kHoldCommand[0] && bytes[1] == '\r' && bytes[2] == '\n') return 3;
+    return 0;
+}
+
 SessionStep SessionControl::OnCommand(EncoderCommand command) {
-    if (command == EncoderCommand::Discard) {
+    const bool discard = command == EncoderCommand::Discard || (m_state == SessionState::Held && command == EncoderCommand::Quit);
+    if (discard) {
         if (m_state == SessionState::Discarded) return SessionStep::Nothing;
         m_state = SessionState::Discarded;
         return SessionStep::Discard;
     }
     switch (m_state) {
+    case SessionState::Held:
+        if (command != EncoderCommand::Go) return SessionStep::Nothing;
+        m_state = SessionState::Recording;
+        return SessionStep::StartSegment;
     case SessionState::Recording:
         if (command == EncoderCommand::Pause) {
             m_state = SessionState::Paused;
@@ -71,6 +83,10 @@ SessionStep SessionControl::OnCommand(EncoderCommand command) {
 
 SessionStep SessionControl::OnInputClosed() {
     if (Ended()) return SessionStep::Nothing;
+    if (m_state == SessionState::Held) {
+        m_state = SessionState::Discarded;
+        return SessionStep::Discard;
+    }
     const bool recording = m_state == SessionState::Recording;
     m_state = SessionState::Finished;
     return recording ? SessionStep::FinishAndKeep : SessionStep::KeepSegments;

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-enum class EncoderCommand { Pause, Resume, Quit, Discard };
+enum class EncoderCommand { Pause, Resume, Quit, Discard, Go };
 
 // Turns the bytes of standard input into commands: a line holding just "p",
-// "r", "q" or "d" (a carriage return before the line feed is tolerated). Any other
-// line is ignored, and so is a line not yet ended by a line feed.
+// "r", "q", "d" or "g" (a carriage return before the line feed is tolerated).
+// Any other line is ignored, and so is a line not yet ended by a line feed.
 class CommandReader {
 public:
     std::vector<EncoderCommand> Feed(const char* bytes, size_t count);
@@ -22,9 +22,15 @@ private:
     bool m_overlong = false;
 };
 
-// Finished: the segments are being joined (or kept); Discarded: everything is
-// being thrown away. Neither is left again.
-enum class SessionState { Recording, Paused, Finished, Discarded };
+// How long the line that asks the adapter to hold is when `bytes` (the first
+// bytes waiting on standard input) begin with it: "h" and a line feed, a
+// carriage return tolerated before it. 0 when they do not.
+size_t HoldLineLength(const char* bytes, size_t count);
+
+// Held: started with the hold line, the first segment's core is ready at its
+// gate and nothing records until "g". Finished: the segments are being joined
+// (or kept); Discarded: everything is being thrown away. Neither is left again.
+enum class SessionState { Held, Recording, Paused, Finished, Discarded };
 
 // What the adapter must do next.
 enum class SessionStep {
@@ -40,14 +46,19 @@ enum class SessionStep {
 
 class SessionControl {
 public:
+    explicit SessionControl(bool held = false) : m_state(held ? SessionState::Held : SessionState::Recording) {}
     SessionState State() const { return m_state; }
     bool Ended() const { return m_state == SessionState::Finished || m_state == SessionState::Discarded; }
     // A command from standard input. "p" while paused and "r" while recording
-    // are ignored; "d" applies in every state until it was taken, the join included.
+    // are ignored; "d" applies in every state until it was taken, the join
+    // included. While held only "g" starts the recording; "q" there (nothing
+    // was recorded, nothing is kept) discards, "p" and "r" are ignored, and
+    // "g" is ignored in every other state.
     SessionStep OnCommand(EncoderCommand command);
     // Standard input closed: the program that steers the adapter is gone and
     // nobody would take the joined file. The segments stay where the
-    // program's next start looks for a recording to recover.
+    // program's next start looks for a recording to recover. While held there
+    // are none: everything is discarded.
     SessionStep OnInputClosed();
     // The core exited while the adapter had not asked it to: the recording
     // ends here, and what was written stays as segments for a later join.
@@ -55,7 +66,7 @@ public:
     bool CoreFailed() const { return m_coreFailed; }
 
 private:
-    SessionState m_state = SessionState::Recording;
+    SessionState m_state;
     bool m_coreFailed = false;
 };
 

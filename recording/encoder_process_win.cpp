@@ -36,12 +36,13 @@ const wchar_t kStopTimedOutText[] =
 struct EncoderState {
     UniqueHandle commandWrite;
     ProcessRecord child;
+    bool held = false;  // started by Prepare and not yet told to go
 };
 EncoderState g_encoder;
 
-void Send(const char (&command)[3]) {
+bool Send(const char (&command)[3]) {
     DWORD written = 0;
-    WriteFile(g_encoder.commandWrite.get(), command, 2, &written, nullptr);
+    return WriteFile(g_encoder.commandWrite.get(), command, 2, &written, nullptr) && written == 2;
 }
 
 // A folder named by _tempnam when the runtime can make such a name, else one
@@ -80,7 +81,11 @@ std::string MakeTempRecordingPath() {
 
 namespace EncoderProcess {
 
-int Start() {
+namespace {
+
+// Starts the encoder; with `held` its first command line, "h\n", is written
+// before it runs, so it is surely the first thing it finds on its input.
+bool Launch(bool held) {
     // Whatever a recording that was never stopped left open is closed first.
     g_encoder = EncoderState();
     // The folder goes after each saved or discarded recording; it is made
@@ -93,8 +98,10 @@ int Start() {
     inherit.bInheritHandle = TRUE;
     UniqueHandle commandRead;
     UniqueHandle commandWrite;
-    if (!CreatePipe(commandRead.put(), commandWrite.put(), &inherit, 0)) return 0;
-    if (!SetHandleInformation(commandWrite.get(), HANDLE_FLAG_INHERIT, 0)) return 0;
+    if (!CreatePipe(commandRead.put(), commandWrite.put(), &inherit, 0)) return false;
+    if (!SetHandleInformation(commandWrite.get(), HANDLE_FLAG_INHERIT, 0)) return false;
+    DWORD written = 0;
+    if (held && (!WriteFile(commandWrite.get(), kHoldCommand, 2, &written, nullptr) || written != 2)) return false;
 
     const RecordOptions& options = *RecordOptions::Instance();
     const Rect captureRect = options.captureRect;
@@ -104,7 +111,7 @@ int Start() {
     TAVRIX_LOG(LevelDebug) << NarrowText(commandLine, CP_ACP);
     // Without the capture settings the command line is empty; an encoder
     // started without its options must not run.
-    if (commandLine.empty()) return 0;
+    if (commandLine.empty()) return false;
 
     // The encoder's output is read by nobody: it gets no output handles.
     STARTUPINFOW startup = {};
@@ -117,13 +124,48 @@ int Start() {
     const std::wstring encoderPath = ProgramFolder(nullptr) + kEncoderFileName;
     if (!CreateProcessW(encoderPath.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                         CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &process))
-        return 0;
+        return false;
     g_encoder.child.process.reset(process.hProcess);
     g_encoder.child.thread.reset(process.hThread);
     g_encoder.child.processId = process.dwProcessId;
     g_encoder.commandWrite = std::move(commandWrite);
+    g_encoder.held = held;
     // commandRead closes here: the child holds its own copy.
-    return 1;
+    return true;
+}
+
+}  // namespace
+
+int Start() {
+    if (g_encoder.held) {
+        DWORD code = 0;
+        const bool waiting = !HasEnded(code);
+        // Logged before the word is sent: the line marks the moment the lesson starts.
+        if (waiting) {
+            TAVRIX_LOG(LevelDebug) << "the prepared encoder goes";
+        }
+        if (waiting && Send(kGoCommand)) {
+            g_encoder.held = false;
+            return 1;
+        }
+        TAVRIX_LOG(LevelDebug) << "the prepared encoder ended while it waited, exit code " << code
+                               << "; another is started";
+    }
+    return Launch(false) ? 1 : 0;
+}
+
+bool Prepare() {
+    const bool started = Launch(true);
+    if (!started) {
+        TAVRIX_LOG(LevelDebug) << "the encoder could not be prepared";
+    }
+    return started;
+}
+
+bool IsPrepared() { return g_encoder.held; }
+
+void DiscardPrepared() {
+    if (g_encoder.held) Discard();
 }
 
 void Pause() { Send(kPauseCommand); }
@@ -229,6 +271,8 @@ void MoveToNewRecordingFolder() {
 }
 
 void TerminateEncoderProcesses() {
+    // Ended by force, a waiting encoder would leave its log behind.
+    EncoderProcess::DiscardPrepared();
     UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return;
     PROCESSENTRY32W entry = {};

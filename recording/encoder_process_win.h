@@ -23,7 +23,23 @@ constexpr DWORD kStopWaitLimitMs = 5 * 60 * 1000;
 // Starts ffmpeg.exe from the program's folder recording into RecordingPath
 // with the current recording options; the command line is logged first.
 // 1 when the child runs, 0 otherwise (then no handle of it stays open).
+// When Prepare has an encoder waiting, Start only tells it to go ("g\n"), so
+// the first frame follows within a frame or two; one that ended meanwhile is
+// forgotten and a new one started as above.
 int Start();
+
+// Starts ffmpeg.exe as Start does, but held: "h\n" is in its pipe before it
+// runs, so it finds its devices and loads its core, then waits for Start.
+// For the countdown, whose three seconds cover all of that. True when the
+// child runs; false leaves nothing, and Start then starts one as usual.
+bool Prepare();
+
+// Whether a prepared encoder waits for Start.
+bool IsPrepared();
+
+// Throws a prepared encoder away as Discard does (the start was abandoned);
+// nothing when none waits.
+void DiscardPrepared();
 
 // How long Discard gives the encoder to end by itself before it is ended.
 constexpr DWORD kDiscardWaitLimitMs = 700;
@@ -71,7 +87,8 @@ bool DeleteRecordingFiles(const std::wstring& recordingPath);
 // the kept segments.
 void MoveToNewRecordingFolder();
 
-// Ends (exit code 9) every process whose file name is exactly "ffmpeg.exe".
+// Ends (exit code 9) every process whose file name is exactly "ffmpeg.exe",
+// after a prepared encoder of ours was discarded (so it leaves no files).
 void TerminateEncoderProcesses();
 
 // Whether any process named ffmpeg.exe, in any letter case, runs.

@@ -20,6 +20,10 @@ constexpr DWORD kStatusBarStyle = WS_SYSMENU | WS_MINIMIZEBOX;
 }  // namespace
 
 CReadyFrameWnd::~CReadyFrameWnd() {
+    // Deleted during the count (the tip window that owns it went): the
+    // waiting encoder goes too, and no tick may start it while it does.
+    if (m_hWnd != nullptr) KillTimer(m_hWnd, kCountdownTimerId);
+    EncoderProcess::DiscardPrepared();
     if (m_ownerSlot != nullptr && *m_ownerSlot == this) *m_ownerSlot = nullptr;
 }
 
@@ -34,9 +38,18 @@ void CReadyFrameWnd::OnSkinReady() {
     m_backBtn = m_pm.FindControl(L"backBtn");
     CountdownValue = 3;
     m_numText->SetText(std::to_wstring(CountdownValue));
+    // The encoder gets ready during the count, held, so the lesson's first
+    // second is recorded: started only at zero, it took 0.6 to 1.2 s to take
+    // its first picture. One that cannot be prepared is started at zero as before.
+    EncoderProcess::Prepare();
 }
 
 LRESULT CReadyFrameWnd::HandleOwnMessage(UINT uMsg, WPARAM wParam, LPARAM, bool& handled) {
+    // Closed through the system the program ends: the waiting encoder goes first.
+    if (uMsg == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE) {
+        KillTimer(m_hWnd, kCountdownTimerId);  // no zero may start it again while it goes
+        EncoderProcess::DiscardPrepared();
+    }
     handled = uMsg == WM_TIMER && wParam == kCountdownTimerId;
     return handled ? OnTick() : 0;
 }
@@ -46,6 +59,8 @@ void CReadyFrameWnd::Notify(TNotifyUI& msg) {
 }
 
 void CReadyFrameWnd::OnFinalMessage(HWND hWnd) {
+    // Closed during the count: the waiting encoder goes with it, leaving nothing.
+    EncoderProcess::DiscardPrepared();
     if (m_ownerSlot != nullptr && *m_ownerSlot == this) *m_ownerSlot = nullptr;
     m_ownerSlot = nullptr;
     SkinnedFrame::OnFinalMessage(hWnd);
@@ -114,5 +129,6 @@ void CReadyFrameWnd::AbandonRecording() {
 void CReadyFrameWnd::BackToStartup() {
     ResetCount();
     ::ShowWindow(m_hWnd, SW_HIDE);
+    EncoderProcess::DiscardPrepared();
     ::ShowWindow(StartupHwnd, SW_RESTORE);
 }

@@ -1,5 +1,6 @@
-// The countdown window: "3", "2", "1" a second apart, then the encoder starts
-// and the recording status bar comes up; its back button abandons the start.
+// The countdown window: "3", "2", "1" a second apart while the encoder gets
+// ready, held; then it starts recording and the status bar comes up; its
+// back button abandons the start and discards the waiting encoder.
 #pragma once
 
 #include <windows.h>

@@ -68,6 +68,11 @@ case_recovery() {
     # Segments, or (an encoder that finishes when the program is gone) a
     # finished recording nobody saved: either is offered.
     note "left behind: $(ls "$folder" | tr '\n' ' ')"
+    if [ "$real" = 1 ]; then
+        # Prepared during the countdown, and told to go as the bar came up.
+        grep -q 'held until "g"' "$folder/temp.avi.encoder.log" || fail "the encoder was not prepared during the countdown"
+        grep -q 'the prepared encoder goes' "$run/tavrix.log" || fail "the prepared encoder was not told to go"
+    fi
 
     start_program_retrying HOME="$(microphone_home)"
     wait_window "#32770" 提示 30000

@@ -2,7 +2,9 @@
 // command line with the encoder's own parser (encoder/encoder_args.h),
 // records an uncompressed AVI at the encoder's frame rate while not paused,
 // and obeys "p\n", "r\n", "q\n" and "d\n" (discard: the output is deleted,
-// exit code 5) read byte by byte from its standard input.
+// exit code 5) read byte by byte from its standard input. Held as the real
+// encoder is when "h\n" waits on its input as it starts: no frame until
+// "g\n"; "q\n", "d\n" or the input's end while held discard.
 //
 // "ffmpeg -join_segments <output>" is the recovery mode: the segments
 // "<output>.part*.mkv" are joined (here: the output becomes a small AVI and
@@ -114,6 +116,7 @@ DWORD WINAPI ReadCommands(void*) {
                              : line == kResumeCommand  ? 'r'
                              : line == kQuitCommand    ? 'q'
                              : line == kDiscardCommand ? 'd'
+                             : line == kGoCommand      ? 'g'
                                                        : 0;
         line.clear();
         if (command == 0) continue;
@@ -255,6 +258,12 @@ int main() {
         Note("cannot write the output");
         return kExitNoCore;
     }
+    // The hold line is taken before the reader runs, as the real encoder does.
+    char first[2] = {};
+    DWORD peeked = 0;
+    bool held = PeekNamedPipe(GetStdHandle(STD_INPUT_HANDLE), first, 2, &peeked, nullptr, nullptr) && peeked == 2 &&
+                first[0] == kHoldCommand[0] && first[1] == '\n' && ReadFile(GetStdHandle(STD_INPUT_HANDLE), first, 2, &peeked, nullptr);
+    if (held) Note("command 68 0a");
     HANDLE reader = CreateThread(nullptr, 0, ReadCommands, nullptr, 0, nullptr);
     if (reader == nullptr) return kExitNoCore;
     CloseHandle(reader);
@@ -262,7 +271,7 @@ int main() {
     const long crashAfterMs = EnvNumber(L"TAVRIX_FAKE_ENCODER_CRASH_AFTER_MS", -1);
     DWORD recordedBefore = 0;           // recorded milliseconds of earlier segments
     DWORD segmentStart = GetTickCount();
-    bool paused = false;
+    bool paused = held;
     for (;;) {
         char command = 0;
         bool ended = false;
@@ -285,6 +294,19 @@ int main() {
         if (crashAfterMs >= 0 && now - g_startTick >= static_cast<DWORD>(crashAfterMs)) {
             Note("crash");
             TerminateProcess(GetCurrentProcess(), 0xC0000005);
+        }
+        if (held && (command == 'q' || command == 'd' || ended)) {
+            avi.Abandon();
+            DeleteFileW(request.outputPath.c_str());
+            Note("discarded");
+            return 5;
+        }
+        if (held) {
+            if (command == 'g') {
+                segmentStart = now;
+                paused = held = false;
+            }
+            continue;
         }
         if (command == 'p' && !paused) {
             recordedBefore += now - segmentStart;

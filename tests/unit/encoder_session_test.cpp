@@ -78,6 +78,41 @@ TEST(SessionControl, DiscardEndsEveryStateOnceTheJoinIncluded) {
     EXPECT_EQ(FeedAll(reader, "p\nd\n"), (std::vector<C>{C::Pause, C::Discard}));
 }
 
+TEST(SessionControl, HeldWaitsForGoAndKeepsNothingWhenAbandoned) {
+    using C = EncoderCommand;
+    // The hold line is only recognised whole, at the very start of the input.
+    EXPECT_EQ(HoldLineLength("h\n", 2), 2u);
+    EXPECT_EQ(HoldLineLength("h\r\np\n", 5), 3u);
+    EXPECT_EQ(HoldLineLength("h", 1), 0u);
+    EXPECT_EQ(HoldLineLength("p\nh\n", 4), 0u);
+    EXPECT_EQ(HoldLineLength("hh\n", 3), 0u);
+    CommandReader reader;
+    EXPECT_EQ(FeedAll(reader, "g\nh\n"), (std::vector<C>{C::Go}));  // "h" later in the input is junk
+
+    SessionControl held(true);
+    EXPECT_EQ(held.State(), SessionState::Held);
+    for (C ignored : {C::Pause, C::Resume}) EXPECT_EQ(held.OnCommand(ignored), SessionStep::Nothing);
+    EXPECT_EQ(held.OnCoreLost(), SessionStep::Nothing);  // the waiting core is started again at "g"
+    EXPECT_EQ(held.OnCommand(C::Go), SessionStep::StartSegment);
+    EXPECT_EQ(held.State(), SessionState::Recording);
+    EXPECT_EQ(held.OnCommand(C::Go), SessionStep::Nothing);  // only once, and only from held
+    EXPECT_EQ(held.OnCommand(C::Pause), SessionStep::EndSegment);
+    EXPECT_EQ(held.OnCommand(C::Go), SessionStep::Nothing);
+    SessionControl unheld;
+    EXPECT_EQ(unheld.OnCommand(C::Go), SessionStep::Nothing);
+
+    // Nothing was recorded: quitting, throwing away or losing the input all discard.
+    for (int how = 0; how < 3; ++how) {
+        SessionControl abandoned(true);
+        const SessionStep step = how == 0   ? abandoned.OnCommand(C::Quit)
+                                 : how == 1 ? abandoned.OnCommand(C::Discard)
+                                            : abandoned.OnInputClosed();
+        EXPECT_EQ(step, SessionStep::Discard) << how;
+        EXPECT_EQ(abandoned.State(), SessionState::Discarded) << how;
+        EXPECT_EQ(abandoned.OnCommand(C::Go), SessionStep::Nothing) << how;
+    }
+}
+
 TEST(SegmentList, NamesSegmentsBesideTheOutputAndNeverReusesAFile) {
     std::set<std::wstring> existing = {L"C:\\t\\temp.avi.part002.mkv", L"C:\\t\\temp.avi.part003.mkv"};
     SegmentList segments(L"C:\\t\\temp.avi", [&](const std::wstring& p) { return existing.count(p) > 0; });

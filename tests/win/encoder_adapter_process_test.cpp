@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -75,13 +79,16 @@ std::string ReadWhole(const std::wstring& path) {
 
 // The adapter started as the program starts it: a pipe on standard input,
 // no console; standard error is read for the messages.
+// With `held`, "h\n" is in the pipe before the adapter starts, as the
+// program prepares it during the countdown.
 class Adapter {
 public:
-    bool Start(const std::wstring& exe, const std::wstring& arguments) {
+    bool Start(const std::wstring& exe, const std::wstring& arguments, bool held = false) {
         SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
         UniqueHandle inputRead, errorWrite;
         if (!CreatePipe(inputRead.put(), m_input.put(), &inherit, 0)) return false;
         SetHandleInformation(m_input.get(), HANDLE_FLAG_INHERIT, 0);
+        if (held) Send("h\n");
         if (!CreatePipe(m_error.put(), errorWrite.put(), &inherit, 0)) return false;
         SetHandleInformation(m_error.get(), HANDLE_FLAG_INHERIT, 0);
         STARTUPINFOW startup = {};
@@ -354,4 +361,149 @@ TEST_F(EncoderRecording, FailedJoinExitsWithThreeAndKeepsEverySegment) {
     EXPECT_NE(Log().find("the segments stay in"), std::string::npos) << Log();
     for (int i = 1; i <= 2; ++i) EXPECT_TRUE(HasVideo(ScanMatroskaFile(Segment(i))));
     EXPECT_FALSE(Exists(JoiningPath(m_output)));
+}
+
+namespace {
+
+// A window over the capture area whose grey level tells the time: black
+// until Go, then one level brighter every 10 ms. The first recorded picture's
+// level is how long after Go the grabber took it.
+class TimeRamp {
+public:
+    TimeRamp() : m_thread([this] { Run(); }) {
+        WaitUntil([this] { return m_window.load() != nullptr; }, 5000);
+    }
+    ~TimeRamp() {
+        PostMessageW(m_window.load(), WM_CLOSE, 0, 0);
+        m_thread.join();
+    }
+    void Go() { m_goTick = GetTickCount(); }
+    static constexpr int kMsPerLevel = 10;
+
+private:
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<TimeRamp*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (message == WM_PAINT && self) {
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(window, &paint);
+            const DWORD go = self->m_goTick.load();
+            const int level = go == 0 ? 0 : static_cast<int>(std::min<DWORD>(250, (GetTickCount() - go) / kMsPerLevel));
+            HBRUSH brush = CreateSolidBrush(RGB(level, level, level));
+            FillRect(dc, &paint.rcPaint, brush);
+            DeleteObject(brush);
+            EndPaint(window, &paint);
+            return 0;
+        }
+        if (message == WM_TIMER) return InvalidateRect(window, nullptr, FALSE), 0;
+        if (message == WM_DESTROY) return PostQuitMessage(0), 0;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    void Run() {
+        WNDCLASSW type = {};
+        type.lpfnWndProc = Procedure;
+        type.hInstance = GetModuleHandleW(nullptr);
+        type.lpszClassName = L"TavrixTimeRamp";
+        RegisterClassW(&type);
+        HWND window = CreateWindowExW(WS_EX_TOPMOST, type.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 0, 0, 320, 240,
+                                      nullptr, nullptr, type.hInstance, nullptr);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        SetTimer(window, 1, 10, nullptr);
+        m_window = window;
+        MSG message;
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+        DestroyWindow(window);
+    }
+    std::atomic<HWND> m_window{nullptr};
+    std::atomic<DWORD> m_goTick{0};
+    std::thread m_thread;
+};
+
+// The mean green level of the first picture of a recording, decoded by the core.
+int FirstPictureLevel(const std::wstring& video) {
+    const std::wstring raw = video + L".first.rgb";
+    Adapter decode;
+    if (!decode.Start(BinFolder() + L"ffmpeg-core.exe", L"-v error -y -i " + QuoteArgument(video) +
+                                                            L" -frames:v 1 -f rawvideo -pix_fmt rgb24 " + QuoteArgument(raw)) ||
+        decode.Wait(60000) != 0)
+        return -1;
+    const std::string pixels = ReadWhole(raw);
+    DeleteFileW(raw.c_str());
+    if (pixels.size() < 3) return -1;
+    uint64_t sum = 0;
+    for (size_t i = 1; i < pixels.size(); i += 3) sum += static_cast<unsigned char>(pixels[i]);
+    return static_cast<int>(sum / (pixels.size() / 3));
+}
+
+}  // namespace
+
+TEST_F(EncoderRecording, HeldStartTakesItsFirstPictureWithinAFifthOfASecondOfGo) {
+    // How long after the moment the lesson should start its first picture
+    // is taken: 0 started then (as before), 1 held and told to go at once
+    // (a core slower than the countdown), 2 held and ready, then told to go.
+    int delayMs[3] = {-1, -1, -1};
+    for (int how = 0; how < 3; ++how) {
+        DeleteFileW(m_output.c_str());
+        DeleteFileW(EncoderLogPath(m_output).c_str());
+        TimeRamp ramp;
+        Adapter adapter;
+        if (how == 0) ramp.Go();
+        ASSERT_TRUE(adapter.Start(BinFolder() + L"ffmpeg.exe", ProgramArguments(m_output), how > 0));
+        if (how == 2) {
+            ASSERT_TRUE(WaitUntil([&] { return Log().find("ready: the first segment waits") != std::string::npos; }, 30000))
+                << Log();
+            Sleep(500);
+            EXPECT_FALSE(Exists(Segment(1)));  // nothing records before "g"
+            adapter.Send("r\np\n");           // and nothing but "g" starts it
+            Sleep(300);
+            EXPECT_FALSE(Exists(Segment(1)));
+        }
+        if (how > 0) {
+            ramp.Go();
+            adapter.Send("g\n");
+        }
+        ASSERT_TRUE(WaitForSegment(1)) << Log();
+        adapter.Send("q\n");
+        ASSERT_EQ(adapter.Wait(60000), kExitDone) << Log();
+        const int level = FirstPictureLevel(m_output);
+        ASSERT_GE(level, 0) << how;
+        delayMs[how] = level * TimeRamp::kMsPerLevel;
+    }
+    std::printf("first picture after the start: %d ms started then, %d ms held and told to go at once, "
+                "%d ms held until ready\n", delayMs[0], delayMs[1], delayMs[2]);
+    EXPECT_LE(delayMs[2], 300);
+    EXPECT_LT(delayMs[2], delayMs[0]);
+}
+
+TEST_F(EncoderRecording, HeldAdapterLeavesNothingWhenThrownAwayOrItsInputCloses) {
+    auto leftovers = [&] {
+        WIN32_FIND_DATAW found;
+        const HANDLE search = FindFirstFileW((m_folder + L"*").c_str(), &found);
+        std::string left;
+        for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found))
+            if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0)
+                left += NarrowText(found.cFileName, CP_UTF8) + " ";
+        if (search != INVALID_HANDLE_VALUE) FindClose(search);
+        return left;
+    };
+    {
+        // The program ended during the countdown: its pipe closes.
+        Adapter adapter;
+        ASSERT_TRUE(adapter.Start(BinFolder() + L"ffmpeg.exe", ProgramArguments(m_output), true));
+        ASSERT_TRUE(WaitUntil([&] { return Log().find("ready: the first segment waits") != std::string::npos; }, 30000))
+            << Log();
+        EXPECT_EQ(ProcessesNamed(L"ffmpeg-core.exe").size(), 1u);
+        adapter.CloseInput();
+        EXPECT_EQ(adapter.Wait(10000), kExitDiscarded);
+        EXPECT_TRUE(WaitUntil([] { return ProcessesNamed(L"ffmpeg-core.exe").empty(); }, 5000));
+        EXPECT_EQ(leftovers(), "");
+    }
+    {
+        // Back pressed at once: "d" while the adapter still gets ready.
+        Adapter adapter;
+        ASSERT_TRUE(adapter.Start(BinFolder() + L"ffmpeg.exe", ProgramArguments(m_output), true));
+        adapter.Send("d\n");
+        EXPECT_EQ(adapter.Wait(10000), kExitDiscarded) << Log();
+        EXPECT_TRUE(WaitUntil([] { return ProcessesNamed(L"ffmpeg-core.exe").empty(); }, 5000));
+        EXPECT_EQ(leftovers(), "");
+    }
 }

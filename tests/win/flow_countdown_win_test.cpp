@@ -1,6 +1,7 @@
-// The countdown under Wine with real timers: "3", "2", "1", then the test
-// encoder starts and the status bar comes up; back abandons the start; a
-// second recording reuses the bar; Alt+F4 ends the program.
+// The countdown under Wine with real timers: "3", "2", "1" while the test
+// encoder waits, held, then it goes and the status bar comes up; back
+// abandons the start and discards the encoder; a second recording reuses the
+// bar; Alt+F4 ends the program and the waiting encoder.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -24,13 +25,16 @@ TEST_F(FlowTest, CountsThreeTwoOneThenStartsTheEncoderAndShowsTheBar) {
     const HWND readyWindow = ready->GetHWND();
     EXPECT_TRUE(IsWindowVisible(readyWindow));
 
-    // Every text the number shows, in order, until the bar is up.
+    // Every text the number shows, in order, until the bar is up; what the
+    // encoder had received when the number showed "1".
     std::vector<std::wstring> shown{ControlText(*ready, L"numText")};
+    std::vector<std::string> eventsAtOne;
     DWORD hiddenAfter = 0;
     ASSERT_TRUE(PumpUntil(
         [&] {
             const std::wstring now = ControlText(*ready, L"numText");
             if (now != shown.back()) shown.push_back(now);
+            if (now == L"1" && eventsAtOne.empty()) eventsAtOne = env.EncoderEvents();
             if (hiddenAfter == 0 && !IsWindowVisible(readyWindow)) hiddenAfter = GetTickCount() - created;
             return StatusHwnd != nullptr && IsWindowVisible(StatusHwnd);
         },
@@ -41,9 +45,13 @@ TEST_F(FlowTest, CountsThreeTwoOneThenStartsTheEncoderAndShowsTheBar) {
     // Three ticks of a one-second timer.
     EXPECT_GE(hiddenAfter, 2700u);
 
-    // The encoder was started.
-    ASSERT_TRUE(PumpUntil([&] { return !env.EncoderEvents().empty(); }, 3000));
-    EXPECT_EQ(env.EncoderEvents().front().rfind("start ", 0), 0u) << env.EncoderEvents().front();
+    // The encoder was started held during the count, and told to go at its end.
+    ASSERT_EQ(eventsAtOne.size(), 2u);
+    EXPECT_EQ(eventsAtOne[0].rfind("start ", 0), 0u) << eventsAtOne[0];
+    EXPECT_EQ(eventsAtOne[1], "command 68 0a");
+    ASSERT_TRUE(PumpUntil([&] { return env.CommandsReceived("g\n") == 1; }, 3000));
+    EXPECT_EQ(env.EncoderEvents().size(), 3u);
+    EXPECT_FALSE(EncoderProcess::IsPrepared());
     EXPECT_TRUE(IsEncoderProcessRunning());
 
     // The bar counts from "00:00:00", and the after-recording window waits hidden.
@@ -70,11 +78,18 @@ TEST_F(FlowTest, BackDuringTwoLeavesTheCounterAtThreeAndStartsNothing) {
     EXPECT_EQ(ControlText(*ready, L"numText"), L"3");
     EXPECT_FALSE(IsWindowVisible(ready->GetHWND()));
 
-    // The timer is gone: well past the end of the count nothing has started.
+    // The timer is gone: well past the end of the count nothing has started,
+    // and the encoder that waited was thrown away without a trace.
     Pump(3000);
     EXPECT_EQ(CountdownValue, 3);
-    EXPECT_TRUE(env.EncoderEvents().empty());
+    const std::vector<std::string> events = env.EncoderEvents();
+    ASSERT_EQ(events.size(), 4u);
+    EXPECT_EQ(events[1], "command 68 0a");
+    EXPECT_EQ(events[2], "command 64 0a");
+    EXPECT_EQ(events[3], "discarded");
     EXPECT_FALSE(IsEncoderProcessRunning());
+    EXPECT_FALSE(EncoderProcess::IsPrepared());
+    EXPECT_EQ(GetFileAttributesW(RecordingFolderOf(env.RecordingFile()).c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(StatusHwnd, nullptr);
     EXPECT_EQ(CountOwnWindows(L"RecStatusFrameWndClass"), 0);
 }
@@ -118,6 +133,9 @@ TEST_F(FlowTest, AltF4OnTheCountdownEndsTheProgram) {
     Pump(200);
     EXPECT_TRUE(TakeQuitSeen());
     EXPECT_EQ(startup.Closes(), 0);
+    // The encoder that waited for the count went with it.
+    EXPECT_EQ(env.EncoderEvents().back(), "discarded");
+    EXPECT_FALSE(IsEncoderProcessRunning());
 }
 
 }  // namespace

@@ -254,6 +254,10 @@ TEST_F(FailingEncoderTest, ExitingAtOnceIsReportedAtTheFirstTickWithTheCountAtZe
     EXPECT_EQ(watcher.Seen()[0].note, L"0");
     EXPECT_EQ(ElapsedSeconds, 0);
     EXPECT_EQ(ControlText(Bar(), L"timeText"), L"00:00:00");
+    // The one prepared during the count had ended: another was started at its end.
+    int starts = 0;
+    for (const std::string& event : env.EncoderEvents()) starts += event.rfind("start ", 0) == 0 ? 1 : 0;
+    EXPECT_EQ(starts, 2);
 }
 
 // Too little room on the disk while recording: paused as F10 does, and told.

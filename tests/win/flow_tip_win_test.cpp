@@ -10,6 +10,7 @@
 
 #include "app/record_options.h"
 #include "app/window_state.h"
+#include "recording/encoder_process_win.h"
 #include "tests/win/flow_harness.h"
 #include "ui/ready_frame.h"
 #include "ui/tip_frame.h"
@@ -90,13 +91,16 @@ TEST_F(TipTest, ContinuingAtOnceAndDiscardingLeaveNoWindowBehind) {
     EXPECT_EQ(CountdownValue, 3);
     ASSERT_TRUE(PumpUntil([] { return CountdownValue == 2; }, 2500));
 
-    // The next start discards it: both windows go, and so does the count's timer.
+    // The next start discards it: both windows go, and so do the count's
+    // timer and the encoder that waited for its end.
     m_tip.reset();
     EXPECT_FALSE(IsWindow(tipWindow));
     EXPECT_FALSE(IsWindow(readyWindow));
+    EXPECT_FALSE(IsEncoderProcessRunning());
     Pump(2500);
     EXPECT_EQ(StatusHwnd, nullptr);
-    EXPECT_TRUE(env.EncoderEvents().empty());
+    EXPECT_EQ(env.EncoderEvents().back(), "discarded");
+    EXPECT_EQ(env.CommandsReceived("g\n"), 0);
 }
 
 TEST_F(TipTest, ClosingTheTipThroughTheSystemGoesBackToTheStartupWindow) {
