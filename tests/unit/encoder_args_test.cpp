@@ -108,7 +108,19 @@ TEST(ParseEncoderArguments, AcceptsEveryCommandLineTheProgramBuilds) {
 }
 
 namespace {
+
 std::string Narrow(const std::wstring& text) { return Utf8FromWide(text); }
+
+EncoderRequest MakeRequest(bool speaker, const std::wstring& microphone, VideoQuality quality,
+                           const std::wstring& outputPath) {
+    EncoderRequest request;
+    request.speaker = speaker;
+    request.microphone = microphone;
+    request.quality = quality;
+    request.outputPath = outputPath;
+    return request;
+}
+
 }  // namespace
 
 // Whatever Tavrix asks for, the encoder reads back unchanged: every sound
@@ -123,11 +135,7 @@ TEST(EncoderRequest, ComposedThenParsedComesBackTheSame) {
         for (const std::wstring& microphone : microphones)
             for (VideoQuality quality : {VideoQuality::Normal, VideoQuality::Good})
                 for (const std::wstring& output : outputs) {
-                    EncoderRequest request;
-                    request.speaker = speaker;
-                    request.microphone = microphone;
-                    request.quality = quality;
-                    request.outputPath = output;
+                    const EncoderRequest request = MakeRequest(speaker, microphone, quality, output);
                     const std::wstring line = ComposeEncoderCommandLine(request);
                     const ParsedArguments parsed = ParseEncoderArguments(ArgumentsOf(line));
                     ASSERT_TRUE(parsed.request.has_value()) << Narrow(line) << ": " << Narrow(parsed.error);
@@ -140,11 +148,7 @@ TEST(EncoderRequest, ComposedThenParsedComesBackTheSame) {
     // "USB"" would come out as "Mic USB"): that microphone is left out.
     for (const wchar_t* name : {L"a\"b", L"Mic \"USB\"", L"\""})
         for (bool speaker : {false, true}) {
-            EncoderRequest request;
-            request.speaker = speaker;
-            request.microphone = name;
-            request.outputPath = kOutput;
-            const std::wstring line = ComposeEncoderCommandLine(request);
+            const std::wstring line = ComposeEncoderCommandLine(MakeRequest(speaker, name, VideoQuality::Good, kOutput));
             const ParsedArguments parsed = ParseEncoderArguments(ArgumentsOf(line));
             ASSERT_TRUE(parsed.request.has_value()) << Narrow(line) << ": " << Narrow(parsed.error);
             EXPECT_EQ(parsed.request->microphone, L"") << Narrow(line);
