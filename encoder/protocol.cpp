@@ -19,15 +19,15 @@ void AppendInput(std::wstring& text, const wchar_t* prefix, const std::wstring& 
 }  // namespace
 
 std::wstring QuotedWord(const wchar_t* prefix, const std::wstring& text) {
-    // Backslashes are literal except before a quote: those before the
-    // closing one are doubled so that they stay backslashes.
-    const size_t kept = text.find_last_not_of(L'\\') + 1;  // npos + 1 == 0: backslashes only
     std::wstring word = prefix;
     word += L'"';
     word += text;
-    word.append(text.size() - kept, L'\\');
     word += L'"';
     return word;
+}
+
+bool IsSendableDeviceName(const std::wstring& name) {
+    return !name.empty() && name.find(L'"') == std::wstring::npos;
 }
 
 std::wstring ComposeEncoderCommandLine(const EncoderRequest& request) {
@@ -35,7 +35,7 @@ std::wstring ComposeEncoderCommandLine(const EncoderRequest& request) {
     AppendWords(text, kHeadWords);
     AppendInput(text, kVideoInputPrefix, kScreenFilterName);
     if (request.speaker) AppendInput(text, kAudioInputPrefix, kSpeakerFilterName);
-    const bool microphone = !request.microphone.empty() && request.microphone.find(L'"') == std::wstring::npos;
+    const bool microphone = IsSendableDeviceName(request.microphone);
     if (microphone) AppendInput(text, kAudioInputPrefix, request.microphone);
     AppendWords(text, kVideoWords);
     if (request.quality == VideoQuality::Good)

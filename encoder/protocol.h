@@ -68,9 +68,12 @@ struct EncoderRequest {
 // microphone is left out, as Tavrix treats it as no microphone anyway.
 std::wstring ComposeEncoderCommandLine(const EncoderRequest& request);
 
-// `prefix` and then `text` in double quotes, as one word of the command line:
-// backslashes at the end of `text` are doubled, so that the platform's parser
-// gives it back unchanged.
+// Whether a device name can be given on the command line: not empty, no double quote.
+bool IsSendableDeviceName(const std::wstring& name);
+
+// `prefix` and then `text` in double quotes, as one word of the command line.
+// Nothing is escaped: a backslash at the end of `text` escapes the closing
+// quote, and the encoder then refuses the line rather than misread it.
 std::wstring QuotedWord(const wchar_t* prefix, const std::wstring& text);
 
 // ---- The screen filter's settings ------------------------------------------

@@ -65,6 +65,7 @@ int32_t AssembleCaptureCommandLine(bool currentWindows, CaptureFlags flags,
         wantMicrophone = (flags & (kCaptureSpeaker | kCaptureMicrophone)) != 0;
     }
     if (wantMicrophone && findMicrophone) request.microphone = findMicrophone();
+    if (!IsSendableDeviceName(request.microphone)) request.microphone.clear();
     request.quality = (flags & 0xFF) == kQualityGoodCode ? VideoQuality::Good : VideoQuality::Normal;
     request.outputPath = outputPath;
 
