@@ -1,6 +1,7 @@
 // Monitors and display affinity from user32.
 #include "ui/screens_win.h"
 
+#include "app/record_options.h"
 #include "ui/region_geometry.h"
 
 namespace {
@@ -86,4 +87,9 @@ void PlaceOnRecordedScreen(HWND bar, const Rect& recorded, bool customRegion, in
         return;
     }
     SetWindowPos(bar, nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+RECT RecordedWorkArea() {
+    const Rect work = MonitorOfRect(RecordOptions::Instance()->captureRect).work;
+    return RECT{work.left, work.top, work.right, work.bottom};
 }

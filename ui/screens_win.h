@@ -26,6 +26,11 @@ MonitorArea MonitorOfWindow(HWND hwnd);
 // The monitor that holds most of the rectangle (the nearest when none does).
 MonitorArea MonitorOfRect(const Rect& r);
 
+// The work area of the monitor that holds most of the area being recorded:
+// the countdown, the tip and the after-recording window stand there, where
+// the teacher is looking (on a projector when that is what is recorded).
+RECT RecordedWorkArea();
+
 // Asks Windows to leave the window out of screen captures (Windows 10 2004
 // and later): the grabber records what lies under it. False where Windows
 // cannot, and the window is then recorded as before.

@@ -233,7 +233,8 @@ void CRecStartupFrameWnd::OnStart() {
     if (m_tip == nullptr) return;
     m_tip->Create(nullptr, L"", kTipWindowStyle, 0, 0, 0, 0, 0);
     if (RecordOptions::Instance()->showTip != 0) {
-        m_tip->CenterWindow();
+        const RECT area = RecordedWorkArea();
+        m_tip->CenterWindow(&area);
         m_tip->ShowWindow(true, true);
     } else {
         m_tip->ContinueToCountdown();

@@ -54,7 +54,8 @@ void RecStatusFrame::OnSkinReady() {
         m_process->Create(CornerHwnd, L"提示", kProcessWindowStyle, 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                           CW_USEDEFAULT);
         if (m_process->GetHWND() != nullptr) {
-            m_process->CenterWindow();
+            const RECT area = RecordedWorkArea();
+            m_process->CenterWindow(&area);
         } else {
             delete m_process;
             m_process = nullptr;

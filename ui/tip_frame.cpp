@@ -6,6 +6,7 @@
 #include "app/window_state.h"
 #include "ui/frame_table.h"
 #include "ui/ready_frame.h"
+#include "ui/screens_win.h"
 
 RecTSFrame::~RecTSFrame() {
     delete m_ready;
@@ -49,6 +50,7 @@ void RecTSFrame::ContinueToCountdown() {
     m_ready->Create(nullptr, L"", kFlowWindowStyle, 0, 0, 0, 0, 0);
     // Gone with its window, or left empty by a broken skin (the user was told).
     if (m_ready == nullptr || m_ready->GetHWND() == nullptr || !m_ready->SkinReady()) return;
-    m_ready->CenterWindow();
+    const RECT area = RecordedWorkArea();
+    m_ready->CenterWindow(&area);
     m_ready->ShowWindow(true, true);
 }

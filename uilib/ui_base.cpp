@@ -101,7 +101,7 @@ void CWindowWnd::Close(UINT nRet) {
     ::PostMessageW(m_hWnd, WM_CLOSE, nRet, 0);
 }
 
-void CWindowWnd::CenterWindow() {
+void CWindowWnd::CenterWindow(const RECT* within) {
     if (!::IsWindow(m_hWnd)) return;
     RECT rcDlg{};
     ::GetWindowRect(m_hWnd, &rcDlg);
@@ -109,9 +109,9 @@ void CWindowWnd::CenterWindow() {
     MONITORINFO mi{};
     mi.cbSize = sizeof(mi);
     ::GetMonitorInfoW(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTONEAREST), &mi);
-    RECT rcArea = mi.rcWork;
+    RECT rcArea = within != nullptr ? *within : mi.rcWork;
     RECT rcCenter = rcArea;
-    if (owner != nullptr && ::IsWindowVisible(owner) && !::IsIconic(owner)) {
+    if (within == nullptr && owner != nullptr && ::IsWindowVisible(owner) && !::IsIconic(owner)) {
         ::GetWindowRect(owner, &rcCenter);
     }
     int w = rcDlg.right - rcDlg.left;

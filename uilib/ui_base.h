@@ -83,8 +83,9 @@ public:
     void ShowWindow(bool bShow = true, bool bTakeFocus = true);
     // Posts WM_CLOSE.
     void Close(UINT nRet = IDOK);
-    // Centres over the owner, or over the work area of the window's monitor.
-    void CenterWindow();
+    // Centres over the owner, or over the work area of the window's monitor;
+    // with `within`, over that work area instead (another monitor's).
+    void CenterWindow(const RECT* within = nullptr);
     // Sets the class icons from icon resource nRes of the library's instance.
     void SetIcon(UINT nRes);
     // Client area of the given size (-1 keeps a dimension).

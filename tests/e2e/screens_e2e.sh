@@ -166,6 +166,8 @@ record_and_save() {
   local name=$1 dialog=""
   click_control RecStartupFrameWndClass startup.xml startBtn
   wait_window RecTSFrameWndClass
+  sleep 0.3
+  tip=$(window_geometry RecTSFrameWndClass)
   click_control RecTSFrameWndClass TSSkin.xml btnOK
   wait_window RecStatusFrameWndClass "*" 20000
   step "recording $name"
@@ -175,6 +177,7 @@ record_and_save() {
   shoot "$name-recording"
   click_control RecStatusFrameWndClass status.xml btnStop
   wait_window RecProcessWndClass
+  after=$(window_geometry RecProcessWndClass)
   click_control RecProcessWndClass process.xml doneBtn
   for _ in $(seq 150); do
     dialog=$(xdotool search --onlyvisible --name '^Save Record File$' 2>/dev/null | head -1)
@@ -255,6 +258,15 @@ start_on_two_monitors() {
   step "Tavrix started"
 }
 
+# on_projector <what> "<x y w h>": the window stood wholly on the projector.
+on_projector() {
+  local x y w h
+  read -r x y w h <<<"$2"
+  note "$1 stood at $x $y ${w}x$h"
+  [ "$x" -ge -1024 ] && [ $((x + w)) -le 0 ] && [ "$y" -ge 0 ] && [ $((y + h)) -le 768 ] ||
+    fail "$1 was not on the projector: $2"
+}
+
 case_second_monitor_region() {
   start_on_two_monitors
   # A region on the projector: (-900, 100) to (-500, 400).
@@ -271,6 +283,8 @@ case_second_monitor_region() {
   note "the status bar stood at $x $y ${w}x$h"
   [ $((x + w)) -le 0 ] && [ "$x" -ge -1024 ] && [ "$y" -ge 400 ] && [ $((y + h)) -le 768 ] ||
     fail "the status bar was not on the projector below the region: $bar"
+  on_projector "the tip" "$tip"
+  on_projector "the after-recording window" "$after"
   step "ok"
 }
 
@@ -295,6 +309,8 @@ case_second_monitor_full() {
   read -r x y w h <<<"$bar"
   note "the status bar stood at $x $y ${w}x$h"
   [ $((x + w)) -le 0 ] && [ "$x" -ge -1024 ] && [ $((y + h)) -le 768 ] || fail "the status bar was not on the projector: $bar"
+  on_projector "the tip" "$tip"
+  on_projector "the after-recording window" "$after"
   red_at full $((-800 + 1024)) 170 || fail "the red window is not in the projector's recording"
   red_at full $((-400 + 1024)) 170 && fail "the projector's recording is red beside the red window"
   step "ok"
