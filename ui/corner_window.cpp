@@ -33,7 +33,7 @@ LRESULT OnPaint(HWND hwnd) {
         POINT origin = {0, 0};
         ClientToScreen(hwnd, &origin);
         const Rect r = Offset(options->captureRect, -origin.x, -origin.y);
-        DrawCornerMarkers(dc, 1.0f, kCornerMarkerColour, r.left, r.top, r.right, r.bottom);
+        DrawCornerMarkers(dc, 1.0f, kCornerMarkerColor, r.left, r.top, r.right, r.bottom);
     }
     EndPaint(hwnd, &ps);
     return 0;

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 // Opaque ARGB of the strokes: red 0, green 186, blue 255.
-constexpr uint32_t kCornerMarkerColour = 0xFF00BAFF;
+constexpr uint32_t kCornerMarkerColor = 0xFF00BAFF;
 // Each stroke runs this far from its corner along one edge.
 constexpr int32_t kCornerStrokeLength = 60;
 

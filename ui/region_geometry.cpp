@@ -4,13 +4,13 @@
 #include <algorithm>
 #include <utility>
 
-void NormaliseRect(Rect& r) {
+void NormalizeRect(Rect& r) {
     if (r.left > r.right) std::swap(r.left, r.right);
     if (r.top > r.bottom) std::swap(r.top, r.bottom);
 }
 
 int32_t HitTestEdges(Rect& r, int32_t x, int32_t y) {
-    NormaliseRect(r);
+    NormalizeRect(r);
     if (x < r.left - kEdgeGrip || x > r.right + kEdgeGrip) return EdgeNone;
     if (y < r.top - kEdgeGrip || y > r.bottom + kEdgeGrip) return EdgeNone;
 
@@ -69,7 +69,7 @@ Point PlaceButtons(Rect& r, int32_t screenWidth, int32_t screenHeight) {
 }
 
 Point PlaceButtonsOn(Rect& r, const Rect& monitor) {
-    NormaliseRect(r);
+    NormalizeRect(r);
     Point p{r.right - 2 * kButtonWidth, r.bottom + 5};
     if (r.bottom + kButtonHeight + 5 > monitor.bottom) p.y = r.top - kButtonHeight - 5;
     if (p.y < monitor.top) {
@@ -103,7 +103,7 @@ bool Inside(const Rect& inner, const Rect& outer) {
 
 size_t MonitorForRect(const std::vector<Rect>& monitors, const Rect& r) {
     Rect n = r;
-    NormaliseRect(n);
+    NormalizeRect(n);
     // An empty rectangle (a click) counts as its corner pixel.
     if (n.right == n.left) ++n.right;
     if (n.bottom == n.top) ++n.bottom;
@@ -125,7 +125,7 @@ Rect Offset(const Rect& r, int32_t dx, int32_t dy) {
 
 Point PlaceOutside(const Rect& region, int32_t width, int32_t height, const Rect& workArea, int32_t gap) {
     Rect n = region;
-    NormaliseRect(n);
+    NormalizeRect(n);
     const auto clamp = [](int32_t v, int32_t lo, int32_t hi) { return std::max(lo, std::min(v, hi)); };
     const int32_t centreX = clamp((n.left + n.right - width) / 2, workArea.left, workArea.right - width);
     const int32_t centreY = clamp((n.top + n.bottom - height) / 2, workArea.top, workArea.bottom - height);
@@ -172,14 +172,14 @@ std::array<Point, 8> HandleCentres(const Rect& r) {
 
 Rect PaintBounds(const Rect& r) {
     Rect n = r;
-    NormaliseRect(n);
+    NormalizeRect(n);
     const int32_t margin = kHandleHalf + 1;
     return Rect{n.left - margin, n.top - margin, n.right + margin, n.bottom + margin};
 }
 
 Rect InnerArea(const Rect& r) {
     Rect n = r;
-    NormaliseRect(n);
+    NormalizeRect(n);
     const int32_t margin = kHandleHalf + 1;
     const Rect inner{n.left + margin, n.top + margin, n.right - margin, n.bottom - margin};
     return IsEmptyRect(inner) ? Rect{} : inner;
@@ -199,7 +199,7 @@ Rect UnionRect(const Rect& a, const Rect& b) {
 bool StatusBarPlace(const Rect& bar, const Rect& barMonitor, const Rect& recorded, bool customRegion,
                     const Rect& monitor, const Rect& workArea, int32_t gap, Point& place) {
     Rect region = recorded;
-    NormaliseRect(region);
+    NormalizeRect(region);
     const bool elsewhere = barMonitor != monitor;
     const bool over = customRegion && OverlapArea(bar, region) > 0;
     if (!elsewhere && !over) return false;

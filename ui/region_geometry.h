@@ -44,7 +44,7 @@ constexpr int32_t kButtonWidth = 35;  // each of Cancel and OK
 constexpr int32_t kButtonHeight = 20;
 
 // Swaps left/right and top/bottom where they crossed.
-void NormaliseRect(Rect& r);
+void NormalizeRect(Rect& r);
 
 // The zone under (x, y): the grabbed edges, EdgeAll inside, EdgeNone outside.
 // Normalises the stored rectangle first.

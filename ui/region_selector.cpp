@@ -20,9 +20,9 @@ namespace {
 // By design this window does not go through the skinned windows' GWLP_USERDATA thunk.
 RegionSelector* g_selector = nullptr;
 
-constexpr COLORREF kDarkColour = RGB(30, 30, 30);
-constexpr COLORREF kKeyColour = RGB(254, 254, 254);  // see-through on the mask window
-constexpr COLORREF kOutlineColour = RGB(0, 186, 255);
+constexpr COLORREF kDarkColor = RGB(30, 30, 30);
+constexpr COLORREF kKeyColor = RGB(254, 254, 254);  // see-through on the mask window
+constexpr COLORREF kOutlineColor = RGB(0, 186, 255);
 constexpr BYTE kMaskOpacity = 200;
 constexpr BYTE kBackgroundOpacity = 1;  // invisible, yet still catches the mouse
 constexpr int kBackgroundOverhang = 200;
@@ -111,9 +111,9 @@ int RegionSelector::Create(HINSTANCE instance, void* userData, RegionSelectedCal
     const int width = m_model.screenWidth();
     const int height = m_model.screenHeight();
 
-    m_darkBrush.reset(CreateSolidBrush(kDarkColour));
-    m_keyBrush.reset(CreateSolidBrush(kKeyColour));
-    m_outlinePen.reset(CreatePen(PS_SOLID, 1, kOutlineColour));
+    m_darkBrush.reset(CreateSolidBrush(kDarkColor));
+    m_keyBrush.reset(CreateSolidBrush(kKeyColor));
+    m_outlinePen.reset(CreatePen(PS_SOLID, 1, kOutlineColor));
 
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
@@ -135,7 +135,7 @@ int RegionSelector::Create(HINSTANCE instance, void* userData, RegionSelectedCal
     m_mask = CreateWindowExW(exStyle, m_className, m_maskText, WS_POPUP, m_origin.x, m_origin.y, width, height,
                              nullptr, nullptr, instance, nullptr);
     if (m_mask == nullptr) return -1;
-    SetLayeredWindowAttributes(m_mask, kKeyColour, kMaskOpacity, LWA_COLORKEY | LWA_ALPHA);
+    SetLayeredWindowAttributes(m_mask, kKeyColor, kMaskOpacity, LWA_COLORKEY | LWA_ALPHA);
 
     // The hand goes on the shared "Button" class, so every plain button of
     // the process shows it from now on.
@@ -365,7 +365,7 @@ void RegionSelector::Compose(const RECT& area) {
         ScopedSelect pen(dc, m_outlinePen.get());
         // Mid-resize the edges may have crossed; the outline is the same either way.
         Rect r = m_model.rect();
-        NormaliseRect(r);
+        NormalizeRect(r);
         Rectangle(dc, r.left, r.top, r.right, r.bottom);
         for (const Point& p : HandleCentres(r))
             Rectangle(dc, p.x - kHandleHalf, p.y - kHandleHalf, p.x + kHandleHalf, p.y + kHandleHalf);

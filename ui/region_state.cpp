@@ -93,7 +93,7 @@ SelectorAction SelectionModel::FinishDrag() {
     if (m_monitors.empty()) {
         m_buttons = PlaceButtons(m_rect, m_screenWidth, m_screenHeight);
     } else {
-        NormaliseRect(m_rect);
+        NormalizeRect(m_rect);
         m_buttons = PlaceButtonsOn(m_rect, m_monitors[MonitorForRect(m_monitors, m_rect)]);
     }
     m_state = StateChosen;

@@ -147,9 +147,9 @@ public:
     // can see when each frame was taken and that paused time left no frames.
     void AddFrame() {
         std::vector<uint8_t> pixels(m_format.FrameBytes());
-        static const uint8_t kColours[6][3] = {{0, 0, 255}, {0, 255, 0}, {255, 0, 0},
+        static const uint8_t kColors[6][3] = {{0, 0, 255}, {0, 255, 0}, {255, 0, 0},
                                                {0, 255, 255}, {255, 0, 255}, {255, 255, 0}};
-        const uint8_t* colour = kColours[(m_frames / static_cast<uint32_t>(m_format.rate)) % 6];
+        const uint8_t* colour = kColors[(m_frames / static_cast<uint32_t>(m_format.rate)) % 6];
         for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = colour[i % 3];
         const uint32_t stamp[2] = {GetTickCount() - g_startTick, m_frames};
         for (size_t i = 0; i < 8; ++i) pixels[i] = static_cast<uint8_t>(stamp[i / 4] >> (8 * (i % 4)));

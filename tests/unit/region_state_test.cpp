@@ -28,7 +28,7 @@ protected:
     SelectionModel model;
 };
 
-TEST_F(SelectionModelTest, DragFromBottomRightToTopLeftGivesTheNormalisedRectangle) {
+TEST_F(SelectionModelTest, DragFromBottomRightToTopLeftGivesTheNormalizedRectangle) {
     EXPECT_EQ(model.state(), StateWaiting);
     SelectorAction a = model.LeftButtonDown(500, 400);
     EXPECT_TRUE(a.handled);

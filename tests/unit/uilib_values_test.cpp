@@ -40,7 +40,7 @@ TEST(UiValues, NumberListsNeedExactlyTheirCount) {
     EXPECT_EQ(two, (std::array<int32_t, 2>{8, 8}));
 }
 
-TEST(UiValues, ColoursWithAndWithoutAlpha) {
+TEST(UiValues, ColorsWithAndWithoutAlpha) {
     uint32_t c = 0;
     EXPECT_TRUE(ParseUiColor(L"#FF2563EB", c));
     EXPECT_EQ(c, 0xFF2563EBu);

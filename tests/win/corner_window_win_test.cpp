@@ -70,7 +70,7 @@ protected:
     RecordOptions* options = nullptr;
 };
 
-TEST_F(CornerWindowTest, ATopmostColourKeyedPopupOverTheWholeScreen) {
+TEST_F(CornerWindowTest, ATopmostColorKeyedPopupOverTheWholeScreen) {
     wchar_t name[64] = {};
     GetClassNameW(CornerHwnd, name, 64);
     EXPECT_STREQ(name, L"RecCornerWndClass");
@@ -215,7 +215,7 @@ TEST(StatusBarPlacement, OutsideACustomRegionWithRoomAroundIt) {
 
 TEST(DrawCornerMarkers, EightStrokesOfSixtyPixelsEvenOnSmallRectangles) {
     Canvas canvas(300, 300);
-    DrawCornerMarkers(canvas.dc(), 1.0f, kCornerMarkerColour, 50, 60, 80, 90);
+    DrawCornerMarkers(canvas.dc(), 1.0f, kCornerMarkerColor, 50, 60, 80, 90);
     // From each corner inwards; on a 30 x 30 rectangle they reach past the far edge.
     const POINT blue[] = {{50, 60}, {105, 60}, {50, 115}, {80, 60}, {25, 60}, {80, 115},
                           {50, 90}, {105, 90}, {50, 35}, {80, 90}, {25, 90}, {80, 35}};

@@ -18,7 +18,7 @@ const COLORREF kPalette[] = {RGB(255, 0, 0),     RGB(0, 255, 0),     RGB(0, 0, 2
                              RGB(0, 255, 255),   RGB(255, 0, 255),   RGB(255, 255, 255), RGB(255, 128, 0),
                              RGB(128, 0, 255),   RGB(128, 128, 128), RGB(0, 128, 64),    RGB(128, 0, 0),
                              RGB(0, 0, 128),     RGB(128, 255, 128), RGB(255, 128, 192), RGB(64, 64, 0)};
-constexpr int kColours = sizeof(kPalette) / sizeof(kPalette[0]);
+constexpr int kColors = sizeof(kPalette) / sizeof(kPalette[0]);
 int g_index = 0;
 int g_secondsLeft = -1;
 bool g_slides = false;
@@ -30,7 +30,7 @@ void PaintSlide(HDC dc, const RECT& r) {
     FillRect(dc, &r, white);
     DeleteObject(white);
     RECT title = {0, 0, r.right, r.bottom / 8};
-    HBRUSH bar = CreateSolidBrush(kPalette[slide % kColours]);
+    HBRUSH bar = CreateSolidBrush(kPalette[slide % kColors]);
     FillRect(dc, &title, bar);
     DeleteObject(bar);
     HFONT big = CreateFontW(r.bottom / 14, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial");
@@ -53,7 +53,7 @@ void PaintSlide(HDC dc, const RECT& r) {
     for (int b = 0; b < 6; ++b) {
         RECT barRect = {r.right * 6 / 10 + b * r.right / 18, r.bottom * 8 / 10 - ((b * 37 + slide * 53) % 7 + 1) * r.bottom / 20,
                         r.right * 6 / 10 + b * r.right / 18 + r.right / 24, r.bottom * 8 / 10};
-        HBRUSH fill = CreateSolidBrush(kPalette[(b + slide) % kColours]);
+        HBRUSH fill = CreateSolidBrush(kPalette[(b + slide) % kColors]);
         FillRect(dc, &barRect, fill);
         DeleteObject(fill);
     }
@@ -65,22 +65,22 @@ void PaintSlide(HDC dc, const RECT& r) {
     DeleteObject(red);
 }
 
-void PrintColour() {
+void PrintColor() {
     const COLORREF c = kPalette[g_index];
     std::printf("colour %d %d %d %d\n", g_index, GetRValue(c), GetGValue(c), GetBValue(c));
     std::fflush(stdout);
 }
 
-LRESULT CALLBACK ColourProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK ColorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_TIMER:
         if (g_secondsLeft > 0 && --g_secondsLeft == 0) {
             PostQuitMessage(0);
             return 0;
         }
-        g_index = (g_index + 1) % kColours;
+        g_index = (g_index + 1) % kColors;
         ++g_tick;
-        PrintColour();
+        PrintColor();
         InvalidateRect(hwnd, nullptr, FALSE);
         UpdateWindow(hwnd);
         return 0;
@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
     if (argc > 1) g_secondsLeft = std::atoi(argv[1]);
     g_slides = argc > 2 && std::strcmp(argv[2], "slides") == 0;
     WNDCLASSW wc = {};
-    wc.lpfnWndProc = ColourProc;
+    wc.lpfnWndProc = ColorProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"TavrixColourScreen";
     RegisterClassW(&wc);
@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
                                 wc.hInstance, nullptr);
     ShowWindow(hwnd, SW_SHOW);
     UpdateWindow(hwnd);
-    PrintColour();
+    PrintColor();
     SetTimer(hwnd, 1, 1000, nullptr);
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);

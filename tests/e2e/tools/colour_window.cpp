@@ -11,7 +11,7 @@ namespace {
 
 COLORREF g_colour = RGB(255, 0, 0);
 
-LRESULT CALLBACK ColourProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+LRESULT CALLBACK ColorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     if (message == WM_PAINT) {
         PAINTSTRUCT paint;
         const HDC dc = BeginPaint(window, &paint);
@@ -50,7 +50,7 @@ int wmain(int argc, wchar_t** argv) {
 
     WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = ColourProc;
+    windowClass.lpfnWndProc = ColorProc;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"TavrixTestColourWindow";
     RegisterClassExW(&windowClass);
