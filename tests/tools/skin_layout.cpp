@@ -20,23 +20,8 @@
 
 #include "support/text_win.h"
 #include "support/unique_win.h"
+#include "tests/tools/split_names.h"
 #include "uilib/uilib.h"
-
-namespace {
-
-std::vector<std::wstring> SplitNames(const std::wstring& list) {
-    std::vector<std::wstring> names;
-    size_t start = 0;
-    while (start <= list.size()) {
-        size_t comma = list.find(L',', start);
-        if (comma == std::wstring::npos) comma = list.size();
-        if (comma > start) names.push_back(list.substr(start, comma - start));
-        start = comma + 1;
-    }
-    return names;
-}
-
-}  // namespace
 
 int main() {
     int argc = 0;

@@ -14,22 +14,11 @@
 #include <vector>
 
 #include "support/unique_win.h"
+#include "tests/tools/split_names.h"
 #include "ui/skinned_frame.h"
 #include "uilib/ui_dpi.h"
 
 namespace {
-
-std::vector<std::wstring> SplitNames(const std::wstring& list) {
-    std::vector<std::wstring> names;
-    size_t start = 0;
-    while (start <= list.size()) {
-        size_t comma = list.find(L',', start);
-        if (comma == std::wstring::npos) comma = list.size();
-        if (comma > start) names.push_back(list.substr(start, comma - start));
-        start = comma + 1;
-    }
-    return names;
-}
 
 struct ViewChoices {
     std::vector<std::wstring> hide;

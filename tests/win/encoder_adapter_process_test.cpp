@@ -21,6 +21,7 @@
 #include "support/path.h"
 #include "support/text_win.h"
 #include "support/unique_win.h"
+#include "tests/win/engine_support.h"
 
 namespace {
 
@@ -56,15 +57,6 @@ std::vector<DWORD> ProcessesNamed(const wchar_t* name) {
     for (BOOL ok = Process32FirstW(snapshot.get(), &entry); ok; ok = Process32NextW(snapshot.get(), &entry))
         if (_wcsicmp(entry.szExeFile, name) == 0) ids.push_back(entry.th32ProcessID);
     return ids;
-}
-
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start > timeoutMs) return false;
-        Sleep(50);
-    }
-    return true;
 }
 
 std::string ReadWhole(const std::wstring& path) {
@@ -182,8 +174,8 @@ protected:
     // Waits until segment `n` records and has frames on disk.
     bool WaitForSegment(int n) {
         const std::string marker = "INFO: segment " + std::to_string(n) + ": ";
-        return WaitUntil([&] { return ReadWhole(EncoderLogPath(m_output)).find(marker) != std::string::npos; }, 30000) &&
-               WaitUntil([&] { return HasVideo(ScanMatroskaFile(Segment(n))); }, 30000);
+        return WaitFor([&] { return ReadWhole(EncoderLogPath(m_output)).find(marker) != std::string::npos; }, 30000) &&
+               WaitFor([&] { return HasVideo(ScanMatroskaFile(Segment(n))); }, 30000);
     }
     std::string Log() { return ReadWhole(EncoderLogPath(m_output)); }
 
@@ -254,7 +246,7 @@ TEST_F(EncoderRecording, KilledAdapterLeavesNoCoreAndKeepsItsSegment) {
     ASSERT_FALSE(ProcessesNamed(L"ffmpeg-core.exe").empty());
     ASSERT_TRUE(TerminateProcess(adapter.Process(), 9));
     EXPECT_EQ(adapter.Wait(10000), 9);
-    EXPECT_TRUE(WaitUntil([] { return ProcessesNamed(L"ffmpeg-core.exe").empty(); }, 10000))
+    EXPECT_TRUE(WaitFor([] { return ProcessesNamed(L"ffmpeg-core.exe").empty(); }, 10000))
         << "a core outlived its adapter";
     // The segment written until the kill is on disk and readable.
     EXPECT_TRUE(HasVideo(ScanMatroskaFile(Segment(1))));
@@ -270,7 +262,7 @@ TEST_F(EncoderRecording, IgnoresCommandsOutOfPlaceAndKeepsTheSegmentsWhenItsInpu
     adapter.Send("p\n");
     adapter.Send("p\n");
     // Paused: the next segment's core waits; closing the input must end it too.
-    ASSERT_TRUE(WaitUntil([&] { return Log().find("waits for segment 2") != std::string::npos; }, 30000)) << Log();
+    ASSERT_TRUE(WaitFor([&] { return Log().find("waits for segment 2") != std::string::npos; }, 30000)) << Log();
     adapter.CloseInput();  // the program was ended: its next start recovers the segments
     EXPECT_EQ(adapter.Wait(60000), kExitJoinFailed) << Log();
     const std::string log = Log();
@@ -305,7 +297,7 @@ TEST_F(EncoderRecording, DiscardEndsEverythingAndLeavesNothingWithinASecond) {
     ASSERT_TRUE(adapter.Start(BinFolder() + L"ffmpeg.exe", ProgramArguments(m_output)));
     ASSERT_TRUE(WaitForSegment(1)) << Log();
     adapter.Send("p\n");
-    ASSERT_TRUE(WaitUntil([&] { return Log().find("waits for segment 2") != std::string::npos; }, 30000)) << Log();
+    ASSERT_TRUE(WaitFor([&] { return Log().find("waits for segment 2") != std::string::npos; }, 30000)) << Log();
     adapter.Send("r\n");
     ASSERT_TRUE(WaitForSegment(2)) << Log();
     const DWORD sent = GetTickCount();
@@ -371,7 +363,7 @@ namespace {
 class TimeRamp {
 public:
     TimeRamp() : m_thread([this] { Run(); }) {
-        WaitUntil([this] { return m_window.load() != nullptr; }, 5000);
+        WaitFor([this] { return m_window.load() != nullptr; }, 5000);
     }
     ~TimeRamp() {
         PostMessageW(m_window.load(), WM_CLOSE, 0, 0);
@@ -449,7 +441,7 @@ TEST_F(EncoderRecording, HeldStartTakesItsFirstPictureWithinAFifthOfASecondOfGo)
         if (how == 0) ramp.Go();
         ASSERT_TRUE(adapter.Start(BinFolder() + L"ffmpeg.exe", ProgramArguments(m_output), how > 0));
         if (how == 2) {
-            ASSERT_TRUE(WaitUntil([&] { return Log().find("ready: the first segment waits") != std::string::npos; }, 30000))
+            ASSERT_TRUE(WaitFor([&] { return Log().find("ready: the first segment waits") != std::string::npos; }, 30000))
                 << Log();
             Sleep(500);
             EXPECT_FALSE(Exists(Segment(1)));  // nothing records before "g"
@@ -489,12 +481,12 @@ TEST_F(EncoderRecording, HeldAdapterLeavesNothingWhenThrownAwayOrItsInputCloses)
         // The program ended during the countdown: its pipe closes.
         Adapter adapter;
         ASSERT_TRUE(adapter.Start(BinFolder() + L"ffmpeg.exe", ProgramArguments(m_output), true));
-        ASSERT_TRUE(WaitUntil([&] { return Log().find("ready: the first segment waits") != std::string::npos; }, 30000))
+        ASSERT_TRUE(WaitFor([&] { return Log().find("ready: the first segment waits") != std::string::npos; }, 30000))
             << Log();
         EXPECT_EQ(ProcessesNamed(L"ffmpeg-core.exe").size(), 1u);
         adapter.CloseInput();
         EXPECT_EQ(adapter.Wait(10000), kExitDiscarded);
-        EXPECT_TRUE(WaitUntil([] { return ProcessesNamed(L"ffmpeg-core.exe").empty(); }, 5000));
+        EXPECT_TRUE(WaitFor([] { return ProcessesNamed(L"ffmpeg-core.exe").empty(); }, 5000));
         EXPECT_EQ(leftovers(), "");
     }
     {
@@ -503,7 +495,7 @@ TEST_F(EncoderRecording, HeldAdapterLeavesNothingWhenThrownAwayOrItsInputCloses)
         ASSERT_TRUE(adapter.Start(BinFolder() + L"ffmpeg.exe", ProgramArguments(m_output), true));
         adapter.Send("d\n");
         EXPECT_EQ(adapter.Wait(10000), kExitDiscarded) << Log();
-        EXPECT_TRUE(WaitUntil([] { return ProcessesNamed(L"ffmpeg-core.exe").empty(); }, 5000));
+        EXPECT_TRUE(WaitFor([] { return ProcessesNamed(L"ffmpeg-core.exe").empty(); }, 5000));
         EXPECT_EQ(leftovers(), "");
     }
 }

@@ -130,8 +130,9 @@ ScopedEnvironment::ScopedEnvironment(const wchar_t* name, const std::wstring& va
 
 ScopedEnvironment::~ScopedEnvironment() { SetEnvironmentVariableW(m_name.c_str(), nullptr); }
 
-DialogWatcher::DialogWatcher(Answer answer)
+DialogWatcher::DialogWatcher(Answer answer, Note note)
     : m_answer(answer ? std::move(answer) : [](HWND dialog, const SeenDialog&) { PressButton(dialog, IDOK); }),
+      m_note(std::move(note)),
       m_thread([this] { Watch(); }) {}
 
 DialogWatcher::~DialogWatcher() {
@@ -169,6 +170,11 @@ void DialogWatcher::Watch() {
             HWND text = GetDlgItem(window, 0xFFFF);
             seen.messageBox = text != nullptr;
             if (text != nullptr) seen.text = WindowText(text);
+            HWND icon = GetDlgItem(window, 1088);
+            seen.errorIcon = icon != nullptr && IsWindowVisible(icon) &&
+                             reinterpret_cast<HICON>(SendMessageW(icon, STM_GETICON, 0, 0)) ==
+                                 LoadIconW(nullptr, IDI_ERROR);
+            if (m_note) seen.note = m_note();
             {
                 std::lock_guard<std::mutex> hold(m_lock);
                 m_seen.push_back(seen);

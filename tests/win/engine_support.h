@@ -56,20 +56,25 @@ struct SeenDialog {
     std::wstring caption;
     std::wstring text;       // a message box's text; "" for other dialogs
     bool messageBox = false;
+    bool errorIcon = false;  // the system's error icon is shown
+    std::wstring note;       // what the watcher's `note` returned while it was up
 };
 
 // Answers every dialog box (class #32770) this process shows, from a second
-// thread, in the order they appear: `answer` gets the window and what was
+// thread, in the order they appear: `note` runs while the box is up (to note
+// what the program's state is then), `answer` gets the window and what was
 // seen, and posts the reply. By default it presses OK.
 class DialogWatcher {
 public:
     using Answer = std::function<void(HWND, const SeenDialog&)>;
-    explicit DialogWatcher(Answer answer = nullptr);
+    using Note = std::function<std::wstring()>;
+    explicit DialogWatcher(Answer answer = nullptr, Note note = nullptr);
     ~DialogWatcher();
     std::vector<SeenDialog> Seen();
 private:
     void Watch();
     Answer m_answer;
+    Note m_note;
     std::mutex m_lock;
     std::vector<SeenDialog> m_seen;
     std::vector<HWND> m_answered;

@@ -1,7 +1,7 @@
 # The recording flow under Wine with real messages and timers and the test
 # encoder: countdown, status bar, after-recording window, tip window.
 add_library(tavrix_flow_test_support STATIC ${CMAKE_CURRENT_LIST_DIR}/flow_harness.cpp)
-target_link_libraries(tavrix_flow_test_support PUBLIC tavrix_win GTest::gtest)
+target_link_libraries(tavrix_flow_test_support PUBLIC tavrix_engine_test_support tavrix_win GTest::gtest)
 
 tavrix_add_test(tavrix_flow_win_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/flow_countdown_win_test.cpp

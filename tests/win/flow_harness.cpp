@@ -9,7 +9,10 @@
 #include "recording/encoder_process_win.h"
 #include "support/text_win.h"
 #include "tests/win/gdiplus_environment.h"
+#include "ui/process_frame.h"
+#include "ui/ready_frame.h"
 #include "ui/skinned_frame.h"
+#include "ui/status_frame.h"
 
 namespace {
 
@@ -63,12 +66,6 @@ std::vector<HWND> OwnWindowsOf(const wchar_t* className) {
     OwnWindows own{className, {}};
     EnumWindows(CollectOwn, reinterpret_cast<LPARAM>(&own));
     return own.found;
-}
-
-std::wstring WindowText(HWND window) {
-    wchar_t text[1024] = {};
-    GetWindowTextW(window, text, 1024);
-    return text;
 }
 
 }  // namespace
@@ -226,55 +223,11 @@ HWND TopOwnWindow() {
 }
 
 BoxWatcher::BoxWatcher(std::function<std::wstring()> onSeen, int button)
-    : m_onSeen(std::move(onSeen)), m_button(button), m_thread([this] { Watch(); }) {}
-
-BoxWatcher::~BoxWatcher() {
-    m_stop = true;
-    m_thread.join();
-}
-
-std::vector<SeenBox> BoxWatcher::Seen() {
-    std::lock_guard<std::mutex> hold(m_lock);
-    return m_seen;
-}
-
-void BoxWatcher::Watch() {
-    while (!m_stop) {
-        Sleep(30);
-        for (HWND box : OwnWindowsOf(L"#32770")) {
-            if (!IsWindowVisible(box)) continue;
-            {
-                std::lock_guard<std::mutex> hold(m_lock);
-                bool answered = false;
-                for (HWND done : m_answered) answered = answered || done == box;
-                if (answered && IsWindow(box)) continue;
-            }
-            // Let the box finish drawing its controls before reading them.
-            Sleep(100);
-            SeenBox seen;
-            seen.caption = WindowText(box);
-            HWND text = GetDlgItem(box, 0xFFFF);
-            if (text != nullptr) seen.text = WindowText(text);
-            HWND icon = GetDlgItem(box, 1088);
-            seen.errorIcon = icon != nullptr && IsWindowVisible(icon) &&
-                             reinterpret_cast<HICON>(SendMessageW(icon, STM_GETICON, 0, 0)) ==
-                                 LoadIconW(nullptr, IDI_ERROR);
-            if (m_onSeen) seen.note = m_onSeen();
-            {
-                std::lock_guard<std::mutex> hold(m_lock);
-                m_seen.push_back(seen);
-                m_answered.push_back(box);
-            }
-            // A box without that button (an OK box while Yes is wanted) gets OK.
-            const int button = GetDlgItem(box, m_button) != nullptr || m_button == IDCANCEL ? m_button : IDOK;
-            PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-        }
-    }
-}
-
-#include "ui/process_frame.h"
-#include "ui/ready_frame.h"
-#include "ui/status_frame.h"
+    : DialogWatcher(
+          [button](HWND box, const SeenDialog&) {
+              PressButton(box, GetDlgItem(box, button) != nullptr || button == IDCANCEL ? button : IDOK);
+          },
+          std::move(onSeen)) {}
 
 void FlowTest::TearDown() {
     delete m_ready;

@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/win/engine_support.h"
+
 class SkinnedFrame;
 class CControlUI;
 
@@ -67,31 +69,12 @@ int CountOwnWindows(const wchar_t* className);
 // The topmost visible top-level window of this process.
 HWND TopOwnWindow();
 
-// One message box or dialog as the watcher saw it.
-struct SeenBox {
-    std::wstring caption;
-    std::wstring text;       // a message box's text
-    bool errorIcon = false;  // the system's error icon is shown
-    std::wstring note;       // what `onSeen` returned at that moment
-};
-
-// Answers every box (class #32770) this process shows: `onSeen` runs on the
-// watcher thread while the box is up (to note what the program's state is
-// then) and the box is closed with `button` (IDOK by default).
-class BoxWatcher {
+// The dialog watcher of the engine tests, closing each box with `button`
+// (IDOK by default; a box without that button gets OK).
+using SeenBox = SeenDialog;
+class BoxWatcher : public DialogWatcher {
 public:
     explicit BoxWatcher(std::function<std::wstring()> onSeen = nullptr, int button = IDOK);
-    ~BoxWatcher();
-    std::vector<SeenBox> Seen();
-private:
-    void Watch();
-    std::function<std::wstring()> m_onSeen;
-    int m_button;
-    std::mutex m_lock;
-    std::vector<SeenBox> m_seen;
-    std::vector<HWND> m_answered;
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
 };
 
 #include <gtest/gtest.h>

@@ -292,33 +292,22 @@ TEST_F(RegionSelectorTest, DragResizeMoveAndOkWithRealMouseInput) {
     EXPECT_FALSE(Shown());
 }
 
-TEST_F(RegionSelectorTest, EscapeCancelsInEveryVisibleStateAndEnterDoesNothing) {
-    // Each visible state, reached with the mouse messages.
-    const char* names[] = {"Waiting", "Dragging", "Chosen", "Adjusting"};
-    for (int i = 0; i < 4; ++i) {
-        SCOPED_TRACE(names[i]);
-        result = Result{};
-        ShowSelector();
-        if (i >= 1) {
-            Mouse(WM_LBUTTONDOWN, 300, 200);
-            Mouse(WM_MOUSEMOVE, 500, 400);
-        }
-        if (i >= 2) Mouse(WM_LBUTTONUP, 500, 400);
-        if (i >= 3) {
-            Mouse(WM_LBUTTONDOWN, 400, 300);
-            Mouse(WM_MOUSEMOVE, 420, 310);
-        }
-        Pump(50);
-        KeyPress(VK_RETURN);
-        EXPECT_EQ(result.calls, 0);
-        KeyPress(VK_ESCAPE);
-        EXPECT_EQ(result.calls, 1);
-        EXPECT_TRUE(result.cancelled);
-        EXPECT_EQ(State(), StateHidden);
-        Pump(50);
-        EXPECT_FALSE(Shown());
-        EXPECT_FALSE(ButtonsVisible());
-    }
+// Which states Escape cancels in is the model's (tested on the host); here the
+// key reaches the model through the mask window while the mouse is captured.
+TEST_F(RegionSelectorTest, EscapeWhileDraggingCancelsAndEnterDoesNothing) {
+    ShowSelector();
+    Mouse(WM_LBUTTONDOWN, 300, 200);
+    Mouse(WM_MOUSEMOVE, 500, 400);
+    Pump(50);
+    KeyPress(VK_RETURN);
+    EXPECT_EQ(result.calls, 0);
+    KeyPress(VK_ESCAPE);
+    EXPECT_EQ(result.calls, 1);
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_EQ(State(), StateHidden);
+    Pump(50);
+    EXPECT_FALSE(Shown());
+    EXPECT_FALSE(ButtonsVisible());
 }
 
 TEST_F(RegionSelectorTest, RightClickCancelsBeforeDrawingAndStartsOverOnAChosenRectangle) {
