@@ -88,7 +88,10 @@ probe() { ffprobe -v error -select_streams v:0 -show_entries "$1" -of default=no
 [ "$(probe stream=width)x$(probe stream=height)" = 320x240 ] || fail "size $(probe stream=width)x$(probe stream=height)"
 duration=$(ffprobe -v error -show_entries format=duration -of default=nw=1:nk=1 "$work/out.avi")
 echo "duration $duration s"
-awk -v d="$duration" 'BEGIN { exit !(d >= 5.5 && d <= 6.5) }' || fail "duration $duration, expected 6 +- 0.5"
+# The file holds what the core grabbed until it took the pause and the quit:
+# on a loaded machine it answers them up to about half a second late, so the
+# upper bound is wider. Paused time kept in the file would add 2 s.
+awk -v d="$duration" 'BEGIN { exit !(d >= 5.5 && d <= 7.0) }' || fail "duration $duration, expected 5.5 to 7.0"
 ffmpeg -v error -i "$work/out.avi" -f null - 2>"$work/decode.txt" && [ ! -s "$work/decode.txt" ] ||
   fail "decoding reports errors: $(head -3 "$work/decode.txt")"
 
