@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <future>
 #include <vector>
 
 #include "app/record_options.h"
@@ -58,24 +57,6 @@ private:
     FILE* m_file = nullptr;
 };
 
-// The capture filters' registration, started on a thread of its own: the
-// registration tool takes about as long to start as the startup window takes
-// to make, so both happen at once. The result is awaited before the user sees
-// anything, so a failure still comes before any question or window.
-class BackgroundRegistration {
-public:
-    explicit BackgroundRegistration(HINSTANCE instance)
-        : m_result(std::async(std::launch::async, [instance] { return CaptureDriverRegistration(instance); })) {}
-    bool Succeeded() {
-        if (m_result.valid()) m_succeeded = m_result.get();
-        return m_succeeded;
-    }
-
-private:
-    std::future<bool> m_result;
-    bool m_succeeded = false;
-};
-
 int InitializationFailed() {
     MessageBoxW(nullptr, L"初始化失败", L"", MB_OK);
     return kFailureExitCode;
@@ -124,7 +105,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const ScopedLogFile logFile("tavrix.log");
 
     TerminateEncoderProcesses();
-    BackgroundRegistration registration(instance);
+    // The capture filters are registered once the first window shows: starting
+    // the two registration tools takes about as long as making the window,
+    // and nothing needs the filters before a recording starts. A tool that is
+    // not there fails now, before any window.
+    if (!RegistrationToolPresent()) {
+        CaptureDriverRegistration(instance);  // logs the command lines and the failure
+        return InitializationFailed();
+    }
 
     CPaintManagerUI::SetInstance(instance);
     CPaintManagerUI::SetResourcePath((CPaintManagerUI::GetInstancePath() + L"skin").c_str());
@@ -136,10 +124,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
     // A lesson left behind by a crash, a killed program or a failed finish
     // is offered before anything else.
+    bool registered = false;
     const std::vector<LeftoverRecording> leftovers =
         FindLeftoverRecordings(std::wstring(), WidenText(RecordingPath, CP_ACP));
     if (!leftovers.empty()) {
-        if (!registration.Succeeded()) return InitializationFailed();
+        if (!CaptureDriverRegistration(instance)) return InitializationFailed();
+        registered = true;
         OfferLeftoverRecordings(leftovers);
     }
 
@@ -151,16 +141,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     auto* startup = new CRecStartupFrameWnd;
     const HWND window = startup->Create(nullptr, L"Tavrix", WS_SYSMENU | WS_MINIMIZEBOX, 0, CW_USEDEFAULT,
                                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT);
-    if (!registration.Succeeded()) {
-        // The window never showed: it goes without a trace, its quit message
-        // with it, and the failure is told as the only thing the user sees.
-        if (window != nullptr) {
-            ::DestroyWindow(window);
-            MSG quit;
-            ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-        }
-        return InitializationFailed();
-    }
     int exitCode = 0;
     if (window != nullptr) {
         // A skin that cannot be used has told the user and posted the quit
@@ -170,6 +150,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             startup->CenterWindow();
             ::ShowWindow(window, SW_SHOW);
             ::UpdateWindow(window);  // painted before the work posted for after the show
+            if (!registered && !CaptureDriverRegistration(instance)) {
+                // The tool is there but cannot be started: the window goes,
+                // its quit message with it, and the failure is told.
+                ::DestroyWindow(window);
+                MSG quit;
+                ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+                return InitializationFailed();
+            }
         } else {
             exitCode = kSkinFailureExitCode;
         }

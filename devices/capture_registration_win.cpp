@@ -7,6 +7,12 @@ std::wstring RegistrationToolPath() {
     return SystemFolderFile(L"regsvr32.exe");
 }
 
+bool RegistrationToolPresent() {
+    const std::wstring path = RegistrationToolPath();
+    const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 bool RegisterCaptureFilterWithTool(const CaptureFilterDll& filter, const std::wstring& folder,
                                    const std::wstring& toolPath) {
     // The program runs elevated: the tool is started by its full path in the

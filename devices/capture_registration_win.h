@@ -18,6 +18,9 @@ bool CaptureDriverRegistration(HINSTANCE instance);
 
 // The registration tool in the system folder.
 std::wstring RegistrationToolPath();
+// Whether that tool is there as a file: a start that would certainly fail is
+// known without starting anything.
+bool RegistrationToolPresent();
 
 // One filter's registration with the DLL in `folder` and the tool at
 // `toolPath`: the operations above with the folder and tool made explicit.

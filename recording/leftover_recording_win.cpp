@@ -196,11 +196,11 @@ void OfferEach(const std::vector<LeftoverRecording>& leftovers, const SaveDialog
 }  // namespace
 
 void OfferLeftoverRecordings(const std::wstring& skipRecordingPath) {
-    OfferLeftoverRecordingsWith(std::wstring(), skipRecordingPath, GetSaveFileNameW, CommDlgExtendedError);
+    OfferLeftoverRecordingsWith(std::wstring(), skipRecordingPath, ShowSaveDialog, SaveDialogErrorCode);
 }
 
 void OfferLeftoverRecordings(const std::vector<LeftoverRecording>& leftovers) {
-    OfferEach(leftovers, GetSaveFileNameW, CommDlgExtendedError);
+    OfferEach(leftovers, ShowSaveDialog, SaveDialogErrorCode);
 }
 
 void OfferLeftoverRecordingsWith(const std::wstring& tempFolder, const std::wstring& skipRecordingPath,

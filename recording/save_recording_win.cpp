@@ -73,7 +73,17 @@ std::wstring MakeDefaultRecordingName() {
     return WidenText(FormatRecordingName(local), CP_ACP);
 }
 
-void SaveRecording() { SaveRecordingWith(GetSaveFileNameW); }
+BOOL ShowSaveDialog(OPENFILENAMEW* dialog) {
+    const auto show = SystemFunction<decltype(&GetSaveFileNameW)>(L"comdlg32.dll", "GetSaveFileNameW");
+    return show != nullptr ? show(dialog) : FALSE;
+}
+
+DWORD SaveDialogErrorCode() {
+    const auto error = SystemFunction<decltype(&CommDlgExtendedError)>(L"comdlg32.dll", "CommDlgExtendedError");
+    return error != nullptr ? error() : CDERR_INITIALIZATION;
+}
+
+void SaveRecording() { SaveRecordingWith(ShowSaveDialog); }
 
 void SaveRecordingWith(const SaveDialog& askForPath, const SaveDialogError& dialogError) {
     HideWindow(ProcessHwnd);

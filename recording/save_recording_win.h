@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <cderr.h>
 #include <commdlg.h>
 
 #include <functional>
@@ -21,11 +22,17 @@ std::wstring MakeDefaultRecordingName();
 // the next start.
 void SaveRecording();
 
-// SaveRecording with another dialog in place of GetSaveFileNameW, and
-// another source of the dialog's error code in place of CommDlgExtendedError.
+// GetSaveFileNameW and CommDlgExtendedError, with the dialog library loaded
+// at the first use (the program starts without it). When the library cannot
+// be had the dialog fails with CDERR_INITIALIZATION.
+BOOL ShowSaveDialog(OPENFILENAMEW* dialog);
+DWORD SaveDialogErrorCode();
+
+// SaveRecording with another dialog in place of the Save dialog, and another
+// source of the dialog's error code.
 using SaveDialog = std::function<BOOL(OPENFILENAMEW*)>;
 using SaveDialogError = std::function<DWORD()>;
-void SaveRecordingWith(const SaveDialog& askForPath, const SaveDialogError& dialogError = CommDlgExtendedError);
+void SaveRecordingWith(const SaveDialog& askForPath, const SaveDialogError& dialogError = SaveDialogErrorCode);
 
 // How a finished recording at `recordingPath` ended up.
 enum class SaveOutcome { Saved, Deleted, Kept };

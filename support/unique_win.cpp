@@ -25,6 +25,14 @@ std::wstring SystemFolderFile(const wchar_t* file) {
     return std::wstring(system, length) + L"\\" + file;
 }
 
+FARPROC SystemFunctionAddress(const wchar_t* dll, const char* name) {
+    const std::wstring path = SystemFolderFile(dll);
+    if (path.empty()) return nullptr;
+    HMODULE module = GetModuleHandleW(path.c_str());
+    if (module == nullptr) module = LoadLibraryW(path.c_str());
+    return module != nullptr ? GetProcAddress(module, name) : nullptr;
+}
+
 bool RegisterWindowClassOnce(const WNDCLASSEXW& windowClass) {
     if (RegisterClassExW(&windowClass) != 0) return true;
     return GetLastError() == ERROR_CLASS_ALREADY_EXISTS;

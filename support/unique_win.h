@@ -149,5 +149,15 @@ private:
 // there, never from the current folder or PATH.
 std::wstring SystemFolderFile(const wchar_t* file);
 
+// A function of a DLL in the system folder, the DLL loaded at the first call
+// and kept for the rest of the run; null when either cannot be had. For
+// libraries that only later steps use (the Save dialog, the shell): the
+// program starts without loading them.
+FARPROC SystemFunctionAddress(const wchar_t* dll, const char* name);
+template <class Function>
+Function SystemFunction(const wchar_t* dll, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(SystemFunctionAddress(dll, name)));
+}
+
 // Registers a window class; true when it is registered now or already was.
 bool RegisterWindowClassOnce(const WNDCLASSEXW& windowClass);

@@ -157,7 +157,8 @@ void CRecStartupFrameWnd::OnSoundXp() {
     info.lpFile = tool.c_str();
     info.lpParameters = L"/r";
     info.nShow = SW_SHOWDEFAULT;
-    if (!ShellExecuteExW(&info)) {
+    const auto execute = SystemFunction<decltype(&ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
+    if (execute == nullptr || !execute(&info)) {
         TellUser(L"执行sndvol32.exe错误");
         return;
     }

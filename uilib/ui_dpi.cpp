@@ -30,15 +30,6 @@ HMODULE User32() {
     return ::GetModuleHandleW(L"user32.dll");
 }
 
-// shcore.dll from the system folder only (Windows 8.1 and later have it).
-HMODULE Shcore() {
-    static HMODULE module = [] {
-        const std::wstring path = SystemFolderFile(L"shcore.dll");
-        return path.empty() ? static_cast<HMODULE>(nullptr) : ::LoadLibraryW(path.c_str());
-    }();
-    return module;
-}
-
 }  // namespace
 
 int System() {
@@ -48,7 +39,8 @@ int System() {
 }
 
 int ForMonitor(HMONITOR monitor) {
-    static const auto getForMonitor = Lookup<GetDpiForMonitorFn>(Shcore(), "GetDpiForMonitor");
+    // shcore.dll: Windows 8.1 and later.
+    static const auto getForMonitor = SystemFunction<GetDpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
     UINT x = 0;
     UINT y = 0;
     if (monitor != nullptr && getForMonitor != nullptr && SUCCEEDED(getForMonitor(monitor, kEffectiveDpi, &x, &y)) &&
@@ -72,7 +64,7 @@ bool MakeProcessPerMonitorAware() {
     if (const auto setContext = Lookup<SetContextFn>(User32(), "SetProcessDpiAwarenessContext")) {
         if (setContext(kPerMonitorV2) || setContext(kPerMonitor)) return true;
     }
-    if (const auto setAwareness = Lookup<SetAwarenessFn>(Shcore(), "SetProcessDpiAwareness")) {
+    if (const auto setAwareness = SystemFunction<SetAwarenessFn>(L"shcore.dll", "SetProcessDpiAwareness")) {
         if (SUCCEEDED(setAwareness(kPerMonitorAwareness))) return true;
     }
     const auto setAware = Lookup<SetAwareFn>(User32(), "SetProcessDPIAware");

@@ -16,6 +16,10 @@ namespace UiRender {
 // Loads a picture file; an empty image when it can't be read.
 UiImage LoadImageFile(const std::wstring& path);
 void FreeImage(UiImage& image);
+// A PNG file decoded by the imaging component's PNG decoder, pixel for pixel
+// what GDI+'s own loader gives (32-bit ARGB); null for any other file, on a
+// thread without COM, or without the component. LoadImageFile takes it first.
+void* DecodePngFile(const std::wstring& path);  // GpBitmap*
 
 // Fills rc with the colour; rounded when round is non-zero. Alpha 0: nothing.
 void FillRect(HDC hdc, const RECT& rc, SIZE round, UiColor color);

@@ -19,7 +19,9 @@ time_to_window() {
     local title=$1; shift
     local start end id=""
     start=$(date +%s%N)
-    "$@" &
+    # Its output goes nowhere: a child it starts must not hold this
+    # function's output open.
+    "$@" >/dev/null 2>&1 &
     local pid=$!
     for _ in $(seq 3000); do
         id=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -1)
@@ -27,6 +29,10 @@ time_to_window() {
         sleep 0.005
     done
     end=$(date +%s%N)
+    # Ended a moment later, not inside the work it does once its window
+    # shows (a process killed while it starts another leaves that one
+    # suspended for ever).
+    sleep 0.5
     kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
     # Let the window's process go before the next run.
     for _ in $(seq 100); do xdotool search --onlyvisible --name "^$title\$" >/dev/null 2>&1 || break; sleep 0.02; done

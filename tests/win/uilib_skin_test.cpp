@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "tests/win/gdiplus_environment.h"
+#include "uilib/ui_render.h"
 #include "tests/win/uilib_test_support.h"
 
 namespace {
@@ -352,6 +353,52 @@ TEST(ShippedSkins, RegionPicturesAreThirtyFiveByTwentyWithAlpha) {
         EXPECT_EQ(middle >> 24, 0xFFu);
     }
     EXPECT_EQ(pm.GetImage(L"no_such.png")->bitmap, nullptr);
+}
+
+// The pictures are decoded by the PNG decoder directly: every pixel of every
+// shipped picture must be what GDI+'s own loader makes of the file.
+TEST(ShippedSkins, DirectlyDecodedPicturesMatchGdiplusPixelForPixel) {
+    using namespace Gdiplus::DllExports;
+    const ScopedCom com;
+    ASSERT_TRUE(com.ok());
+    const std::wstring folder = CPaintManagerUI::GetInstancePath() + L"skin\\";
+    WIN32_FIND_DATAW found = {};
+    const HANDLE search = FindFirstFileW((folder + L"*.png").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    int pictures = 0;
+    do {
+        const std::wstring path = folder + found.cFileName;
+        SCOPED_TRACE(NarrowText(found.cFileName, CP_UTF8));
+        auto* direct = static_cast<Gdiplus::GpBitmap*>(UiRender::DecodePngFile(path));
+        Gdiplus::GpBitmap* reference = nullptr;
+        ASSERT_NE(direct, nullptr);
+        ASSERT_EQ(GdipCreateBitmapFromFile(path.c_str(), &reference), Gdiplus::Ok);
+        UINT width = 0, height = 0, referenceWidth = 0, referenceHeight = 0;
+        GdipGetImageWidth(direct, &width);
+        GdipGetImageHeight(direct, &height);
+        GdipGetImageWidth(reference, &referenceWidth);
+        GdipGetImageHeight(reference, &referenceHeight);
+        EXPECT_EQ(width, referenceWidth);
+        EXPECT_EQ(height, referenceHeight);
+        int differing = 0;
+        for (UINT y = 0; y < height && y < referenceHeight; ++y) {
+            for (UINT x = 0; x < width && x < referenceWidth; ++x) {
+                Gdiplus::ARGB a = 0, b = 0;
+                GdipBitmapGetPixel(direct, static_cast<INT>(x), static_cast<INT>(y), &a);
+                GdipBitmapGetPixel(reference, static_cast<INT>(x), static_cast<INT>(y), &b);
+                if (a != b) ++differing;
+            }
+        }
+        EXPECT_EQ(differing, 0);
+        GdipDisposeImage(direct);
+        GdipDisposeImage(reference);
+        ++pictures;
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    EXPECT_GE(pictures, 10);
+    // Anything but a PNG is left to GDI+.
+    EXPECT_EQ(UiRender::DecodePngFile(folder + L"startup.xml"), nullptr);
+    EXPECT_EQ(UiRender::DecodePngFile(folder + L"no_such.png"), nullptr);
 }
 
 }  // namespace

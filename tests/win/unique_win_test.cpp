@@ -48,4 +48,13 @@ TEST(UniqueWin, SystemFolderFileIsTheToolThere) {
     EXPECT_NE(GetFileAttributesW(tool.c_str()), INVALID_FILE_ATTRIBUTES) << "not found";
 }
 
+TEST(UniqueWin, SystemFunctionIsBoundAtItsFirstUse) {
+    using ErrorFn = DWORD(WINAPI*)();
+    const auto error = SystemFunction<ErrorFn>(L"comdlg32.dll", "CommDlgExtendedError");
+    ASSERT_NE(error, nullptr);
+    EXPECT_EQ(error(), 0u) << "no dialog has failed";
+    EXPECT_EQ(SystemFunction<ErrorFn>(L"comdlg32.dll", "NoSuchFunction"), nullptr);
+    EXPECT_EQ(SystemFunction<ErrorFn>(L"tavrix_no_such.dll", "CommDlgExtendedError"), nullptr);
+}
+
 }  // namespace
