@@ -10,27 +10,7 @@ CDuiRect::CDuiRect() : RECT{0, 0, 0, 0} {}
 CDuiRect::CDuiRect(const RECT& src) : RECT(src) {}
 CDuiRect::CDuiRect(int l, int t, int r, int b) : RECT{l, t, r, b} {}
 
-void CDuiRect::Empty() { left = top = right = bottom = 0; }
-bool CDuiRect::IsNull() const { return left == 0 && right == 0 && top == 0 && bottom == 0; }
-
-void CDuiRect::Join(const RECT& rc) {
-    left = std::min(left, rc.left);
-    top = std::min(top, rc.top);
-    right = std::max(right, rc.right);
-    bottom = std::max(bottom, rc.bottom);
-}
-
-void CDuiRect::ResetOffset() { ::OffsetRect(this, -left, -top); }
-
-void CDuiRect::Normalize() {
-    if (left > right) std::swap(left, right);
-    if (top > bottom) std::swap(top, bottom);
-}
-
 void CDuiRect::Offset(int cx, int cy) { ::OffsetRect(this, cx, cy); }
-void CDuiRect::Inflate(int cx, int cy) { ::InflateRect(this, cx, cy); }
-void CDuiRect::Deflate(int cx, int cy) { ::InflateRect(this, -cx, -cy); }
-void CDuiRect::Union(const CDuiRect& rc) { ::UnionRect(this, this, &rc); }
 
 CWindowWnd::~CWindowWnd() {
     if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) {

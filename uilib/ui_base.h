@@ -9,23 +9,14 @@
 
 class CControlUI;
 
-// A RECT with the helpers the windows use.
+// The library's rectangle: a RECT (the one the Win32 calls take) that moves.
+// Logic away from Win32 uses the Windows-free Rect of support/rect.h.
 class CDuiRect : public RECT {
 public:
     CDuiRect();
     CDuiRect(const RECT& src);  // NOLINT: converts like a RECT
     CDuiRect(int l, int t, int r, int b);
-    int GetWidth() const { return right - left; }
-    int GetHeight() const { return bottom - top; }
-    void Empty();
-    bool IsNull() const;
-    void Join(const RECT& rc);
-    void ResetOffset();
-    void Normalize();
     void Offset(int cx, int cy);
-    void Inflate(int cx, int cy);
-    void Deflate(int cx, int cy);
-    void Union(const CDuiRect& rc);
 };
 
 // One notification from a control to the window's notifiers: its type
