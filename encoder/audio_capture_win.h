@@ -18,6 +18,10 @@
 // time stamps the audio sessions put on their packets.
 int64_t AudioClockNow();
 
+// The adapter's clock at a moment on the system's wall clock, given in
+// microseconds since 1970 (how the screen grabber stamps its pictures).
+int64_t AudioClockAtSystemTime(int64_t unixMicroseconds);
+
 struct AudioEndpointInfo {
     std::wstring id;
     std::wstring name;  // the endpoint's friendly name

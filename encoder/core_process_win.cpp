@@ -5,8 +5,11 @@
 #include <cstdio>
 #include <cstring>
 #include <cwctype>
+#include <mutex>
+#include <thread>
 #include <vector>
 
+#include "encoder/core_log.h"
 #include "encoder/encoder_args.h"
 
 namespace {
@@ -32,6 +35,47 @@ void AskChildrenForDpiAwareness() {
 
 }  // namespace
 
+struct CoreProcess::OutputReader {
+    UniqueHandle pipe;  // the read end
+    UniqueHandle log;   // a handle of the adapter's log of its own, valid however long the thread runs
+    UniqueHandle found;  // set once the first picture time is known or the output ended
+    UniqueHandle done;   // set when the thread has written its last line
+    std::mutex mutex;
+    std::optional<int64_t> firstPicture;
+
+    void WriteLine(const std::string& line) {
+        if (!log) return;
+        const std::string bytes = line + "\n";
+        DWORD written = 0;
+        WriteFile(log.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    }
+
+    void Take(const std::string& line, FirstPictureFinder& finder) {
+        const CoreLogLine parsed = ParseCoreLogLine(line);
+        if (!parsed.information) WriteLine(parsed.text);
+        if (const std::optional<int64_t> picture = finder.Feed(parsed.text)) {
+            std::lock_guard<std::mutex> lock(mutex);
+            firstPicture = picture;
+            SetEvent(found.get());
+        }
+    }
+
+    static void Run(const std::shared_ptr<OutputReader>& reader) {
+        LineSplitter splitter;
+        FirstPictureFinder finder;
+        char buffer[4096];
+        for (;;) {
+            DWORD read = 0;
+            if (!ReadFile(reader->pipe.get(), buffer, sizeof(buffer), &read, nullptr) || read == 0) break;
+            for (const std::string& line : splitter.Feed(buffer, read)) reader->Take(line, finder);
+        }
+        const std::string rest = splitter.Rest();
+        if (!rest.empty()) reader->Take(rest, finder);
+        SetEvent(reader->found.get());
+        SetEvent(reader->done.get());
+    }
+};
+
 UniqueHandle CreateKillOnCloseJob() {
     UniqueHandle job(CreateJobObjectW(nullptr, nullptr));
     if (!job) return job;
@@ -42,8 +86,9 @@ UniqueHandle CreateKillOnCloseJob() {
     return job;
 }
 
-bool CoreProcess::Start(const std::wstring& commandLine, HANDLE job, HANDLE output, DWORD& error) {
+bool CoreProcess::Start(const std::wstring& commandLine, HANDLE job, HANDLE output, DWORD& error, bool readOutput) {
     error = 0;
+    EndReader();
     m_process = ProcessRecord();
     m_input.reset();
     m_inJob = false;
@@ -59,6 +104,25 @@ bool CoreProcess::Start(const std::wstring& commandLine, HANDLE job, HANDLE outp
     if (!SetHandleInformation(writeEnd.get(), HANDLE_FLAG_INHERIT, 0)) {
         error = GetLastError();
         return false;
+    }
+
+    // The core's end of its output pipe is inheritable only until the core
+    // has it, so no other child holds it and its end is the core's exit.
+    std::shared_ptr<OutputReader> reader;
+    UniqueHandle outputEnd;
+    if (readOutput) {
+        reader = std::make_shared<OutputReader>();
+        reader->found.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        reader->done.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        if (output)
+            DuplicateHandle(GetCurrentProcess(), output, GetCurrentProcess(), reader->log.put(), 0, FALSE,
+                            DUPLICATE_SAME_ACCESS);
+        if (!reader->found || !reader->done || !CreatePipe(reader->pipe.put(), outputEnd.put(), &inherit, 0) ||
+            !SetHandleInformation(reader->pipe.get(), HANDLE_FLAG_INHERIT, 0)) {
+            error = GetLastError();
+            return false;
+        }
+        output = outputEnd.get();
     }
 
     STARTUPINFOW startup = {};
@@ -89,9 +153,29 @@ bool CoreProcess::Start(const std::wstring& commandLine, HANDLE job, HANDLE outp
     m_process.thread.reset(info.hThread);
     m_process.processId = info.dwProcessId;
     m_inJob = job != nullptr && AssignProcessToJobObject(job, info.hProcess);
+    if (reader) {
+        outputEnd.reset();
+        std::thread(OutputReader::Run, reader).detach();
+        m_reader = std::move(reader);
+    }
     ResumeThread(info.hThread);
     m_input = std::move(writeEnd);
     return true;
+}
+
+std::optional<int64_t> CoreProcess::FirstPicture(DWORD timeoutMs) {
+    if (!m_reader) return std::nullopt;
+    HANDLE waits[2] = {m_reader->found.get(), Handle()};
+    WaitForMultipleObjects(Running() ? 2 : 1, waits, FALSE, timeoutMs);
+    std::lock_guard<std::mutex> lock(m_reader->mutex);
+    return m_reader->firstPicture;
+}
+
+void CoreProcess::EndReader() {
+    // The core has exited: its output ends at once, and the last lines are
+    // in the log before anything else is written there.
+    if (m_reader) WaitForSingleObject(m_reader->done.get(), 2000);
+    m_reader.reset();
 }
 
 DWORD CoreProcess::Finish(DWORD timeoutMs, bool& forced) {
@@ -112,6 +196,7 @@ DWORD CoreProcess::Reap() {
     if (!GetExitCodeProcess(Handle(), &code)) code = static_cast<DWORD>(-1);
     m_process = ProcessRecord();
     m_input.reset();
+    EndReader();
     return code;
 }
 

@@ -184,7 +184,10 @@ const char kGateContent[] = ";FFMETADATA1\n";
 
 std::vector<std::wstring> SegmentArguments(const CorePlan& plan, const std::wstring& segmentPath,
                                            const std::wstring& gatePath) {
-    std::vector<std::wstring> words = {L"-hide_banner", L"-nostats", L"-loglevel", L"warning", L"-y"};
+    // Every line tagged with its level: the adapter reads them, keeps the
+    // warnings and errors, and takes the grabber's first picture time from
+    // the input's description, an information line.
+    std::vector<std::wstring> words = {L"-hide_banner", L"-nostats", L"-loglevel", L"level+info", L"-y"};
     // Inputs are opened in order: the gate holds back the capture inputs. It
     // has no streams, so only the numbering of the inputs after it moves.
     const size_t first = gatePath.empty() ? 0 : 1;

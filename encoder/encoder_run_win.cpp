@@ -26,6 +26,10 @@ namespace {
 
 // How long a core may take to finish its segment after "q" before it is ended.
 constexpr DWORD kFinishTimeoutMs = 30000;
+// How long a segment's start waits for the core to say when it took its
+// first picture; it says so about a frame after its gate opens. The sound
+// captured meanwhile is kept for 3 s, so the wait must stay well below that.
+constexpr DWORD kFirstPictureWaitMs = 2000;
 
 std::string Narrow(const std::wstring& text) { return Utf8FromWide(text); }
 
@@ -247,11 +251,18 @@ public:
     const std::vector<std::wstring>& Segments() const { return m_segments.Paths(); }
     const std::wstring& ListPath() const { return m_segments.ListPath(); }
 
-    // The sound the adapter captures itself, fed to every segment's core from
-    // `videoDelay` after its gate opens (about when its first picture is taken).
-    void FeedAudio(AudioCapture* audio, int64_t videoDelay) {
+    // The sound the adapter captures itself, fed to every segment's core.
+    // The core starts each input's time stamps at its first sample or
+    // picture, so the sound must start where the first picture was taken.
+    // A picture shows what changed since the one before, half a frame
+    // earlier on average: the sound starts half a frame before the first
+    // picture, which centres what is heard and what is seen at one instant
+    // on each other. The screen grabber's first picture time is what the
+    // core says; the screen filter's is taken to be the gate's opening.
+    void FeedAudio(AudioCapture* audio, int64_t frame, bool grabber) {
         m_audio = audio && !audio->Empty() ? audio : nullptr;
-        m_videoDelay = videoDelay;
+        m_frame = frame;
+        m_grabber = grabber;
     }
 
     // Starts the next segment's core, waiting at its gate.
@@ -265,7 +276,7 @@ public:
         const std::wstring line = ComposeCommandLine(m_corePath, SegmentArguments(m_plan, path, m_gate.Path()));
         TAVRIX_LOG(LevelDebug) << Narrow(line);
         DWORD error = 0;
-        if (!m_core.Start(line, m_job.get(), m_coreOutput, error)) {
+        if (!m_core.Start(line, m_job.get(), m_coreOutput, error, true)) {
             TAVRIX_LOG(LevelError) << "the core did not start: " << SystemMessage(error);
             m_segments.DropLast();
             return false;
@@ -302,8 +313,8 @@ public:
             m_segments.DropLast();
             return false;
         }
-        if (m_audio) m_audio->BeginSegment(AudioClockNow() + m_videoDelay);
         TAVRIX_LOG(LevelInfo) << "segment " << m_segments.Paths().size() << ": " << Narrow(m_segments.Paths().back());
+        if (m_audio) m_audio->BeginSegment(SoundStart(AudioClockNow()));
         return true;
     }
 
@@ -338,6 +349,22 @@ public:
     }
 
 private:
+    // Where the segment's sound starts on the adapter's clock. The grabber
+    // opens after the gate, takes its first picture one frame later, and the
+    // core says when; the core opens its sound inputs only after that, so
+    // waiting costs the sound nothing (what came meanwhile is kept). Should
+    // the core not say, the picture is taken to come one frame after the gate.
+    int64_t SoundStart(int64_t gateOpened) {
+        if (!m_grabber) return gateOpened - m_frame / 2;
+        if (const std::optional<int64_t> picture = m_core.FirstPicture(kFirstPictureWaitMs)) {
+            const int64_t at = AudioClockAtSystemTime(*picture);
+            TAVRIX_LOG(LevelDebug) << "first picture " << (at - gateOpened) / 10000 << " ms after the gate opened";
+            return at - m_frame / 2;
+        }
+        TAVRIX_LOG(LevelWarning) << "the core did not say when it took its first picture: the sound starts one frame after the gate";
+        return gateOpened + m_frame - m_frame / 2;
+    }
+
     const EncoderRequest& m_request;
     const CorePlan& m_plan;
     std::wstring m_corePath;
@@ -347,7 +374,8 @@ private:
     CoreGate m_gate;
     CoreProcess m_core;
     AudioCapture* m_audio = nullptr;
-    int64_t m_videoDelay = 0;
+    int64_t m_frame = 1000000;
+    bool m_grabber = true;
 };
 
 }  // namespace
@@ -664,13 +692,7 @@ int RunEncoder(const std::vector<std::wstring>& words, const std::wstring& coreP
     for (const std::wstring& note : notes) TAVRIX_LOG(LevelInfo) << Narrow(note);
 
     Recording recording(request, plan, corePath, log.CoreOutput(), std::move(job));
-    // The screen grabber takes its first picture one frame after it opens.
-    // A picture shows what changed since the one before, half a frame
-    // earlier on average: the sound starts half a frame before the first
-    // picture, so that what is heard and what is seen at one instant are
-    // centred on each other instead of the sound leading by half a frame.
-    const int64_t frame = 10000000 / (devices.area ? devices.area->fps : 10);
-    recording.FeedAudio(&audio, (devices.screenFilter ? 0 : frame) - frame / 2);
+    recording.FeedAudio(&audio, 10000000 / (devices.area ? devices.area->fps : 10), !devices.screenFilter);
     SessionControl control(held);
     SessionStep step = SessionStep::Nothing;
     // Held, the first core only loads and waits at its gate: "g" then starts

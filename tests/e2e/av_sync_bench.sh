@@ -122,6 +122,9 @@ sleep "$segment_s"
 adapter_finish
 kill "$beacon_pid" 2>/dev/null; beacon_pid=
 grep -q 'speakers: captured by the adapter' "$log" || fail "the speakers were not captured by the adapter"
+# Each segment's sound is placed by the grabber's own first picture time.
+[ "$(grep -c 'first picture .* ms after the gate opened' "$log")" -eq $((pauses + 1)) ] ||
+  fail "the core did not give every segment's first picture time: $(grep 'first picture' "$log")"
 
 # Picture: the mean brightness inside the square's area, per frame, "time luma".
 ffprobe -v error -f lavfi "movie=$work/out.avi,crop=60:60:20:20,signalstats" \

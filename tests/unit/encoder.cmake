@@ -2,7 +2,7 @@
 # segment bookkeeping and the Matroska scan that cuts segments to length.
 tavrix_add_test(encoder_unit_tests
   SOURCES encoder_args_test.cpp encoder_join_check_test.cpp encoder_session_test.cpp matroska_scan_test.cpp
-          audio_timeline_test.cpp
+          audio_timeline_test.cpp core_log_test.cpp
   LIBS tavrix_encoder_logic tavrix_recording)
 if(WIN32)
   # Under Windows the command lines are split by the platform's own parser.
