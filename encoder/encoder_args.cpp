@@ -108,8 +108,8 @@ ParsedArguments ParseEncoderArguments(const std::vector<std::wstring>& words) {
     return result;
 }
 
-std::optional<ScreenArea> ScreenAreaFromSettings(const ReadSetting& read) {
-    ScreenArea area;
+std::optional<CaptureArea> CaptureAreaFromSettings(const ReadSetting& read) {
+    CaptureArea area;
     auto take = [&read](const wchar_t* name, int32_t& value) {
         const std::optional<uint32_t> stored = read(name);
         if (stored) value = static_cast<int32_t>(*stored);  // stored from signed coordinates
@@ -131,7 +131,7 @@ CorePlan PlanCore(const EncoderRequest& request, const CaptureDevices& devices, 
         // The grabber's frame rate is given: without "-fpsprobesize 0" the
         // core would first read 20 frames (2 s) to measure it, and a segment
         // paused sooner would hold nothing.
-        const ScreenArea& a = *devices.area;
+        const CaptureArea& a = *devices.area;
         plan.videoInput = {L"-f", L"gdigrab", L"-fpsprobesize", L"0", L"-framerate", std::to_wstring(a.fps),
                            L"-offset_x", std::to_wstring(a.x), L"-offset_y", std::to_wstring(a.y),
                            L"-video_size", std::to_wstring(a.width) + L"x" + std::to_wstring(a.height),

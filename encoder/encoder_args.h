@@ -23,22 +23,12 @@ struct ParsedArguments {
 // output path last.
 ParsedArguments ParseEncoderArguments(const std::vector<std::wstring>& words);
 
-// The capture rectangle for the GDI screen grabber, from the screen filter's
-// registry values.
-struct ScreenArea {
-    int32_t x = 0;
-    int32_t y = 0;
-    int32_t width = 0;
-    int32_t height = 0;
-    int32_t fps = kFrameRate;
-};
-
 // The capture area from the screen filter's settings (protocol.h), as Tavrix
 // wrote them: `read` gives a value by its name, or nothing when it is
 // missing. Empty when a corner or the size is missing; a missing or zero
 // frame rate is kFrameRate.
 using ReadSetting = std::function<std::optional<uint32_t>(const wchar_t* name)>;
-std::optional<ScreenArea> ScreenAreaFromSettings(const ReadSetting& read);
+std::optional<CaptureArea> CaptureAreaFromSettings(const ReadSetting& read);
 
 // A sound source the adapter captures itself and hands to the core as raw
 // samples through a named pipe.
@@ -53,7 +43,7 @@ struct PipedAudio {
 struct CaptureDevices {
     bool screenFilter = false;   // "screen-capture-recorder" is a DirectShow video input
     bool speakerFilter = false;  // "virtual-audio-capturer" is a DirectShow audio input
-    std::optional<ScreenArea> area;  // the screen filter's registry values, when readable
+    std::optional<CaptureArea> area;  // the screen filter's registry values, when readable
     bool audioSessions = false;  // the system captures sound itself (every Windows since Vista)
     std::optional<PipedAudio> speakerCapture;     // the playback device's sound, captured by the adapter
     std::optional<PipedAudio> microphoneCapture;  // the microphone's endpoint, captured by the adapter

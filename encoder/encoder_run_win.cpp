@@ -407,12 +407,12 @@ std::vector<std::wstring> DirectShowInputNames(bool video) {
     return names;
 }
 
-std::optional<ScreenArea> ReadScreenFilterArea() {
+std::optional<CaptureArea> ReadScreenFilterArea() {
     UniqueKey key;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kScreenFilterKey, 0, KEY_READ | KEY_WOW64_32KEY,
                       key.put()) != ERROR_SUCCESS)
         return std::nullopt;
-    std::optional<ScreenArea> stored = ScreenAreaFromSettings([&key](const wchar_t* name) -> std::optional<uint32_t> {
+    std::optional<CaptureArea> stored = CaptureAreaFromSettings([&key](const wchar_t* name) -> std::optional<uint32_t> {
         DWORD data = 0, size = sizeof(data), type = 0;
         if (RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS ||
             type != REG_DWORD)
@@ -420,7 +420,7 @@ std::optional<ScreenArea> ReadScreenFilterArea() {
         return data;
     });
     if (!stored) return std::nullopt;
-    ScreenArea area = *stored;
+    CaptureArea area = *stored;
 
     // The GDI grabber refuses an area that reaches past the screens; keep it
     // inside, and even, as the encoder's picture format needs.

@@ -24,7 +24,7 @@ std::vector<std::wstring> DirectShowInputNames(bool video);
 
 // The screen filter's capture area from its settings (kScreenFilterKey, 32-bit
 // view), kept inside the virtual screen; empty when a value is missing.
-std::optional<ScreenArea> ReadScreenFilterArea();
+std::optional<CaptureArea> ReadScreenFilterArea();
 
 // The devices the core can use, with COM started for the enumeration.
 CaptureDevices FindCaptureDevices();

@@ -89,6 +89,16 @@ inline constexpr wchar_t kMaxFpsValue[] = L"default_max_fps";
 inline constexpr wchar_t kCaptureMouseValue[] =
     L"capture_transparent_windows_including_mouse_in_non_aero_if_1_causes_annoying_mouse_flicker";
 
+// The area those values describe: the top-left corner (which may be left of
+// or above the primary screen), the size and the frames a second.
+struct CaptureArea {
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t fps = kFrameRate;
+};
+
 // ---- Standard input ----------------------------------------------------------
 // Two bytes each; the encoder tolerates a carriage return before the line feed.
 inline constexpr char kPauseCommand[] = "p\n";

@@ -28,8 +28,8 @@ CaptureFlags ComposeCaptureFlags(const RecordOptions& options) {
 
 CaptureArea NormalizeCaptureRect(const Rect& c) {
     CaptureArea area;
-    area.startX = c.left < c.right ? c.left : c.right;
-    area.startY = c.top < c.bottom ? c.top : c.bottom;
+    area.x = c.left < c.right ? c.left : c.right;
+    area.y = c.top < c.bottom ? c.top : c.bottom;
     area.width = EvenSize(c.left, c.right);
     area.height = EvenSize(c.top, c.bottom);
     return area;
@@ -37,11 +37,11 @@ CaptureArea NormalizeCaptureRect(const Rect& c) {
 
 ScreenFilterSettings MakeScreenFilterSettings(const CaptureArea& area) {
     return {{
-        {kStartXValue, static_cast<uint32_t>(area.startX)},
-        {kStartYValue, static_cast<uint32_t>(area.startY)},
+        {kStartXValue, static_cast<uint32_t>(area.x)},
+        {kStartYValue, static_cast<uint32_t>(area.y)},
         {kCaptureWidthValue, static_cast<uint32_t>(area.width)},
         {kCaptureHeightValue, static_cast<uint32_t>(area.height)},
-        {kMaxFpsValue, static_cast<uint32_t>(kFrameRate)},
+        {kMaxFpsValue, static_cast<uint32_t>(area.fps)},
         {kCaptureMouseValue, 1},
     }};
 }

@@ -23,15 +23,8 @@ constexpr CaptureFlags kQualityGoodCode = 2;
 // on; quality 0 gives code 1, 1 gives code 2, any other value no code.
 CaptureFlags ComposeCaptureFlags(const RecordOptions& options);
 
-// The screen filter's area: top-left corner and an even, non-zero-ish size.
-struct CaptureArea {
-    int32_t startX = 0;
-    int32_t startY = 0;
-    int32_t width = 0;
-    int32_t height = 0;
-};
-
-// Corners in any order; a size of 0 becomes 2, any other is cut down to even.
+// The screen filter's area (CaptureArea, protocol.h) from corners in any
+// order; a size of 0 becomes 2, any other is cut down to even.
 CaptureArea NormalizeCaptureRect(const Rect& corners);
 
 // The six DWORD values under kScreenFilterKey, in write order.

@@ -111,8 +111,8 @@ TEST(CaptureArea, CornersInAnyOrderGiveEvenSizes) {
     };
     for (const Case& c : cases) {
         const CaptureArea a = NormalizeCaptureRect(c.corners);
-        EXPECT_EQ(a.startX, c.expected.startX);
-        EXPECT_EQ(a.startY, c.expected.startY);
+        EXPECT_EQ(a.x, c.expected.x);
+        EXPECT_EQ(a.y, c.expected.y);
         EXPECT_EQ(a.width, c.expected.width);
         EXPECT_EQ(a.height, c.expected.height);
     }

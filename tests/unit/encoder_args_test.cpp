@@ -169,18 +169,18 @@ TEST(EncoderRequest, TheAreaTavrixWritesIsTheAreaTheEncoderReads) {
             const auto at = store.find(name);
             return at == store.end() ? std::nullopt : std::optional<uint32_t>(at->second);
         };
-        std::optional<ScreenArea> area = ScreenAreaFromSettings(read);
+        std::optional<CaptureArea> area = CaptureAreaFromSettings(read);
         ASSERT_TRUE(area.has_value());
-        EXPECT_EQ(area->x, written.startX);
-        EXPECT_EQ(area->y, written.startY);
+        EXPECT_EQ(area->x, written.x);
+        EXPECT_EQ(area->y, written.y);
         EXPECT_EQ(area->width, written.width);
         EXPECT_EQ(area->height, written.height);
         EXPECT_EQ(area->fps, kFrameRate);
 
         store[kMaxFpsValue] = 0;  // no usable frame rate: the encoder's own
-        EXPECT_EQ(ScreenAreaFromSettings(read)->fps, kFrameRate);
+        EXPECT_EQ(CaptureAreaFromSettings(read)->fps, kFrameRate);
         store.erase(kCaptureHeightValue);  // a size missing: no area at all
-        EXPECT_FALSE(ScreenAreaFromSettings(read).has_value());
+        EXPECT_FALSE(CaptureAreaFromSettings(read).has_value());
     }
 }
 
@@ -253,7 +253,7 @@ TEST(PlanCore, SubstitutesWhatIsNotRegisteredAndSaysSo) {
     EXPECT_TRUE(notes.empty());
 
     CaptureDevices none;
-    none.area = ScreenArea{-1280, 40, 640, 480, 10};
+    none.area = CaptureArea{-1280, 40, 640, 480, 10};
     plan = PlanCore(request, none, notes);
     EXPECT_EQ(plan.videoInput, Words({L"-f", L"gdigrab", L"-fpsprobesize", L"0", L"-framerate", L"10", L"-offset_x", L"-1280", L"-offset_y",
                                       L"40", L"-video_size", L"640x480", L"-i", L"desktop"}));
