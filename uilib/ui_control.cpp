@@ -305,6 +305,35 @@ void CContainerUI::DoPaint(HDC hdc, const RECT& rcPaint) {
 
 // ------------------------------------------------------------- the layouts
 
+void CContainerUI::LayOutInLine(bool vertical) {
+    const RECT area = ContentRect();
+    const int alongExtent = vertical ? area.bottom - area.top : area.right - area.left;
+    const int acrossExtent = vertical ? area.right - area.left : area.bottom - area.top;
+    std::vector<CControlUI*> flow;
+    std::vector<UiAxisItem> axis;
+    for (auto& item : m_items) {
+        if (!item->IsVisible() || item->IsFloat()) continue;
+        const RECT pad = item->GetPadding();
+        flow.push_back(item.get());
+        axis.push_back(vertical ? UiAxisItem{item->GetFixedHeight(), static_cast<int>(pad.top), static_cast<int>(pad.bottom)}
+                                : UiAxisItem{item->GetFixedWidth(), static_cast<int>(pad.left), static_cast<int>(pad.right)});
+    }
+    const std::vector<int32_t> lengths = ShareLength(axis, alongExtent, Px(m_childPadding));
+    int along = vertical ? area.top : area.left;
+    for (size_t i = 0; i < flow.size(); ++i) {
+        const RECT pad = flow[i]->GetPadding();
+        const int fixedAcross = vertical ? flow[i]->GetFixedWidth() : flow[i]->GetFixedHeight();
+        const int padAcross = vertical ? pad.left + pad.right : pad.top + pad.bottom;
+        const int across = fixedAcross != 0 ? fixedAcross : acrossExtent - padAcross;
+        const int side = vertical ? area.left + pad.left : area.top + pad.top;
+        along += vertical ? pad.top : pad.left;
+        flow[i]->SetPos(vertical ? RECT{side, along, side + across, along + lengths[i]}
+                                 : RECT{along, side, along + lengths[i], side + across});
+        along += lengths[i] + (vertical ? pad.bottom : pad.right) + Px(m_childPadding);
+    }
+    PlaceFloats();
+}
+
 const wchar_t* CVerticalLayoutUI::GetClass() const { return L"VerticalLayoutUI"; }
 
 void* CVerticalLayoutUI::GetInterface(const wchar_t* pstrName) {
@@ -314,27 +343,7 @@ void* CVerticalLayoutUI::GetInterface(const wchar_t* pstrName) {
 
 void CVerticalLayoutUI::SetPos(RECT rc) {
     CControlUI::SetPos(rc);
-    RECT area = ContentRect();
-    std::vector<CControlUI*> flow;
-    std::vector<UiAxisItem> axis;
-    for (auto& item : m_items) {
-        if (!item->IsVisible() || item->IsFloat()) continue;
-        flow.push_back(item.get());
-        axis.push_back({item->GetFixedHeight(), static_cast<int>(item->GetPadding().top),
-                        static_cast<int>(item->GetPadding().bottom)});
-    }
-    const std::vector<int32_t> heights = ShareLength(axis, area.bottom - area.top, Px(m_childPadding));
-    int y = area.top;
-    for (size_t i = 0; i < flow.size(); ++i) {
-        const RECT pad = flow[i]->GetPadding();
-        y += pad.top;
-        int width = flow[i]->GetFixedWidth() != 0 ? flow[i]->GetFixedWidth()
-                                                  : (area.right - area.left) - pad.left - pad.right;
-        int x = area.left + pad.left;
-        flow[i]->SetPos(RECT{x, y, x + width, y + heights[i]});
-        y += heights[i] + pad.bottom + Px(m_childPadding);
-    }
-    PlaceFloats();
+    LayOutInLine(true);
 }
 
 const wchar_t* CHorizontalLayoutUI::GetClass() const { return L"HorizontalLayoutUI"; }
@@ -346,27 +355,7 @@ void* CHorizontalLayoutUI::GetInterface(const wchar_t* pstrName) {
 
 void CHorizontalLayoutUI::SetPos(RECT rc) {
     CControlUI::SetPos(rc);
-    RECT area = ContentRect();
-    std::vector<CControlUI*> flow;
-    std::vector<UiAxisItem> axis;
-    for (auto& item : m_items) {
-        if (!item->IsVisible() || item->IsFloat()) continue;
-        flow.push_back(item.get());
-        axis.push_back({item->GetFixedWidth(), static_cast<int>(item->GetPadding().left),
-                        static_cast<int>(item->GetPadding().right)});
-    }
-    const std::vector<int32_t> widths = ShareLength(axis, area.right - area.left, Px(m_childPadding));
-    int x = area.left;
-    for (size_t i = 0; i < flow.size(); ++i) {
-        const RECT pad = flow[i]->GetPadding();
-        x += pad.left;
-        int height = flow[i]->GetFixedHeight() != 0 ? flow[i]->GetFixedHeight()
-                                                    : (area.bottom - area.top) - pad.top - pad.bottom;
-        int y = area.top + pad.top;
-        flow[i]->SetPos(RECT{x, y, x + widths[i], y + height});
-        x += widths[i] + pad.right + Px(m_childPadding);
-    }
-    PlaceFloats();
+    LayOutInLine(false);
 }
 
 // ------------------------------------------------------------------ CLabelUI

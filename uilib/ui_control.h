@@ -162,6 +162,11 @@ protected:
     // The rectangle left for the children: the position less the inset.
     RECT ContentRect() const;
     void PlaceFloats();
+    // Lays the children that are not floating one after another, top to
+    // bottom (`vertical`) or left to right: along the line each gets its
+    // fixed length or a share of what is left, across it its fixed length
+    // or the content's whole extent less its padding.
+    void LayOutInLine(bool vertical);
 
     std::vector<std::unique_ptr<CControlUI>> m_items;
     RECT m_inset{};
