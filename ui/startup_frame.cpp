@@ -21,6 +21,7 @@
 
 namespace {
 
+constexpr UINT kProgramIconId = 101;
 // Posted when the skin is ready: the region selector is made once the window
 // shows (posted messages come before input, so before any click on the area).
 constexpr UINT kCreateSelectorMessage = WM_APP + 15;
@@ -57,10 +58,13 @@ LRESULT CRecStartupFrameWnd::HandleOwnMessage(UINT uMsg, WPARAM, LPARAM, bool& h
 }
 
 void CRecStartupFrameWnd::OnSkinReady() {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
     // The selector's full-screen windows and pictures take longer to make
-    // than the whole window: they are made after it shows. The window's
-    // icons (big and small) are set once, by its owner, before it shows.
+    // than the whole window: they are made after it shows.
     ::PostMessageW(m_hWnd, kCreateSelectorMessage, 0, 0);
+
+    const HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(kProgramIconId));
+    if (icon != nullptr) SetClassLongPtrW(m_hWnd, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
     StartupHwnd = m_hWnd;
 
     auto button = [this](const wchar_t* name) { return static_cast<CButtonUI*>(m_pm.FindControl(name)); };
