@@ -1,8 +1,8 @@
 // The program's rectangle: four signed 32-bit coordinates, right and bottom
 // exclusive. The Windows-free logic computes with it; code that calls Win32
-// passes a RECT at the call. The area the encoder records is kept as the
-// screen filter's settings hold it, corner and size (CaptureArea, in the
-// encoder's protocol).
+// passes a RECT (in the skinned windows the UI library's CDuiRect, a RECT
+// that moves). The area the encoder records is kept as the screen filter's
+// settings hold it, corner and size (CaptureArea, in the encoder's protocol).
 #pragma once
 
 #include <cstdint>

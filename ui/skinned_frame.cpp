@@ -167,9 +167,9 @@ LRESULT SkinnedFrame::OnDpiChanged(int dpi, const RECT* suggested) {
 LRESULT SkinnedFrame::OnSize(WPARAM, bool& handled) {
     SIZE round = m_pm.GetRoundCorner();
     if (!::IsIconic(m_hWnd) && (round.cx != 0 || round.cy != 0)) {
-        RECT rc{};
+        CDuiRect rc;
         ::GetWindowRect(m_hWnd, &rc);
-        ::OffsetRect(&rc, -rc.left, -rc.top);
+        rc.Offset(-rc.left, -rc.top);
         rc.right++;
         rc.bottom++;
         UniqueRegion region(::CreateRoundRectRgn(rc.left, rc.top, rc.right, rc.bottom, round.cx, round.cy));
@@ -185,8 +185,8 @@ LRESULT SkinnedFrame::OnGetMinMaxInfo(LPARAM lParam, bool& handled) {
     MONITORINFO info{};
     info.cbSize = sizeof(info);
     ::GetMonitorInfoW(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTOPRIMARY), &info);
-    RECT work = info.rcWork;
-    ::OffsetRect(&work, -info.rcMonitor.left, -info.rcMonitor.top);
+    CDuiRect work = info.rcWork;
+    work.Offset(-info.rcMonitor.left, -info.rcMonitor.top);
     auto* mmi = reinterpret_cast<MINMAXINFO*>(lParam);
     mmi->ptMaxPosition = POINT{work.left, work.top};
     mmi->ptMaxSize = POINT{work.right, work.bottom};

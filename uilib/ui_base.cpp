@@ -1,10 +1,16 @@
-// The native window behind every skinned window.
+// CDuiRect helpers and the native window behind every skinned window.
 #include "uilib/ui_base.h"
 
 #include <algorithm>
 
 #include "support/unique_win.h"
 #include "uilib/ui_manager.h"
+
+CDuiRect::CDuiRect() : RECT{0, 0, 0, 0} {}
+CDuiRect::CDuiRect(const RECT& src) : RECT(src) {}
+CDuiRect::CDuiRect(int l, int t, int r, int b) : RECT{l, t, r, b} {}
+
+void CDuiRect::Offset(int cx, int cy) { ::OffsetRect(this, cx, cy); }
 
 CWindowWnd::~CWindowWnd() {
     if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) {

@@ -1,5 +1,5 @@
-// The library's basic pieces: the notification record and the two callback
-// interfaces, and CWindowWnd, the native window every skinned
+// The library's basic pieces: the rectangle, the notification record and the
+// two callback interfaces, and CWindowWnd, the native window every skinned
 // window derives from (one window procedure that forwards to HandleMessage).
 #pragma once
 
@@ -8,6 +8,16 @@
 #include <string>
 
 class CControlUI;
+
+// The library's rectangle: a RECT (the one the Win32 calls take) that moves.
+// Logic away from Win32 uses the Windows-free Rect of support/rect.h.
+class CDuiRect : public RECT {
+public:
+    CDuiRect();
+    CDuiRect(const RECT& src);  // NOLINT: converts like a RECT
+    CDuiRect(int l, int t, int r, int b);
+    void Offset(int cx, int cy);
+};
 
 // One notification from a control to the window's notifiers: its type
 // ("click", "setfocus", "killfocus", "selectchanged") and the control.
