@@ -10,10 +10,11 @@
 #include <mutex>
 #include <thread>
 
-#include "devices/device_ids_win.h"
+#include "support/device_ids_win.h"
 #include "encoder/audio_timeline.h"
 #include "encoder/session.h"
 #include "support/log.h"
+#include "support/com_win.h"
 #include "support/unique_win.h"
 
 namespace {
@@ -44,13 +45,9 @@ HRESULT CreateEnumerator(ComPtr<IMMDeviceEnumerator>& enumerator) {
 std::wstring EndpointName(IMMDevice* device) {
     ComPtr<IPropertyStore> store;
     if (FAILED(device->OpenPropertyStore(STGM_READ, store.put()))) return std::wstring();
-    PROPVARIANT value;
-    PropVariantInit(&value);
-    std::wstring name;
-    if (SUCCEEDED(store->GetValue(kFriendlyName, &value)) && value.vt == VT_LPWSTR && value.pwszVal)
-        name = value.pwszVal;
-    PropVariantClear(&value);
-    return name;
+    ScopedPropVariant value;
+    if (FAILED(store->GetValue(kFriendlyName, value.put()))) return std::wstring();
+    return value.Text().value_or(std::wstring());
 }
 
 // The raw format the core is told, from the endpoint's shared-mode format.
@@ -212,10 +209,9 @@ std::vector<AudioEndpointInfo> CaptureEndpoints() {
     for (UINT i = 0; i < count; ++i) {
         ComPtr<IMMDevice> device;
         if (FAILED(collection->Item(i, device.put()))) continue;
-        LPWSTR id = nullptr;
-        if (FAILED(device->GetId(&id)) || !id) continue;
-        endpoints.push_back({id, EndpointName(device.get())});
-        CoTaskMemFree(id);
+        CoTaskMem<wchar_t> id;
+        if (FAILED(device->GetId(id.put())) || !id) continue;
+        endpoints.push_back({id.get(), EndpointName(device.get())});
     }
     return endpoints;
 }
@@ -263,8 +259,8 @@ bool OpenSession(const AudioSourceSetup& setup, ComPtr<IAudioClient>& client, Co
         return false;
     }
     hr = device->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, client.putVoid());
-    WAVEFORMATEX* format = nullptr;
-    if (SUCCEEDED(hr)) hr = client->GetMixFormat(&format);
+    CoTaskMem<WAVEFORMATEX> format;
+    if (SUCCEEDED(hr)) hr = client->GetMixFormat(format.put());
     if (FAILED(hr)) {
         error = L"the endpoint gives no format";
         return false;
@@ -272,8 +268,7 @@ bool OpenSession(const AudioSourceSetup& setup, ComPtr<IAudioClient>& client, Co
     const bool described = DescribeFormat(*format, input, frameBytes);
     if (described)
         hr = client->Initialize(AUDCLNT_SHAREMODE_SHARED, setup.loopback ? AUDCLNT_STREAMFLAGS_LOOPBACK : 0, kBufferSpan, 0,
-                                format, nullptr);
-    CoTaskMemFree(format);
+                                format.get(), nullptr);
     if (!described) {
         error = L"the endpoint's sample format is not one the core reads";
         return false;

@@ -11,6 +11,7 @@
 
 #include "encoder/core_log.h"
 #include "encoder/encoder_args.h"
+#include "support/child_process_win.h"
 
 namespace {
 
@@ -93,21 +94,8 @@ bool CoreProcess::Start(const std::wstring& commandLine, HANDLE job, HANDLE outp
     m_input.reset();
     m_inJob = false;
 
-    SECURITY_ATTRIBUTES inherit = {};
-    inherit.nLength = sizeof(inherit);
-    inherit.bInheritHandle = TRUE;
-    UniqueHandle readEnd, writeEnd;
-    if (!CreatePipe(readEnd.put(), writeEnd.put(), &inherit, 0)) {
-        error = GetLastError();
-        return false;
-    }
-    if (!SetHandleInformation(writeEnd.get(), HANDLE_FLAG_INHERIT, 0)) {
-        error = GetLastError();
-        return false;
-    }
-
-    // The core's end of its output pipe is inheritable only until the core
-    // has it, so no other child holds it and its end is the core's exit.
+    // The core's end of its output pipe is held by the core alone once it
+    // runs, so the pipe ends when the core exits.
     std::shared_ptr<OutputReader> reader;
     UniqueHandle outputEnd;
     if (readOutput) {
@@ -117,49 +105,29 @@ bool CoreProcess::Start(const std::wstring& commandLine, HANDLE job, HANDLE outp
         if (output)
             DuplicateHandle(GetCurrentProcess(), output, GetCurrentProcess(), reader->log.put(), 0, FALSE,
                             DUPLICATE_SAME_ACCESS);
-        if (!reader->found || !reader->done || !CreatePipe(reader->pipe.put(), outputEnd.put(), &inherit, 0) ||
-            !SetHandleInformation(reader->pipe.get(), HANDLE_FLAG_INHERIT, 0)) {
+        if (!reader->found || !reader->done || !CreatePipe(reader->pipe.put(), outputEnd.put(), nullptr, 0)) {
             error = GetLastError();
             return false;
         }
         output = outputEnd.get();
     }
 
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = readEnd.get();
-    startup.hStdOutput = output;
-    startup.hStdError = output;
-    PROCESS_INFORMATION info = {};
     AskChildrenForDpiAwareness();
-    std::wstring mutableLine = commandLine;
-    // Suspended until it is in the job, so not one instruction runs outside it.
-    // The adapter has no console (Tavrix starts it without one): neither may the core.
-    const DWORD flags = CREATE_SUSPENDED | CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS;
-    BOOL started = CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE,
-                                  flags | CREATE_BREAKAWAY_FROM_JOB, nullptr, nullptr, &startup, &info);
-    if (!started) {
-        // Inside a job that forbids breaking away, the core stays in that job too.
-        mutableLine = commandLine;
-        started = CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
-                                 &startup, &info);
-    }
-    if (!started) {
-        error = GetLastError();
-        return false;
-    }
-    m_process.process.reset(info.hProcess);
-    m_process.thread.reset(info.hThread);
-    m_process.processId = info.dwProcessId;
-    m_inJob = job != nullptr && AssignProcessToJobObject(job, info.hProcess);
+    ChildStart start;
+    start.commandLine = commandLine;
+    start.inputPipe = true;
+    start.output = output;
+    start.job = job;
+    Child child;
+    if (!StartChild(start, child, error)) return false;
+    m_process = std::move(child.process);
+    m_input = std::move(child.input);
+    m_inJob = child.inJob;
     if (reader) {
         outputEnd.reset();
         std::thread(OutputReader::Run, reader).detach();
         m_reader = std::move(reader);
     }
-    ResumeThread(info.hThread);
-    m_input = std::move(writeEnd);
     return true;
 }
 

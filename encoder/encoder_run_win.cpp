@@ -1,9 +1,5 @@
 #include "encoder/encoder_run_win.h"
 
-#include <ocidl.h>
-#include <oleauto.h>
-#include <strmif.h>
-
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -13,11 +9,12 @@
 #include <mutex>
 #include <thread>
 
-#include "devices/device_ids_win.h"
 #include "encoder/audio_capture_win.h"
 #include "encoder/core_process_win.h"
 #include "encoder/join_check.h"
 #include "encoder/session.h"
+#include "support/directshow_win.h"
+#include "support/files_win.h"
 #include "support/log.h"
 #include "support/path.h"
 #include "support/unique_win.h"
@@ -32,17 +29,6 @@ constexpr DWORD kFinishTimeoutMs = 30000;
 constexpr DWORD kFirstPictureWaitMs = 2000;
 
 std::string Narrow(const std::wstring& text) { return Utf8FromWide(text); }
-
-bool FileExists(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-uint64_t FileSize(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
-    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
 
 std::string SystemMessage(DWORD error) {
     return "error " + std::to_string(error);
@@ -111,7 +97,7 @@ void LogRefusal(const std::vector<std::wstring>& words, const std::wstring& erro
 void LogKeptSegments(const std::vector<std::wstring>& segments, const std::wstring& outputPath) {
     std::string names;
     for (const std::wstring& path : segments)
-        if (FileExists(path)) names += " " + Narrow(FileNameOfPath(path));
+        if (IsExistingFile(path)) names += " " + Narrow(FileNameOfPath(path));
     if (names.empty()) return;
     TAVRIX_LOG(LevelWarning) << "the segments stay in " << Narrow(FolderOfPath(outputPath)) << ":" << names;
 }
@@ -244,7 +230,7 @@ public:
     Recording(const EncoderRequest& request, const CorePlan& plan, std::wstring corePath, HANDLE coreOutput,
               UniqueHandle job)
         : m_request(request), m_plan(plan), m_corePath(std::move(corePath)), m_coreOutput(coreOutput),
-          m_segments(request.outputPath, FileExists), m_job(std::move(job)) {}
+          m_segments(request.outputPath, IsExistingFile), m_job(std::move(job)) {}
 
     CoreProcess& Core() { return m_core; }
     HANDLE Job() const { return m_job.get(); }
@@ -382,31 +368,6 @@ private:
 
 std::wstring EncoderLogPath(const std::wstring& outputPath) { return outputPath + L".encoder.log"; }
 
-std::vector<std::wstring> DirectShowInputNames(bool video) {
-    std::vector<std::wstring> names;
-    ComPtr<ICreateDevEnum> enumerator;
-    if (FAILED(CoCreateInstance(kSystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, kICreateDevEnum,
-                                enumerator.putVoid())))
-        return names;
-    ComPtr<IEnumMoniker> devices;
-    const HRESULT hr = enumerator->CreateClassEnumerator(
-        video ? kVideoInputDeviceCategory : kAudioInputDeviceCategory, devices.put(), 0);
-    if (hr != S_OK || !devices) return names;  // S_FALSE: the category is empty
-    for (;;) {
-        ComPtr<IMoniker> moniker;
-        if (devices->Next(1, moniker.put(), nullptr) != S_OK) break;
-        ComPtr<IPropertyBag> bag;
-        if (FAILED(moniker->BindToStorage(nullptr, nullptr, kIPropertyBag, bag.putVoid())))
-            continue;
-        VARIANT name;
-        VariantInit(&name);
-        if (SUCCEEDED(bag->Read(kFriendlyNameProperty, &name, nullptr)) && name.vt == VT_BSTR && name.bstrVal)
-            names.emplace_back(name.bstrVal, SysStringLen(name.bstrVal));
-        VariantClear(&name);
-    }
-    return names;
-}
-
 std::optional<CaptureArea> ReadScreenFilterArea() {
     UniqueKey key;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kScreenFilterKey, 0, KEY_READ | KEY_WOW64_32KEY,
@@ -440,9 +401,9 @@ CaptureDevices FindCaptureDevices() {
     CaptureDevices devices;
     {
         const ScopedCom com;
-        for (const std::wstring& name : DirectShowInputNames(true))
+        for (const std::wstring& name : DirectShowInputNames(DirectShowCategory::Video))
             if (name == kScreenFilterName) devices.screenFilter = true;
-        for (const std::wstring& name : DirectShowInputNames(false))
+        for (const std::wstring& name : DirectShowInputNames(DirectShowCategory::Audio))
             if (name == kSpeakerFilterName) devices.speakerFilter = true;
     }
     if (!devices.screenFilter) devices.area = ReadScreenFilterArea();
@@ -455,7 +416,7 @@ MatroskaSummary ScanMatroskaFile(const std::wstring& path) {
     const ReadAt read = [&file](uint64_t offset, uint8_t* buffer, size_t size) {
         return file->ReadAt(offset, buffer, size);
     };
-    return ScanMatroska(read, FileSize(path));
+    return ScanMatroska(read, FileSizeOf(path));
 }
 
 std::wstring JoiningPath(const std::wstring& outputPath) { return outputPath + L".joining.avi"; }
@@ -468,7 +429,7 @@ AviSummary ScanAviFile(const std::wstring& path) {
     const ReadAt read = [&file](uint64_t offset, uint8_t* buffer, size_t size) {
         return file->ReadAt(offset, buffer, size);
     };
-    return ScanAvi(read, FileSize(path));
+    return ScanAvi(read, FileSizeOf(path));
 }
 
 bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
@@ -529,19 +490,19 @@ JoinResult JoinSegments(const JoinRequest& request) {
 
     JoinExpectation expected;
     for (const std::wstring& path : request.segments) {
-        if (!FileExists(path)) {
+        if (!IsExistingFile(path)) {
             TAVRIX_LOG(LevelWarning) << Narrow(FileNameOfPath(path)) << " was never written";
             continue;
         }
         MatroskaSummary summary = ScanMatroskaFile(path);
-        if (HoldsNoMedia(summary, FileSize(path))) {
+        if (HoldsNoMedia(summary, FileSizeOf(path))) {
             TAVRIX_LOG(LevelDebug) << Narrow(FileNameOfPath(path)) << " holds no media (its core ended before the first frame)";
             empty.push_back(path);
             continue;
         }
         if (!HasContent(summary)) {
             // Nothing of it can reach the output, so nothing of it may be deleted either.
-            TAVRIX_LOG(LevelWarning) << Narrow(FileNameOfPath(path)) << " holds nothing readable (" << FileSize(path)
+            TAVRIX_LOG(LevelWarning) << Narrow(FileNameOfPath(path)) << " holds nothing readable (" << FileSizeOf(path)
                                      << " bytes): left out of the join and kept";
             continue;
         }
@@ -572,7 +533,7 @@ JoinResult JoinSegments(const JoinRequest& request) {
         }
         JoinPart part{joined, JoinCutNs(summary)};
         TAVRIX_LOG(LevelDebug) << Narrow(FileNameOfPath(joined)) << " cut at " << part.endNs / 1000000 << " ms";
-        AddToExpectation(expected, summary, part.endNs, FileSize(joined));
+        AddToExpectation(expected, summary, part.endNs, FileSizeOf(joined));
         parts.push_back(std::move(part));
         sources.push_back(path);
     }
@@ -603,7 +564,7 @@ JoinResult JoinSegments(const JoinRequest& request) {
         TAVRIX_LOG(LevelError) << "the join failed, core exit code " << *code;
         return fail(JoinResult::Failed);
     }
-    const std::string fault = CheckJoinedOutput(expected, ScanAviFile(joining), FileSize(joining));
+    const std::string fault = CheckJoinedOutput(expected, ScanAviFile(joining), FileSizeOf(joining));
     if (!fault.empty()) {
         TAVRIX_LOG(LevelError) << "the joined file is refused: " << fault;
         return fail(JoinResult::Failed);
@@ -614,7 +575,7 @@ JoinResult JoinSegments(const JoinRequest& request) {
         return fail(JoinResult::Failed);
     }
     TAVRIX_LOG(LevelInfo) << "joined " << parts.size() << " segments into " << Narrow(request.outputPath) << " ("
-                          << FileSize(request.outputPath) << " bytes from " << expected.segmentBytes << ", "
+                          << FileSizeOf(request.outputPath) << " bytes from " << expected.segmentBytes << ", "
                           << expected.pictureNs / 1000000 << " ms of picture)";
     for (const std::wstring& path : sources) DeleteFileSoon(path);
     for (const std::wstring& path : padded) DeleteFileSoon(path);
@@ -637,7 +598,7 @@ int ExitCodeOf(JoinResult result) {
 }
 
 bool CoreIsThere(const std::wstring& corePath) {
-    if (FileExists(corePath)) return true;
+    if (IsExistingFile(corePath)) return true;
     const std::wstring message = L"ffmpeg.exe: the encoder core " + corePath +
                                  L" is missing; put a stock ffmpeg.exe there under the name ffmpeg-core.exe\n";
     ReportToConsole(message);
@@ -781,14 +742,8 @@ int RunJoinSegments(const std::wstring& outputPath, const std::wstring& corePath
 
     const std::wstring folder = FolderOfPath(outputPath);
     std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found = {};
-    const HANDLE search = FindFirstFileW((folder + FileNameOfPath(outputPath) + L".part*.mkv").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(found.cFileName);
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
+    for (const FoundFile& found : FilesMatching(folder + FileNameOfPath(outputPath) + L".part*.mkv"))
+        if (!found.folder) names.push_back(found.name);
     JoinRequest join;
     for (const std::wstring& name : LeftoverSegmentNames(FileNameOfPath(outputPath), names))
         join.segments.push_back(folder + name);

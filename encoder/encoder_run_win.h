@@ -19,9 +19,6 @@
 // Names of the files beside the output.
 std::wstring EncoderLogPath(const std::wstring& outputPath);
 
-// The DirectShow inputs of a category by friendly name: video (true) or audio.
-std::vector<std::wstring> DirectShowInputNames(bool video);
-
 // The screen filter's capture area from its settings (kScreenFilterKey, 32-bit
 // view), kept inside the virtual screen; empty when a value is missing.
 std::optional<CaptureArea> ReadScreenFilterArea();

@@ -7,6 +7,8 @@
 #include "recording/encoder_process_win.h"
 #include "recording/finish_wait_win.h"
 #include "recording/leftover_recording.h"
+#include "support/child_process_win.h"
+#include "support/files_win.h"
 #include "support/log.h"
 #include "support/text_win.h"
 #include "support/unique_win.h"
@@ -22,19 +24,12 @@ struct FoundFolder {
 
 std::vector<FolderFile> FilesIn(const std::wstring& folder) {
     std::vector<FolderFile> files;
-    WIN32_FIND_DATAW found = {};
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return files;
-    do {
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0)
-                files.push_back({"<folder>", 1});  // a folder inside: not one of ours
-            continue;
-        }
-        files.push_back({NarrowText(found.cFileName, CP_UTF8),
-                         (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow});
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    for (const FoundFile& found : FilesMatching(folder + L"\\*")) {
+        if (found.folder)
+            files.push_back({"<folder>", 1});  // a folder inside: not one of ours
+        else
+            files.push_back({NarrowText(found.name, CP_UTF8), found.size});
+    }
     return files;
 }
 
@@ -92,17 +87,11 @@ std::vector<LeftoverRecording> FindLeftoverRecordings(const std::wstring& tempFo
     const std::wstring temp = tempFolderIn.empty() ? TempFolder() : tempFolderIn;
     const std::wstring skip = RecordingFolderOf(skipRecordingPath);
     std::vector<FoundFolder> folders;
-    WIN32_FIND_DATAW found = {};
-    HANDLE search = FindFirstFileW((temp + L"\\Rec*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-            if (!IsRecordingFolderName(NarrowText(found.cFileName, CP_UTF8))) continue;
-            const std::wstring path = temp + L"\\" + found.cFileName;
-            if (SameFolder(path, skip)) continue;
-            folders.push_back({path, found.ftCreationTime});
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
+    for (const FoundFile& found : FilesMatching(temp + L"\\Rec*")) {
+        if (!found.folder || !IsRecordingFolderName(NarrowText(found.name, CP_UTF8))) continue;
+        const std::wstring path = temp + L"\\" + found.name;
+        if (SameFolder(path, skip)) continue;
+        folders.push_back({path, found.created});
     }
     std::sort(folders.begin(), folders.end(), [](const FoundFolder& a, const FoundFolder& b) {
         return CompareFileTime(&a.made, &b.made) < 0;
@@ -142,23 +131,19 @@ std::vector<LeftoverRecording> FindLeftoverRecordings(const std::wstring& tempFo
 }
 
 DWORD JoinLeftoverSegments(const std::wstring& recordingPath) {
-    const std::wstring encoder = ProgramFolder(nullptr) + L"ffmpeg.exe";
-    std::wstring commandLine =
+    ChildStart start;
+    start.program = ProgramFolder(nullptr) + L"ffmpeg.exe";
+    start.commandLine =
         std::wstring(kEncoderProgramWord) + L" " + kJoinSegmentsOption + L" " + QuotedWord(L"", recordingPath);
-    TAVRIX_LOG(LevelDebug) << NarrowText(commandLine, CP_ACP);
+    TAVRIX_LOG(LevelDebug) << NarrowText(start.commandLine, CP_ACP);
     // Its standard input is not read: it gets nothing, as do its outputs.
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION started = {};
-    if (!CreateProcessW(encoder.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                        CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &started)) {
-        const DWORD error = GetLastError();
+    Child child;
+    DWORD error = 0;
+    if (!StartChild(start, child, error)) {
         TAVRIX_LOG(LevelDebug) << "the encoder could not be started to join, error " << error;
         return 2;
     }
-    ProcessRecord process;
-    process.process.reset(started.hProcess);
-    process.thread.reset(started.hThread);
+    const ProcessRecord& process = child.process;
     const FinishWait wait = WaitPumping(process.process.get(), EncoderProcess::kStopWaitLimitMs, recordingPath);
     if (!wait.ended) {
         TerminateProcess(process.process.get(), EncoderProcess::kEncoderLost);
