@@ -16,7 +16,7 @@ static_assert(SameText(kRecordingFileName, kRecordingFileNameWide), "the recordi
 
 constexpr wchar_t kSegmentStart[] = L".part";
 constexpr wchar_t kSegmentEnd[] = L".mkv";
-constexpr size_t kFewestDigits = 3;  // as SegmentPath writes them
+constexpr size_t kFewestDigits = 3;  // SegmentPath writes at least three
 constexpr size_t kMostDigits = 9;    // a number that fits any unsigned long
 
 // Each character as its code unit, ASCII letters in lower case: enough to
@@ -59,9 +59,9 @@ std::vector<std::basic_string<Char>> InOrder(const std::basic_string<Char>& outp
 }  // namespace
 
 std::wstring SegmentPath(const std::wstring& outputPath, int number) {
-    wchar_t suffix[32];
-    std::swprintf(suffix, sizeof(suffix) / sizeof(suffix[0]), L".part%03d.mkv", number);
-    return outputPath + suffix;
+    wchar_t digits[16];
+    std::swprintf(digits, sizeof(digits) / sizeof(digits[0]), L"%03d", number);
+    return outputPath + kSegmentStart + digits + kSegmentEnd;
 }
 
 std::wstring SegmentPattern(const std::wstring& outputPath) {
