@@ -5,7 +5,8 @@
 #include <algorithm>
 #include <string>
 
-#include "encoder/protocol.h"
+#include "protocol/command_line.h"
+#include "protocol/environment.h"
 #include "support/directshow_win.h"
 
 bool CanRecordSpeakerSound() {
@@ -13,6 +14,6 @@ bool CanRecordSpeakerSound() {
     if (std::find(inputs.begin(), inputs.end(), kSpeakerFilterName) != inputs.end()) return true;
     // The encoder records the capture endpoint named here in place of the
     // playback device's loopback (the tests' sound system refuses loopback).
-    if (GetEnvironmentVariableW(L"TAVRIX_SPEAKER_ENDPOINT", nullptr, 0) > 0) return true;
+    if (GetEnvironmentVariableW(kSpeakerEndpointVariable, nullptr, 0) > 0) return true;
     return PlaybackLoopbackWorks();
 }

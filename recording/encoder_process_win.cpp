@@ -7,7 +7,8 @@
 #include <cstdlib>
 
 #include "app/record_options.h"
-#include "encoder/protocol.h"
+#include "protocol/commands.h"
+#include "protocol/files.h"
 #include "recording/capture_command_win.h"
 #include "recording/finish_wait_win.h"
 #include "support/child_process_win.h"
@@ -29,7 +30,6 @@ namespace {
 
 const wchar_t kEncoderFileName[] = L"ffmpeg.exe";
 const char kTempFolderPrefix[] = "RecClass";
-const char kTempFileName[] = "\\temp.avi";
 const wchar_t kStopTimedOutText[] =
     L"录制程序长时间没有结束，已被强行关闭，这次的录像可能不完整。";
 
@@ -78,7 +78,7 @@ std::string MakeTempFolder() {
 
 std::string MakeTempRecordingPath() {
     const std::string folder = MakeTempFolder();
-    return folder.empty() ? std::string() : folder + kTempFileName;
+    return folder.empty() ? std::string() : folder + "\\" + kRecordingFileName;
 }
 
 namespace EncoderProcess {

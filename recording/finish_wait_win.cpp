@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "protocol/files.h"
 #include "support/files_win.h"
 #include "support/log.h"
 #include "support/unique_win.h"
@@ -21,7 +22,7 @@ constexpr int kHeight = 96;
 // Total size of the segments "<recording>.part*.mkv" beside the recording.
 uint64_t SegmentBytes(const std::wstring& recordingPath) {
     uint64_t total = 0;
-    for (const FoundFile& file : FilesMatching(recordingPath + L".part*.mkv")) total += file.size;
+    for (const FoundFile& file : FilesMatching(SegmentPattern(recordingPath))) total += file.size;
     return total;
 }
 

@@ -2,20 +2,19 @@
 
 #include <algorithm>
 
-#include "encoder/matroska_scan.h"
-#include "encoder/protocol.h"
+#include "protocol/command_line.h"
+#include "protocol/files.h"
 #include "recording/encoder_process_win.h"
 #include "recording/finish_wait_win.h"
 #include "recording/leftover_recording.h"
 #include "support/child_process_win.h"
 #include "support/files_win.h"
 #include "support/log.h"
+#include "support/media_file_win.h"
 #include "support/text_win.h"
 #include "support/unique_win.h"
 
 namespace {
-
-const wchar_t kRecordingFileName[] = L"temp.avi";
 
 struct FoundFolder {
     std::wstring path;
@@ -58,22 +57,7 @@ int64_t AviFileDurationNs(const std::wstring& path) {
 }  // namespace
 
 int64_t SegmentDurationNs(const std::wstring& segmentPath) {
-    UniqueFile file(CreateFileW(segmentPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return 0;
-    LARGE_INTEGER size = {};
-    if (!GetFileSizeEx(file.get(), &size)) return 0;
-    const HANDLE handle = file.get();
-    const ReadAt read = [handle](uint64_t offset, uint8_t* buffer, size_t wanted) -> size_t {
-        OVERLAPPED at = {};
-        at.Offset = static_cast<DWORD>(offset);
-        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-        DWORD got = 0;
-        const DWORD ask = wanted > 0x10000000 ? 0x10000000 : static_cast<DWORD>(wanted);
-        if (!ReadFile(handle, buffer, ask, &got, &at)) return 0;
-        return got;
-    };
-    const MatroskaSummary summary = ScanMatroska(read, static_cast<uint64_t>(size.QuadPart));
+    const MatroskaSummary summary = ScanMatroskaFile(segmentPath);
     int64_t longest = 0;
     for (const TrackSpan& track : summary.tracks) {
         if (track.kind != TrackKind::Video || track.blocks == 0) continue;
@@ -100,7 +84,7 @@ std::vector<LeftoverRecording> FindLeftoverRecordings(const std::wstring& tempFo
     std::vector<LeftoverRecording> leftovers;
     for (const FoundFolder& folder : folders) {
         const std::vector<FolderFile> files = FilesIn(folder.path);
-        const std::wstring recording = folder.path + L"\\" + kRecordingFileName;
+        const std::wstring recording = folder.path + L"\\" + kRecordingFileNameWide;
         switch (JudgeRecordingFolder(files)) {
         case FolderVerdict::Litter:
             TAVRIX_LOG(LevelDebug) << "an empty recording folder is removed: " << NarrowText(folder.path, CP_ACP);
@@ -133,8 +117,7 @@ std::vector<LeftoverRecording> FindLeftoverRecordings(const std::wstring& tempFo
 DWORD JoinLeftoverSegments(const std::wstring& recordingPath) {
     ChildStart start;
     start.program = ProgramFolder(nullptr) + L"ffmpeg.exe";
-    start.commandLine =
-        std::wstring(kEncoderProgramWord) + L" " + kJoinSegmentsOption + L" " + QuotedWord(L"", recordingPath);
+    start.commandLine = ComposeJoinSegmentsCommandLine(recordingPath);
     TAVRIX_LOG(LevelDebug) << NarrowText(start.commandLine, CP_ACP);
     // Its standard input is not read: it gets nothing, as do its outputs.
     Child child;

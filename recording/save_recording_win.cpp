@@ -4,7 +4,7 @@
 #include <cwchar>
 
 #include "app/window_state.h"
-#include "encoder/protocol.h"
+#include "protocol/exit_codes.h"
 #include "recording/encoder_process_win.h"
 #include "recording/leftover_recording.h"
 #include "recording/recording_name.h"
