@@ -12,6 +12,7 @@
 #include "encoder/audio_clock_win.h"
 #include "encoder/audio_endpoints_win.h"
 #include "encoder/audio_timeline.h"
+#include "encoder/join_check.h"
 #include "encoder/pcm_pipe_win.h"
 #include "support/com_win.h"
 #include "support/log.h"
@@ -246,8 +247,9 @@ void AudioSource::BeginSegment(int64_t start) {
     m_shared->start = start;
     m_shared->finishing = false;
     m_shared->drained = false;
+    // A gap as long as the join's sleep gap is cut, as the join cuts the picture's.
     m_shared->timeline = std::make_unique<PcmTimeline>(m_shared->frameBytes, rate * kToleranceMs / 1000,
-                                                       rate * kLagMs / 1000);
+                                                       rate * kLagMs / 1000, rate * (kSleepGapNs / 1000000) / 1000);
     // What was captured since the segment's start, before it was asked for.
     for (const HistoryPacket& packet : m_shared->history)
         m_shared->timeline->AddPacket(FramesInSpan(packet.time - start, rate),
@@ -270,7 +272,8 @@ void AudioSource::CloseSegment() {
         const uint32_t rate = m_shared->input.rate;
         TAVRIX_LOG(LevelDebug) << Utf8FromWide(m_shared->setup.label) << ": " << t.Frames() * 1000 / rate << " ms given ("
                                << t.SilentFrames() * 1000 / rate << " ms of it silence filled by the clock, "
-                               << t.DroppedFrames() * 1000 / rate << " ms dropped), "
+                               << t.DroppedFrames() * 1000 / rate << " ms dropped, "
+                               << t.CutFrames() * 1000 / rate << " ms of a gap cut), "
                                << m_shared->pipe.BytesWritten() << " bytes through the pipe, opened by the core "
                                << (m_shared->pipe.ConnectedAt() - m_shared->start) / 10000 << " ms after the segment's sound began";
     }

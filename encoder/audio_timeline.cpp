@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <cwctype>
 
-PcmTimeline::PcmTimeline(uint32_t frameBytes, int64_t toleranceFrames, int64_t lagFrames)
-    : m_frameBytes(frameBytes), m_tolerance(toleranceFrames), m_lag(lagFrames) {}
+PcmTimeline::PcmTimeline(uint32_t frameBytes, int64_t toleranceFrames, int64_t lagFrames, int64_t longestGapFrames)
+    : m_frameBytes(frameBytes), m_tolerance(toleranceFrames), m_lag(lagFrames), m_longestGap(longestGapFrames) {}
 
 void PcmTimeline::AddPacket(int64_t atFrame, const uint8_t* data, size_t frames) {
+    // Captured before a cut gap's end: placed on the clock as it runs now.
+    if (atFrame >= m_cut) atFrame -= m_cut;
+    else if (atFrame >= 0) atFrame = 0;
     if (atFrame < 0) {  // captured before the segment began: only the rest belongs to it
         const int64_t before = std::min<int64_t>(-atFrame, static_cast<int64_t>(frames));
         if (data) data += before * m_frameBytes;
@@ -22,7 +25,7 @@ void PcmTimeline::AddPacket(int64_t atFrame, const uint8_t* data, size_t frames)
     const int64_t gap = atFrame - m_written;
     int64_t skip = 0;
     if (gap > m_tolerance) {
-        FillSilenceTo(atFrame);  // nothing came for a while: silence in between
+        FillSilenceTo(atFrame, 0);  // nothing came for a while: silence in between
     } else if (gap < -m_tolerance) {
         skip = -gap;  // overlaps what was given (silence filled while it was late)
         m_dropped += skip;
@@ -30,9 +33,15 @@ void PcmTimeline::AddPacket(int64_t atFrame, const uint8_t* data, size_t frames)
     Append(data ? data + skip * m_frameBytes : nullptr, static_cast<size_t>(count - skip));
 }
 
-void PcmTimeline::FillSilenceTo(int64_t frame) {
+void PcmTimeline::FillSilenceTo(int64_t frame, int64_t lag) {
     if (frame <= m_written) return;
-    const int64_t frames = frame - m_written;
+    int64_t frames = frame - m_written;
+    if (frames > m_longestGap) {
+        // Cut so that the clock itself, not the lag behind it, meets the end
+        // of the silence: the next packet follows without another gap.
+        m_cut += frames - m_longestGap + lag;
+        frames = m_longestGap;
+    }
     m_silent += frames;
     Append(nullptr, static_cast<size_t>(frames));
 }

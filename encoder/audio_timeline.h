@@ -17,9 +17,15 @@
 // computer is silent) `FillTo` adds silence by the clock, `lagFrames` behind
 // it, so the sound never falls behind the picture and the core's mixer is
 // never starved.
+//
+// A gap longer than `longestGapFrames` is no silence of the device's: the
+// clock jumped while the computer slept. Only that much silence is given;
+// the rest of the gap is cut, and what comes after it follows at once (the
+// join cuts the picture's gap away likewise), so an hour's sleep costs no
+// hour of silence in memory.
 class PcmTimeline {
 public:
-    PcmTimeline(uint32_t frameBytes, int64_t toleranceFrames, int64_t lagFrames);
+    PcmTimeline(uint32_t frameBytes, int64_t toleranceFrames, int64_t lagFrames, int64_t longestGapFrames);
 
     // A packet of `frames` frames whose first frame belongs at `atFrame`,
     // counted from the segment's start (negative: before it). `data` null
@@ -29,8 +35,8 @@ public:
     // The clock says `nowFrame`: what is more than the lag behind it and not
     // yet covered becomes silence. With a lag of 0 (at the end of a segment)
     // everything up to the clock is covered.
-    void FillTo(int64_t nowFrame) { FillSilenceTo(nowFrame - m_lag); }
-    void FillToNow(int64_t nowFrame) { FillSilenceTo(nowFrame); }
+    void FillTo(int64_t nowFrame) { FillSilenceTo(nowFrame - m_cut - m_lag, m_lag); }
+    void FillToNow(int64_t nowFrame) { FillSilenceTo(nowFrame - m_cut, 0); }
 
     // The bytes ready for the core, in order; `Consume` drops the first `count`.
     const uint8_t* Pending() const { return m_pending.data() + m_consumed; }
@@ -41,14 +47,19 @@ public:
     int64_t Frames() const { return m_written; }
     int64_t SilentFrames() const { return m_silent; }
     int64_t DroppedFrames() const { return m_dropped; }
+    // Frames of the clock cut out of gaps longer than the longest.
+    int64_t CutFrames() const { return m_cut; }
 
 private:
-    void FillSilenceTo(int64_t frame);
+    // Silence up to `frame`, which lies `lag` behind the clock.
+    void FillSilenceTo(int64_t frame, int64_t lag);
     void Append(const uint8_t* data, size_t frames);
 
     uint32_t m_frameBytes;
     int64_t m_tolerance;
     int64_t m_lag;
+    int64_t m_longestGap;
+    int64_t m_cut = 0;  // the clock's frames that were cut: every later position moves back by them
     int64_t m_written = 0;
     int64_t m_silent = 0;
     int64_t m_dropped = 0;

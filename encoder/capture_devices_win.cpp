@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
 
 #include "support/directshow_win.h"
 #include "support/unique_win.h"
@@ -17,6 +16,17 @@ std::optional<uint32_t> ReadDword(HKEY key, const wchar_t* name) {
     return data;
 }
 
+BOOL CALLBACK AddScreen(HMONITOR monitor, HDC, LPRECT, LPARAM data) noexcept {
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+    auto& screens = *reinterpret_cast<std::vector<Rect>*>(data);
+    const Rect screen{info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right, info.rcMonitor.bottom};
+    if (info.dwFlags & MONITORINFOF_PRIMARY) screens.insert(screens.begin(), screen);
+    else screens.push_back(screen);
+    return TRUE;
+}
+
 }  // namespace
 
 std::optional<CaptureArea> ReadScreenFilterArea() {
@@ -27,20 +37,17 @@ std::optional<CaptureArea> ReadScreenFilterArea() {
         return ReadDword(key.get(), name);
     });
     if (!stored) return std::nullopt;
-    CaptureArea area = *stored;
-
     // The GDI grabber refuses an area that reaches past the screens; keep it
-    // inside, and even, as the encoder's picture format needs.
-    const int32_t left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    const int32_t right = left + GetSystemMetrics(SM_CXVIRTUALSCREEN), bottom = top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    if (right > left && bottom > top) {
-        area.x = std::clamp(area.x, left, right - 2);
-        area.y = std::clamp(area.y, top, bottom - 2);
-        area.width = std::clamp(area.width, 2, right - area.x) & ~1;
-        area.height = std::clamp(area.height, 2, bottom - area.y) & ~1;
-    }
+    // on them, and even, as the encoder's picture format needs.
+    const CaptureArea area = AreaOnScreens(*stored, ScreenRects());
     if (area.width < 2 || area.height < 2) return std::nullopt;
     return area;
+}
+
+std::vector<Rect> ScreenRects() {
+    std::vector<Rect> screens;
+    EnumDisplayMonitors(nullptr, nullptr, AddScreen, reinterpret_cast<LPARAM>(&screens));
+    return screens;
 }
 
 CaptureDevices FindCaptureDevices() {

@@ -4,12 +4,17 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include "encoder/encoder_args.h"
 
 // The screen filter's capture area from its settings (kScreenFilterKey, 32-bit
-// view), kept inside the virtual screen; empty when a value is missing.
+// view), kept on the screens as they are now (AreaOnScreens); empty when a
+// value is missing.
 std::optional<CaptureArea> ReadScreenFilterArea();
+
+// Every monitor's rectangle in virtual screen coordinates, the primary first.
+std::vector<Rect> ScreenRects();
 
 // The devices the core can use, with COM started for the enumeration. The
 // sound the adapter captures itself is added by AudioCapture::Open.

@@ -120,3 +120,8 @@ std::optional<int64_t> FirstPictureFinder::Feed(const std::string& text) {
     if (micros) m_found = true;
     return micros;
 }
+
+bool SaysScreenUnreadable(const std::string& text) {
+    // "[gdigrab @ 0000000000d81c40] Failed to capture image (error 5)"
+    return text.rfind("[gdigrab @ ", 0) == 0 && text.find("] Failed to capture image") != std::string::npos;
+}

@@ -54,3 +54,9 @@ private:
 // "1796681233.207601" as microseconds; nothing when it is not a plain
 // decimal number of seconds.
 std::optional<int64_t> MicrosecondsFromSeconds(const std::string& seconds);
+
+// Whether a line of the core's says its screen grabber could not read the
+// screen: the system refuses the copy while the lock screen or a prompt on
+// the secure desktop is up, and the core then ends its input as if it had
+// ended, finishing the segment.
+bool SaysScreenUnreadable(const std::string& text);

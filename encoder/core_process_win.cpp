@@ -41,6 +41,7 @@ struct CoreProcess::OutputReader {
     UniqueHandle done;   // set when the thread has written its last line
     std::mutex mutex;
     std::optional<int64_t> firstPicture;
+    bool screenUnreadable = false;
 
     void WriteLine(const std::string& line) {
         if (!log) return;
@@ -52,6 +53,10 @@ struct CoreProcess::OutputReader {
     void Take(const std::string& line, FirstPictureFinder& finder) {
         const CoreLogLine parsed = ParseCoreLogLine(line);
         if (!parsed.information) WriteLine(parsed.text);
+        if (SaysScreenUnreadable(parsed.text)) {
+            std::lock_guard<std::mutex> lock(mutex);
+            screenUnreadable = true;
+        }
         if (const std::optional<int64_t> picture = finder.Feed(parsed.text)) {
             std::lock_guard<std::mutex> lock(mutex);
             firstPicture = picture;
@@ -91,6 +96,7 @@ bool CoreProcess::Start(const std::wstring& commandLine, HANDLE job, HANDLE outp
     m_process = ProcessRecord();
     m_input.reset();
     m_inJob = false;
+    m_screenUnreadable = false;
 
     // The core's end of its output pipe is held by the core alone once it
     // runs, so the pipe ends when the core exits.
@@ -140,7 +146,11 @@ std::optional<int64_t> CoreProcess::FirstPicture(DWORD timeoutMs) {
 void CoreProcess::EndReader() {
     // The core has exited: its output ends at once, and the last lines are
     // in the log before anything else is written there.
-    if (m_reader) WaitForSingleObject(m_reader->done.get(), 2000);
+    if (m_reader) {
+        WaitForSingleObject(m_reader->done.get(), 2000);
+        std::lock_guard<std::mutex> lock(m_reader->mutex);
+        m_screenUnreadable = m_reader->screenUnreadable;
+    }
     m_reader.reset();
 }
 

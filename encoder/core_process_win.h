@@ -49,6 +49,10 @@ public:
     // such thing by then, or ended, or its output is not read.
     std::optional<int64_t> FirstPicture(DWORD timeoutMs);
 
+    // After Reap: whether the core said its screen grabber could not read
+    // the screen (its output is read).
+    bool ScreenWasUnreadable() const { return m_screenUnreadable; }
+
     struct OutputReader;  // the thread that reads the core's output, and what it found
 
 private:
@@ -59,4 +63,5 @@ private:
     ProcessRecord m_process;
     UniqueHandle m_input;  // write end of the core's standard input
     bool m_inJob = false;
+    bool m_screenUnreadable = false;
 };

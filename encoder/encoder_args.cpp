@@ -1,5 +1,6 @@
 #include "encoder/encoder_args.h"
 
+#include <algorithm>
 #include <cwchar>
 
 CorePlan PlanCore(const EncoderRequest& request, const CaptureDevices& devices, std::vector<std::wstring>& notes) {
@@ -12,10 +13,8 @@ CorePlan PlanCore(const EncoderRequest& request, const CaptureDevices& devices, 
         // core would first read 20 frames (2 s) to measure it, and a segment
         // paused sooner would hold nothing.
         const CaptureArea& a = *devices.area;
-        plan.videoInput = {L"-f", L"gdigrab", L"-fpsprobesize", L"0", L"-framerate", std::to_wstring(a.fps),
-                           L"-offset_x", std::to_wstring(a.x), L"-offset_y", std::to_wstring(a.y),
-                           L"-video_size", std::to_wstring(a.width) + L"x" + std::to_wstring(a.height),
-                           L"-i", L"desktop"};
+        plan.videoInput = GrabberInput(a);
+        plan.grabArea = a;
         notes.push_back(std::wstring(L"\"") + kScreenFilterName +
                         L"\" is not a registered video input: the screen is grabbed through GDI at " +
                         std::to_wstring(a.x) + L"," + std::to_wstring(a.y) + L" size " + std::to_wstring(a.width) +
@@ -49,6 +48,63 @@ CorePlan PlanCore(const EncoderRequest& request, const CaptureDevices& devices, 
                             L"\" cannot be captured: recording without it");
     }
     return plan;
+}
+
+std::vector<std::wstring> GrabberInput(const CaptureArea& a) {
+    return {L"-f", L"gdigrab", L"-fpsprobesize", L"0", L"-framerate", std::to_wstring(a.fps),
+            L"-offset_x", std::to_wstring(a.x), L"-offset_y", std::to_wstring(a.y),
+            L"-video_size", std::to_wstring(a.width) + L"x" + std::to_wstring(a.height), L"-i", L"desktop"};
+}
+
+CaptureArea AreaOnScreens(const CaptureArea& area, const std::vector<Rect>& screens) {
+    if (screens.empty()) return area;
+    const Rect wanted{area.x, area.y, area.x + area.width, area.y + area.height};
+    Rect bound{0, 0, 0, 0};
+    bool overlaps = false;
+    for (const Rect& screen : screens) {
+        if (std::max(wanted.left, screen.left) >= std::min(wanted.right, screen.right) ||
+            std::max(wanted.top, screen.top) >= std::min(wanted.bottom, screen.bottom))
+            continue;
+        bound = overlaps ? Rect{std::min(bound.left, screen.left), std::min(bound.top, screen.top),
+                                std::max(bound.right, screen.right), std::max(bound.bottom, screen.bottom)}
+                         : screen;
+        overlaps = true;
+    }
+    CaptureArea fitted = area;
+    if (overlaps) {
+        fitted.x = std::max(wanted.left, bound.left);
+        fitted.y = std::max(wanted.top, bound.top);
+        fitted.width = std::min(wanted.right, bound.right) - fitted.x;
+        fitted.height = std::min(wanted.bottom, bound.bottom) - fitted.y;
+    } else {
+        // Its screen is gone: the same size on the primary screen, as far as it fits.
+        bound = screens.front();
+        fitted.width = std::min(area.width, bound.right - bound.left);
+        fitted.height = std::min(area.height, bound.bottom - bound.top);
+        fitted.x = std::clamp(area.x, bound.left, bound.right - fitted.width);
+        fitted.y = std::clamp(area.y, bound.top, bound.bottom - fitted.height);
+    }
+    fitted.width = std::max(fitted.width, 2) & ~1;
+    fitted.height = std::max(fitted.height, 2) & ~1;
+    return fitted;
+}
+
+std::wstring FitPictureFilter(int32_t fromWidth, int32_t fromHeight, int32_t toWidth, int32_t toHeight) {
+    if ((fromWidth == toWidth && fromHeight == toHeight) || fromWidth <= 0 || fromHeight <= 0 || toWidth <= 0 ||
+        toHeight <= 0)
+        return std::wstring();
+    // The side that fills first decides the scale; the other is rounded to
+    // an even count, as the picture format needs.
+    int64_t width = toWidth, height = toHeight;
+    if (static_cast<int64_t>(fromWidth) * toHeight > static_cast<int64_t>(toWidth) * fromHeight)
+        height = (static_cast<int64_t>(fromHeight) * toWidth + fromWidth / 2) / fromWidth;
+    else
+        width = (static_cast<int64_t>(fromWidth) * toHeight + fromHeight / 2) / fromHeight;
+    width = std::clamp<int64_t>(width & ~1ll, 2, toWidth);
+    height = std::clamp<int64_t>(height & ~1ll, 2, toHeight);
+    return L"scale=" + std::to_wstring(width) + L":" + std::to_wstring(height) + L",pad=" + std::to_wstring(toWidth) +
+           L":" + std::to_wstring(toHeight) + L":" + std::to_wstring((toWidth - width) / 2 & ~1ll) + L":" +
+           std::to_wstring((toHeight - height) / 2 & ~1ll) + L":black,setsar=1";
 }
 
 std::vector<std::wstring> PipedAudioInput(const PipedAudio& audio) {
@@ -85,6 +141,7 @@ std::vector<std::wstring> SegmentArguments(const CorePlan& plan, const std::wstr
         words.insert(words.end(),
                      {L"-filter_complex", graph, L"-map", std::to_wstring(first) + L":v", L"-map", L"[mixed]"});
     }
+    if (!plan.pictureFilter.empty()) words.insert(words.end(), {L"-vf", plan.pictureFilter});
     words.insert(words.end(), {L"-pix_fmt", L"yuv420p", L"-c:v", L"libx264", L"-r", L"10"});
     if (plan.quality == VideoQuality::Normal)
         words.insert(words.end(), {L"-crf", L"28", L"-maxrate", L"350k", L"-bufsize", L"700k", L"-profile:v", L"main",

@@ -12,6 +12,7 @@
 
 #include "protocol/command_line.h"
 #include "protocol/screen_filter.h"
+#include "support/rect.h"
 
 // A sound source the adapter captures itself and hands to the core as raw
 // samples through a named pipe.
@@ -37,6 +38,11 @@ struct CorePlan {
     std::vector<std::wstring> videoInput;
     std::vector<std::vector<std::wstring>> audioInputs;
     VideoQuality quality = VideoQuality::Normal;
+    // The area the GDI grabber records, where it records the screen filter's
+    // area (each segment looks at the screens again: they may have changed).
+    std::optional<CaptureArea> grabArea;
+    // A segment's picture made to the recording's size ("-vf"); empty: as grabbed.
+    std::wstring pictureFilter;
 };
 
 // Decides the core's inputs: the screen filter where it is registered, else
@@ -57,6 +63,23 @@ CorePlan PlanCore(const EncoderRequest& request, const CaptureDevices& devices,
 // program start.
 std::vector<std::wstring> SegmentArguments(const CorePlan& plan, const std::wstring& segmentPath,
                                            const std::wstring& gatePath = std::wstring());
+
+// The GDI grabber's input words for `area`.
+std::vector<std::wstring> GrabberInput(const CaptureArea& area);
+
+// The area the grabber can record on `screens` (each monitor, in virtual
+// screen coordinates): the area cut to the monitors it overlaps, or moved
+// onto the first (the primary) when it overlaps none (a projector
+// unplugged), fitted there; even and at least 2 by 2, as the encoder's
+// picture format needs. The same area when `screens` is empty.
+CaptureArea AreaOnScreens(const CaptureArea& area, const std::vector<Rect>& screens);
+
+// The filter that shows a picture of size `from` whole in one of size `to`:
+// scaled with its proportions kept, centred, the rest black. Empty when the
+// sizes are the same. Every segment of a recording is made at its first
+// segment's size, so the joined lesson plays at one size when the display
+// changed between two segments.
+std::wstring FitPictureFilter(int32_t fromWidth, int32_t fromHeight, int32_t toWidth, int32_t toHeight);
 
 // The core's input words for raw samples read from a pipe.
 std::vector<std::wstring> PipedAudioInput(const PipedAudio& audio);

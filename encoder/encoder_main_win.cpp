@@ -9,6 +9,7 @@
 
 #include "encoder/encoder_run_win.h"
 #include "protocol/exit_codes.h"
+#include "support/dll_search_win.h"
 #include "support/text_win.h"
 #include "support/unique_win.h"
 
@@ -29,6 +30,8 @@ std::wstring CorePath(const std::wstring& folder) {
 }  // namespace
 
 int main() {
+    // Tavrix starts the encoder elevated, in its own folder: no DLL from elsewhere.
+    HardenDllSearch();
     int count = 0;
     UniqueLocal argv(reinterpret_cast<HLOCAL>(CommandLineToArgvW(GetCommandLineW(), &count)));
     if (!argv) {

@@ -5,11 +5,13 @@
 #include "encoder/audio_capture_win.h"
 #include "encoder/capture_devices_win.h"
 #include "encoder/core_process_win.h"
+#include "encoder/encoder_files_win.h"
 #include "encoder/encoder_log_win.h"
 #include "encoder/input_commands_win.h"
 #include "encoder/join_win.h"
 #include "encoder/recording_win.h"
 #include "encoder/run_plan.h"
+#include "encoder/session_end_win.h"
 #include "protocol/exit_codes.h"
 #include "protocol/files.h"
 #include "support/files_win.h"
@@ -76,7 +78,16 @@ SessionStep RunSession(Run& run) {
         HANDLE waits[2] = {run.commands.Event(), run.recording.Core().Handle()};
         const DWORD woken = WaitForMultipleObjects(watchCore ? 2 : 1, waits, FALSE, INFINITE);
         if (woken == WAIT_OBJECT_0 + 1 && !run.commands.DiscardRequested()) {
-            TAVRIX_LOG(LevelError) << "the core stopped while recording, exit code " << run.recording.Core().Reap();
+            const DWORD code = run.recording.Core().Reap();
+            if (run.recording.Core().ScreenWasUnreadable()) {
+                // The lock screen or a prompt on the secure desktop: the core
+                // finished its segment where the picture stopped.
+                TAVRIX_LOG(LevelWarning) << "the core could not read the screen and ended its segment, exit code "
+                                         << code << "; the segments are kept for the lesson to go on";
+                step = run.control.OnCoreLost(CoreFailure::ScreenLost);
+                continue;
+            }
+            TAVRIX_LOG(LevelError) << "the core stopped while recording, exit code " << code;
             step = run.control.OnCoreLost();
             continue;
         }
@@ -116,7 +127,7 @@ int EndRun(Run& run, SessionStep last) {
         else run.recording.DiscardWaitingCore();
     }
     const JoinResult joined = plan.finish == RunFinish::Join ? JoinRecording(run) : JoinResult::Stopped;
-    const RunOutcome outcome = RunOutcomeOf(last, joined, run.control.CoreFailed());
+    const RunOutcome outcome = RunOutcomeOf(last, joined, run.control.Failure());
     if (outcome.leaves == RunLeaves::Nothing) {
         run.recording.DiscardAll();
         TAVRIX_LOG(LevelInfo) << "discarded: segments, list and log deleted, exit code " << outcome.exitCode;
@@ -142,6 +153,8 @@ int Record(const EncoderRequest& request, const std::wstring& corePath, HANDLE i
     // Read from now on: a discard that comes while the devices are looked up
     // and the first core starts is seen, and no core is started after it.
     InputCommands commands(input, job.get());
+    // The session's end finishes what records and keeps it, as a closed input does.
+    SessionEndWatch sessionEnd([&commands] { commands.EndSession(); });
     CaptureDevices devices = FindCaptureDevices();
     std::vector<std::wstring> notes;
     AudioCapture audio;  // before the recording, so it outlives every core that reads it
@@ -156,7 +169,15 @@ int Record(const EncoderRequest& request, const std::wstring& corePath, HANDLE i
         TAVRIX_LOG(LevelError) << "the first segment could not be started";
         return kExitNoCore;
     }
-    return EndRun(run, RunSession(run));
+    const SessionStep last = RunSession(run);
+    // Ended by the session's end, only the segment had to be finished; a join
+    // asked for before goes on for as long as Windows lets it.
+    if (last != SessionStep::FinishAndJoin && last != SessionStep::Join) {
+        const int code = EndRun(run, last);
+        sessionEnd.Done();
+        return code;
+    }
+    return EndRun(run, last);
 }
 
 }  // namespace
@@ -178,13 +199,17 @@ int RunJoinSegments(const std::wstring& outputPath, const std::wstring& corePath
     TAVRIX_LOG(LevelInfo) << "joining the segments left beside " << Utf8FromWide(outputPath);
     if (!CoreIsThere(corePath)) return kExitNoCore;
 
-    const std::wstring folder = FolderOfPath(outputPath);
-    std::vector<std::wstring> names;
-    for (const FoundFile& found : FilesMatching(SegmentPattern(outputPath)))
-        if (!found.folder) names.push_back(found.name);
+    // Cut off after its checked file became the output and before the
+    // segments went (the PC switched off): that file is the lesson, whole.
+    if (IsExistingFile(outputPath) && IsJoinedRecording(outputPath)) {
+        TAVRIX_LOG(LevelInfo) << "the recording was joined already; its segments are left to go with it, exit code "
+                              << kExitDone;
+        return kExitDone;
+    }
+    // A join the session's end cuts off keeps every segment: nothing is deleted before the checked rename.
+    SessionEndWatch sessionEnd(nullptr);
     JoinRequest join;
-    for (const std::wstring& name : SegmentNamesInOrder(FileNameOfPath(outputPath), names))
-        join.segments.push_back(folder + name);
+    join.segments = SegmentsBeside(outputPath);
     if (join.segments.empty()) {
         TAVRIX_LOG(LevelError) << "no segments found: nothing to join";
         return kExitJoinFailed;

@@ -75,6 +75,12 @@ std::vector<EncoderCommand> InputCommands::Take(bool& closed) {
     return commands;
 }
 
+void InputCommands::EndSession() {
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
+    m_shared->closed = true;
+    SetEvent(m_shared->event.get());
+}
+
 bool TakeHoldLine(HANDLE input) {
     char bytes[4] = {};
     DWORD peeked = 0, available = 0;

@@ -26,6 +26,10 @@ public:
     // Takes what arrived; `closed` tells whether the input has ended.
     std::vector<EncoderCommand> Take(bool& closed);
 
+    // The Windows session ends: nobody will steer the encoder any more, as
+    // when its input closes (what was recorded is finished and kept).
+    void EndSession();
+
     struct Shared;
 
 private:

@@ -9,17 +9,24 @@
 #include <cstdint>
 #include <string>
 
+#include "support/avi_scan.h"
 #include "support/matroska_scan.h"
 
 // How much the join may trim off a segment's picture so that its sound and
 // picture end together and the next segment's sound starts with its picture.
 constexpr int64_t kLargestPictureTrimNs = 500000000;
 
+// A stretch this long without a picture is no pause of the screen grabber's:
+// the computer slept with the segment open.
+constexpr int64_t kSleepGapNs = 10000000000;
+
 // Where the join cuts a segment (0: not at all). All the picture is kept:
 // the cut is at the picture's end, where a longer sound is trimmed, or where
 // the sound ends if that is at most kLargestPictureTrimNs earlier. Sound that
 // stops sooner (a microphone unplugged, a source that delivers nothing) is
-// not followed: the picture runs on without it.
+// not followed: the picture runs on without it. A segment whose picture
+// stops for kSleepGapNs or more (the computer slept) is cut where it stopped:
+// the lesson never holds the frozen picture of the whole sleep.
 int64_t JoinCutNs(const MatroskaSummary& summary);
 
 // True when the picture runs on past the sound by more than the join may
@@ -28,29 +35,23 @@ int64_t JoinCutNs(const MatroskaSummary& summary);
 // play that much early.
 bool SoundFallsShort(const MatroskaSummary& summary);
 
-// What an AVI file's headers say about its picture.
-struct AviSummary {
-    bool complete = false;  // a RIFF 'AVI ' whose size the writer filled in at the end, within the file
-    bool hasVideo = false;  // a video stream header with a frame rate
-    int64_t pictureNs = 0;  // its length in frames times the frame duration
-    int64_t frameNs = 0;
-};
-
-AviSummary ScanAvi(const ReadAt& read, uint64_t fileSize);
-
 // What the segments put into the join.
 struct JoinExpectation {
     int64_t pictureNs = 0;      // each segment's picture up to where it is cut, summed
     uint64_t segmentBytes = 0;  // the joined segments' sizes, summed
     size_t parts = 0;
+    PictureSize picture;        // the first segment's picture size (0 by 0: none stated)
+    bool mixedSizes = false;    // a later segment's picture is of another size
 };
 
-// Adds one segment: its picture from the segment's start up to the cut.
+// Adds one segment: its picture from the segment's start up to the cut, and
+// its picture size.
 void AddToExpectation(JoinExpectation& expectation, const MatroskaSummary& segment, int64_t cutNs, uint64_t bytes);
 
 // Empty when the joined file holds what the segments held; else why not, for
-// the log. The picture may fall short by at most a frame per segment and half
-// a second overall (frame rounding at every cut); the file must hold at least
-// nine tenths of the segments' bytes less some header space per segment
-// (the packets are copied, not encoded again).
+// the log. Segments whose pictures differ in size are refused (a file of two
+// sizes does not play). The picture may fall short by at most a frame per
+// segment and half a second overall (frame rounding at every cut); the file
+// must hold at least nine tenths of the segments' bytes less some header
+// space per segment (the packets are copied, not encoded again).
 std::string CheckJoinedOutput(const JoinExpectation& expected, const AviSummary& output, uint64_t outputBytes);

@@ -1,6 +1,5 @@
 #include "encoder/join_win.h"
 
-#include <memory>
 #include <optional>
 
 #include "encoder/core_process_win.h"
@@ -34,12 +33,6 @@ bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
     DWORD written = 0;
     return file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
            written == bytes.size();
-}
-
-AviSummary ScanAviFile(const std::wstring& path) {
-    auto file = std::make_unique<BufferedFile>(path);
-    if (!file->Open()) return AviSummary();
-    return ScanAvi(file->Reader(), FileSizeOf(path));
 }
 
 // Runs the core to its end inside the request's job. Returns its exit code,
@@ -155,6 +148,13 @@ JoinResult JoinTaken(const JoinRequest& request, const JoinFiles& files) {
         TAVRIX_LOG(LevelError) << "no segment holds anything: nothing to join";
         return JoinResult::Failed;
     }
+    if (files.expected.mixedSizes) {
+        // The concat join copies the packets: pictures of two sizes in one
+        // file do not play. Each segment is made at the first one's size;
+        // segments that are not were kept for another way to join them.
+        TAVRIX_LOG(LevelError) << "the segments' pictures differ in size: not joined";
+        return JoinResult::Failed;
+    }
     if (!EnoughRoom(request.outputPath, files.expected.segmentBytes)) return JoinResult::NoRoom;
     if (!WriteWholeFile(request.listPath, ComposeConcatList(files.parts))) {
         TAVRIX_LOG(LevelError) << "cannot write the join list " << Utf8FromWide(request.listPath) << ": "
@@ -203,6 +203,10 @@ void CleanUp(const JoinRequest& request, const JoinFiles& files, JoinResult resu
 }  // namespace
 
 JoinResult JoinSegments(const JoinRequest& request) {
+    // What a join cut off before (the PC switched off during the finish)
+    // left is of no use: the segments it came from are all still here.
+    DeleteFileSoon(JoiningPath(request.outputPath));
+    DeleteFilesMatching(PaddedPattern(request.outputPath));
     JoinFiles files;
     bool stopped = false;
     for (const std::wstring& path : request.segments) {
@@ -213,3 +217,5 @@ JoinResult JoinSegments(const JoinRequest& request) {
     CleanUp(request, files, result);
     return result;
 }
+
+bool IsJoinedRecording(const std::wstring& path) { return ScanAviFile(path).complete; }

@@ -30,3 +30,7 @@ struct JoinRequest {
 // kept. On any failure nothing is deleted but what the join made itself
 // (run_plan.h, CleanupAfterJoin). Logs every step.
 JoinResult JoinSegments(const JoinRequest& request);
+
+// Whether the AVI at `path` is a joined recording: the join renames its file
+// to the output only once the file was completed and checked.
+bool IsJoinedRecording(const std::wstring& path);

@@ -3,11 +3,13 @@
 #include <optional>
 
 #include "encoder/audio_clock_win.h"
+#include "encoder/capture_devices_win.h"
 #include "encoder/encoder_files_win.h"
 #include "encoder/encoder_log_win.h"
 #include "protocol/files.h"
 #include "support/files_win.h"
 #include "support/log.h"
+#include "support/media_file_win.h"
 #include "support/utf8.h"
 
 namespace {
@@ -25,7 +27,38 @@ constexpr DWORD kFirstPictureWaitMs = 2000;
 Recording::Recording(const EncoderRequest& request, const CorePlan& plan, std::wstring corePath, HANDLE coreOutput,
                      UniqueHandle job)
     : m_request(request), m_plan(plan), m_corePath(std::move(corePath)), m_coreOutput(coreOutput),
-      m_segments(request.outputPath, IsExistingFile), m_job(std::move(job)) {}
+      m_segments(request.outputPath, IsExistingFile, SegmentsBeside(request.outputPath)), m_job(std::move(job)) {
+    // Segments already beside the output are this lesson's, recorded before
+    // the screen could not be read: this encoder goes on after them, at their size.
+    for (const std::wstring& earlier : m_segments.Paths()) {
+        const PictureSize size = PictureSizeOf(ScanMatroskaFile(earlier));
+        if (size.width == 0 || size.height == 0) continue;
+        m_width = static_cast<int32_t>(size.width);
+        m_height = static_cast<int32_t>(size.height);
+        TAVRIX_LOG(LevelInfo) << "going on after " << m_segments.Paths().size() << " earlier segments of " << m_width
+                              << "x" << m_height;
+        break;
+    }
+}
+
+CorePlan Recording::SegmentPlan() {
+    CorePlan plan = m_plan;
+    if (!plan.grabArea) return plan;
+    // A projector plugged in or the resolution changed during a pause: the
+    // area is looked at again, and the picture made to the first segment's size.
+    const CaptureArea area = ReadScreenFilterArea().value_or(AreaOnScreens(*plan.grabArea, ScreenRects()));
+    if (m_width == 0) {
+        m_width = area.width;
+        m_height = area.height;
+    }
+    plan.videoInput = GrabberInput(area);
+    plan.pictureFilter = FitPictureFilter(area.width, area.height, m_width, m_height);
+    if (!plan.pictureFilter.empty()) {
+        TAVRIX_LOG(LevelInfo) << "the screen changed: " << area.width << "x" << area.height << " at " << area.x << ","
+                              << area.y << " is made to " << m_width << "x" << m_height;
+    }
+    return plan;
+}
 
 void Recording::FeedAudio(AudioCapture* audio, int64_t frame, bool grabber) {
     m_audio = audio && !audio->Empty() ? audio : nullptr;
@@ -40,7 +73,7 @@ bool Recording::PrepareSegment() {
         m_segments.DropLast();
         return false;
     }
-    const std::wstring line = ComposeCommandLine(m_corePath, SegmentArguments(m_plan, path, m_gate.Path()));
+    const std::wstring line = ComposeCommandLine(m_corePath, SegmentArguments(SegmentPlan(), path, m_gate.Path()));
     TAVRIX_LOG(LevelDebug) << Utf8FromWide(line);
     DWORD error = 0;
     if (!m_core.Start(line, m_job.get(), m_coreOutput, error, true)) {

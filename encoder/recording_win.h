@@ -56,6 +56,9 @@ private:
     // Where the segment's sound starts on the adapter's clock, the gate
     // having opened at `gateOpened`.
     int64_t SoundStart(int64_t gateOpened);
+    // The plan of the next segment: the grabber's area as the screens are
+    // now, its picture made to the recording's size.
+    CorePlan SegmentPlan();
 
     const EncoderRequest& m_request;
     const CorePlan& m_plan;
@@ -68,4 +71,6 @@ private:
     AudioCapture* m_audio = nullptr;
     int64_t m_frame = 1000000;
     bool m_grabber = true;
+    // The picture size every segment is made at: the first segment's.
+    int32_t m_width = 0, m_height = 0;
 };

@@ -58,10 +58,14 @@ int ExitCodeOf(JoinResult result) {
     return kExitJoinFailed;
 }
 
-RunOutcome RunOutcomeOf(SessionStep last, JoinResult join, bool coreFailed) {
+RunOutcome RunOutcomeOf(SessionStep last, JoinResult join, CoreFailure failure) {
     switch (PlanRunEnd(last).finish) {
     case RunFinish::Discard: return {kExitDiscarded, RunLeaves::Nothing};
-    case RunFinish::KeepSegments: return {coreFailed ? kExitCoreLost : kExitJoinFailed, RunLeaves::Segments};
+    case RunFinish::KeepSegments:
+        // A screen that could not be read is no lost lesson: Tavrix pauses
+        // and may go on recording after the kept segments.
+        if (failure == CoreFailure::ScreenLost) return {kExitScreenLost, RunLeaves::Segments};
+        return {failure == CoreFailure::Lost ? kExitCoreLost : kExitJoinFailed, RunLeaves::Segments};
     case RunFinish::Join: break;
     }
     if (join == JoinResult::Stopped) return {kExitDiscarded, RunLeaves::Nothing};

@@ -64,8 +64,8 @@ struct RunOutcome {
 };
 
 // The end of a run from its last step, the join's result (read only where
-// the run joined) and whether the core stopped while recording.
-RunOutcome RunOutcomeOf(SessionStep last, JoinResult join, bool coreFailed);
+// the run joined) and why the core stopped while recording, if it did.
+RunOutcome RunOutcomeOf(SessionStep last, JoinResult join, CoreFailure failure);
 
 // The exit code for a join's result: also the recovery mode's.
 int ExitCodeOf(JoinResult result);

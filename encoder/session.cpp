@@ -1,6 +1,8 @@
 #include "encoder/session.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "protocol/files.h"
 #include "support/path.h"
@@ -56,15 +58,21 @@ SessionStep SessionControl::OnInputClosed() {
     return recording ? SessionStep::FinishAndKeep : SessionStep::KeepSegments;
 }
 
-SessionStep SessionControl::OnCoreLost() {
-    if (m_state != SessionState::Recording) return SessionStep::Nothing;
+SessionStep SessionControl::OnCoreLost(CoreFailure why) {
+    if (m_state != SessionState::Recording || why == CoreFailure::None) return SessionStep::Nothing;
     m_state = SessionState::Finished;
-    m_coreFailed = true;
+    m_failure = why;
     return SessionStep::KeepSegments;
 }
 
-SegmentList::SegmentList(std::wstring outputPath, Exists exists)
-    : m_outputPath(std::move(outputPath)), m_exists(std::move(exists)), m_listPath(SegmentListPath(m_outputPath)) {}
+SegmentList::SegmentList(std::wstring outputPath, Exists exists, std::vector<std::wstring> earlier)
+    : m_outputPath(std::move(outputPath)), m_exists(std::move(exists)), m_listPath(SegmentListPath(m_outputPath)),
+      m_paths(std::move(earlier)) {
+    const std::wstring output = FileNameOfPath(m_outputPath);
+    for (const std::wstring& path : m_paths)
+        if (const std::optional<unsigned long> number = SegmentNumber(output, FileNameOfPath(path)))
+            m_number = std::max(m_number, static_cast<int>(*number));
+}
 
 const std::wstring& SegmentList::Next() {
     for (;;) {
@@ -73,10 +81,6 @@ const std::wstring& SegmentList::Next() {
         m_paths.push_back(std::move(path));
         return m_paths.back();
     }
-}
-
-uint64_t JoinSpaceNeeded(uint64_t segmentBytes) {
-    return segmentBytes + segmentBytes / 20 + (32ull << 20);
 }
 
 std::string ComposeConcatList(const std::vector<JoinPart>& parts) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "protocol/commands.h"
+#include "protocol/session.h"
 
 // Held: started with the hold line, the first segment's core is ready at its
 // gate and nothing records until "g". Finished: the segments are being joined
@@ -26,6 +27,9 @@ enum class SessionStep {
     FinishAndKeep,  // input ended while recording: finish the segment, no join, every segment kept
     Discard,        // end every core at once, delete every file, write no output
 };
+
+// Why the core of a recording stopped by itself, if it did.
+enum class CoreFailure { None, Lost, ScreenLost };
 
 class SessionControl {
 public:
@@ -45,21 +49,26 @@ public:
     SessionStep OnInputClosed();
     // The core exited while the adapter had not asked it to: the recording
     // ends here, and what was written stays as segments for a later join.
-    SessionStep OnCoreLost();
-    bool CoreFailed() const { return m_coreFailed; }
+    // `why`: it could not read the screen (the lock screen, a secure desktop),
+    // or anything else.
+    SessionStep OnCoreLost(CoreFailure why = CoreFailure::Lost);
+    bool CoreFailed() const { return m_failure != CoreFailure::None; }
+    CoreFailure Failure() const { return m_failure; }
 
 private:
     SessionState m_state;
-    bool m_coreFailed = false;
+    CoreFailure m_failure = CoreFailure::None;
 };
 
 // The segment files of one recording, next to the output: "<output>.part001.mkv",
-// "<output>.part002.mkv", ... (protocol/files.h). A number whose file already exists (left by an
-// earlier recording that could not be joined) is skipped, so nothing is overwritten.
+// "<output>.part002.mkv", ... (protocol/files.h). A number whose file already exists is
+// skipped, so nothing is overwritten. `earlier`: the segments already beside the output, in
+// recording order: the same lesson, recorded by an encoder that had to stop (the screen could
+// not be read); this one goes on after them, and its join takes them in first.
 class SegmentList {
 public:
     using Exists = std::function<bool(const std::wstring& path)>;
-    SegmentList(std::wstring outputPath, Exists exists);
+    SegmentList(std::wstring outputPath, Exists exists, std::vector<std::wstring> earlier = {});
 
     // Names the next segment and records it.
     const std::wstring& Next();
@@ -85,8 +94,3 @@ struct JoinPart {
 // The concat list (UTF-8): each file by its name relative to the list, which
 // lies in the same folder, with its out point when it is cut.
 std::string ComposeConcatList(const std::vector<JoinPart>& parts);
-
-// Room the join needs on the output's volume: the segments' bytes (the
-// joined file holds the same packets) plus a margin for the index and the
-// file system.
-uint64_t JoinSpaceNeeded(uint64_t segmentBytes);

@@ -10,6 +10,10 @@ constexpr int kExitJoinFailed = 3;    // nothing was recorded, or the join faile
 constexpr int kExitCoreLost = 4;      // the core stopped while recording: no join, segments kept
 constexpr int kExitDiscarded = 5;     // "d": cores ended, segments, list and log deleted, no output
 constexpr int kExitNoRoom = 6;        // too little free space for the joined file: segments kept, no output
+// The screen could not be read (the lock screen, a prompt on the secure
+// desktop): the segment was finished where the picture stopped, the segments
+// are kept, and an encoder started again on the same output goes on with them.
+constexpr int kExitScreenLost = 7;
 
 // Tavrix's own, never the encoder's: the encoder was gone before it could be
 // asked to finish, or did not finish in time and was ended with this code.

@@ -18,6 +18,12 @@ constexpr wchar_t kSegmentStart[] = L".part";
 constexpr wchar_t kSegmentEnd[] = L".mkv";
 constexpr size_t kFewestDigits = 3;  // SegmentPath writes at least three
 constexpr size_t kMostDigits = 9;    // a number that fits any unsigned long
+// What the encoder's other files add to the recording's name.
+constexpr wchar_t kListEnd[] = L".parts.txt";
+constexpr wchar_t kJoiningEnd[] = L".joining.avi";
+constexpr wchar_t kPaddedStart[] = L".padded";
+constexpr wchar_t kLogEnd[] = L".encoder.log";
+constexpr wchar_t kLockEnd[] = L".lock";
 
 // Each character as its code unit, ASCII letters in lower case: enough to
 // compare names whose fixed parts are ASCII, in UTF-16 or in 8-bit text.
@@ -68,15 +74,44 @@ std::wstring SegmentPattern(const std::wstring& outputPath) {
     return outputPath + kSegmentStart + L"*" + kSegmentEnd;
 }
 
-std::wstring SegmentListPath(const std::wstring& outputPath) { return outputPath + L".parts.txt"; }
+std::wstring SegmentListPath(const std::wstring& outputPath) { return outputPath + kListEnd; }
 
-std::wstring JoiningPath(const std::wstring& outputPath) { return outputPath + L".joining.avi"; }
+std::wstring JoiningPath(const std::wstring& outputPath) { return outputPath + kJoiningEnd; }
 
 std::wstring PaddedPath(const std::wstring& outputPath, size_t number) {
-    return outputPath + L".padded" + std::to_wstring(number) + L".mkv";
+    return outputPath + kPaddedStart + std::to_wstring(number) + kSegmentEnd;
 }
 
-std::wstring EncoderLogPath(const std::wstring& outputPath) { return outputPath + L".encoder.log"; }
+std::wstring PaddedPattern(const std::wstring& outputPath) { return outputPath + kPaddedStart + L"*" + kSegmentEnd; }
+
+std::wstring EncoderLogPath(const std::wstring& outputPath) { return outputPath + kLogEnd; }
+
+std::wstring LockPath(const std::wstring& outputPath) { return outputPath + kLockEnd; }
+
+RecordingFileKind KindOfRecordingFile(const std::string& outputFileName, const std::string& name) {
+    const std::wstring output = FoldedAscii(outputFileName);
+    const std::wstring file = FoldedAscii(name);
+    if (file == output) return RecordingFileKind::Output;
+    if (FoldedSegmentNumber(output, file)) return RecordingFileKind::Segment;
+    if (file.size() <= output.size() || file.compare(0, output.size(), output) != 0) return RecordingFileKind::None;
+    // What follows the recording's name, as the path functions above add it.
+    const std::wstring rest = file.substr(output.size());
+    const auto endsWith = [&rest](const std::wstring& end) {
+        return rest.size() >= end.size() && rest.compare(rest.size() - end.size(), end.size(), end) == 0;
+    };
+    if (rest == kListEnd) return RecordingFileKind::List;
+    if (rest == kJoiningEnd) return RecordingFileKind::Joining;
+    if (rest == kLockEnd) return RecordingFileKind::Lock;
+    // The encoder's log, and any other log of a run beside it ("<output>.<what>.log").
+    if (rest.size() > 5 && rest[0] == L'.' && endsWith(L".log")) return RecordingFileKind::Log;
+    const std::wstring padded = kPaddedStart, end = kSegmentEnd;
+    if (rest.compare(0, padded.size(), padded) == 0 && rest.size() > padded.size() + end.size() && endsWith(end)) {
+        const std::wstring digits = rest.substr(padded.size(), rest.size() - padded.size() - end.size());
+        if (digits.size() <= kMostDigits && digits.find_first_not_of(L"0123456789") == std::wstring::npos)
+            return RecordingFileKind::Padded;
+    }
+    return RecordingFileKind::None;
+}
 
 std::optional<unsigned long> SegmentNumber(const std::wstring& outputFileName, const std::wstring& name) {
     return FoldedSegmentNumber(FoldedAscii(outputFileName), FoldedAscii(name));

@@ -23,8 +23,19 @@ std::wstring SegmentListPath(const std::wstring& outputPath);
 std::wstring JoiningPath(const std::wstring& outputPath);
 // Copy `number` (from 1) of a segment whose sound was padded for the join.
 std::wstring PaddedPath(const std::wstring& outputPath, size_t number);
+// Every such copy, as a file search pattern: "<output>.padded*.mkv".
+std::wstring PaddedPattern(const std::wstring& outputPath);
 // The encoder's log, appended to by every run for this output.
 std::wstring EncoderLogPath(const std::wstring& outputPath);
+// The file Tavrix holds open (without delete sharing) while it uses the
+// recording's folder: another instance leaves a folder so held alone.
+std::wstring LockPath(const std::wstring& outputPath);
+
+// What a file beside the recording is, by its name (no folder), in any
+// letter case: every file Tavrix or its encoder writes for the recording
+// `outputFileName` has a kind; anything else is None (not ours).
+enum class RecordingFileKind { None, Output, Segment, List, Joining, Padded, Log, Lock };
+RecordingFileKind KindOfRecordingFile(const std::string& outputFileName, const std::string& name);
 
 // The number of the segment `name` (no folder) of the recording
 // `outputFileName` (no folder): "<output>.part" followed by three to nine

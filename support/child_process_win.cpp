@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "support/text_win.h"
+
 namespace {
 
 // An inheritable copy of `handle`, for the child alone: closed once it runs.
@@ -51,9 +53,10 @@ BOOL Create(const ChildStart& start, std::wstring& line, DWORD flags, STARTUPINF
     startup.lpAttributeList = inherited.get();
     startup.StartupInfo.cb = inherited.get() != nullptr ? sizeof(STARTUPINFOEXW) : sizeof(STARTUPINFOW);
     if (inherited.get() != nullptr) flags |= EXTENDED_STARTUPINFO_PRESENT;
+    const std::wstring folder = start.folder.empty() ? ProgramFolder(nullptr) : start.folder;
     return CreateProcessW(start.program.empty() ? nullptr : start.program.c_str(), line.data(), nullptr, nullptr,
-                          inherited.any() ? TRUE : FALSE, flags, nullptr,
-                          start.folder.empty() ? nullptr : start.folder.c_str(), &startup.StartupInfo, &info);
+                          inherited.any() ? TRUE : FALSE, flags, nullptr, folder.empty() ? nullptr : folder.c_str(),
+                          &startup.StartupInfo, &info);
 }
 
 }  // namespace

@@ -15,7 +15,9 @@ struct ChildStart {
     // names it (for a caller that puts the full path there, quoted).
     std::wstring program;
     std::wstring commandLine;
-    // The child's current folder; empty: this process's.
+    // The child's current folder; empty: this program's own folder. Never
+    // the current folder: a program that runs elevated must not hand a
+    // folder anybody may write to (a download folder, a stick) to its children.
     std::wstring folder;
     // Standard input a pipe whose write end comes back as Child::input.
     bool inputPipe = false;

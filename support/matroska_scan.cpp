@@ -14,6 +14,9 @@ constexpr uint32_t kTrackEntry = 0xAE;
 constexpr uint32_t kTrackNumber = 0xD7;
 constexpr uint32_t kTrackType = 0x83;
 constexpr uint32_t kDefaultDuration = 0x23E383;
+constexpr uint32_t kVideo = 0xE0;
+constexpr uint32_t kPixelWidth = 0xB0;
+constexpr uint32_t kPixelHeight = 0xBA;
 constexpr uint32_t kCluster = 0x1F43B675;
 constexpr uint32_t kClusterTimecode = 0xE7;
 constexpr uint32_t kSimpleBlock = 0xA3;
@@ -143,6 +146,10 @@ private:
             Element e;
             for (uint64_t in = entry.dataStart; in < EndOf(entry) && ReadElement(in, e) && Whole(e);
                  in = e.dataStart + e.size) {
+                if (e.id == kVideo) {
+                    ScanPicture(e, track);
+                    continue;
+                }
                 uint64_t v = 0;
                 if (!ReadUnsigned(e, v)) continue;
                 if (e.id == kTrackNumber) track.number = v;
@@ -150,6 +157,17 @@ private:
                 else if (e.id == kDefaultDuration) track.defaultDurationNs = v;
             }
             if (track.number != 0) m_summary.tracks.push_back(track);
+        }
+    }
+
+    // A video track's picture size.
+    void ScanPicture(const Element& video, TrackSpan& track) {
+        Element e;
+        for (uint64_t at = video.dataStart; at < EndOf(video) && ReadElement(at, e) && Whole(e); at = e.dataStart + e.size) {
+            uint64_t v = 0;
+            if (!ReadUnsigned(e, v) || v > UINT32_MAX) continue;
+            if (e.id == kPixelWidth) track.width = static_cast<uint32_t>(v);
+            else if (e.id == kPixelHeight) track.height = static_cast<uint32_t>(v);
         }
     }
 
@@ -188,6 +206,10 @@ private:
         for (TrackSpan& track : m_summary.tracks) {
             if (track.number != number) continue;
             if (track.blocks == 0 || timeNs < track.firstNs) track.firstNs = timeNs;
+            if (track.blocks > 0 && timeNs - track.lastNs > track.gapNs) {
+                track.gapStartNs = track.lastNs;
+                track.gapNs = timeNs - track.lastNs;
+            }
             if (track.blocks == 0 || timeNs > track.lastNs) track.lastNs = timeNs;
             ++track.blocks;
             return;
@@ -235,4 +257,10 @@ int64_t PictureEndNs(const MatroskaSummary& summary) {
     for (const TrackSpan& track : summary.tracks)
         if (track.kind == TrackKind::Video) end = std::max(end, TrackEndNs(track));
     return end;
+}
+
+PictureSize PictureSizeOf(const MatroskaSummary& summary) {
+    for (const TrackSpan& track : summary.tracks)
+        if (track.kind == TrackKind::Video) return {track.width, track.height};
+    return {};
 }

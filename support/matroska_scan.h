@@ -19,6 +19,10 @@ struct TrackSpan {
     int64_t firstNs = 0;             // earliest block time
     int64_t lastNs = 0;              // latest block time (not its end)
     uint64_t defaultDurationNs = 0;  // the track's frame duration where the file states it
+    uint32_t width = 0, height = 0;  // a video track's picture size (0: not stated)
+    // The longest stretch without a block: it follows the block at gapStartNs.
+    int64_t gapStartNs = 0;
+    int64_t gapNs = 0;
 };
 
 struct MatroskaSummary {
@@ -49,3 +53,11 @@ bool HoldsNoMedia(const MatroskaSummary& summary, uint64_t fileSize);
 
 // End of the picture (the latest video track end); 0 without picture.
 int64_t PictureEndNs(const MatroskaSummary& summary);
+
+// The picture size of the first video track; 0 by 0 without one.
+struct PictureSize {
+    uint32_t width = 0, height = 0;
+    bool operator==(const PictureSize& o) const { return width == o.width && height == o.height; }
+    bool operator!=(const PictureSize& o) const { return !(*this == o); }
+};
+PictureSize PictureSizeOf(const MatroskaSummary& summary);

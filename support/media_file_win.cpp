@@ -36,3 +36,9 @@ MatroskaSummary ScanMatroskaFile(const std::wstring& path) {
     if (!file->Open()) return MatroskaSummary();
     return ScanMatroska(file->Reader(), FileSizeOf(path));
 }
+
+AviSummary ScanAviFile(const std::wstring& path) {
+    auto file = std::make_unique<BufferedFile>(path);
+    if (!file->Open()) return AviSummary();
+    return ScanAvi(file->Reader(), FileSizeOf(path));
+}

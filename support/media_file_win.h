@@ -1,6 +1,6 @@
 // Reading the media files the encoder writes: a file read through a window
 // of 64 KiB (the scanners read a few bytes at a time, mostly forward), and
-// the Matroska scan of a file by its path.
+// the Matroska and AVI scans of a file by its path.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "support/avi_scan.h"
 #include "support/matroska_scan.h"
 #include "support/unique_win.h"
 
@@ -38,3 +39,7 @@ private:
 // The track spans of the Matroska file at `path`; an unreadable summary when
 // it cannot be opened.
 MatroskaSummary ScanMatroskaFile(const std::wstring& path);
+
+// What the headers of the AVI file at `path` say; incomplete and without
+// picture when it cannot be opened.
+AviSummary ScanAviFile(const std::wstring& path);

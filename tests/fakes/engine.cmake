@@ -17,3 +17,8 @@ set_target_properties(tavrix_idle_process PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${
 add_library(tavrix_fake_filter SHARED ${CMAKE_CURRENT_LIST_DIR}/fake_filter.cpp)
 set_target_properties(tavrix_fake_filter PROPERTIES
   PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${TAVRIX_TEST_BIN_DIR} LIBRARY_OUTPUT_DIRECTORY ${TAVRIX_TEST_BIN_DIR})
+
+# The stock core, run by a stand-in that makes its screen grabber lose the
+# screen once (as the lock screen does on Windows).
+add_executable(tavrix_screen_lost_core ${CMAKE_CURRENT_LIST_DIR}/screen_lost_core.cpp)
+set_target_properties(tavrix_screen_lost_core PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TAVRIX_TEST_BIN_DIR})

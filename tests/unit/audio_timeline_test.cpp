@@ -17,6 +17,7 @@ constexpr uint32_t kFrameBytes = 4;            // 16-bit stereo
 constexpr int64_t kTolerance = kRate / 50;     // 20 ms
 constexpr int64_t kLag = kRate / 5;            // 200 ms
 constexpr int64_t kPacket = kRate / 100;       // 10 ms
+constexpr int64_t kLongestGap = 10 * kRate;    // 10 s
 
 std::vector<uint8_t> Loud(size_t frames) { return std::vector<uint8_t>(frames * kFrameBytes, 0x55); }
 
@@ -41,7 +42,7 @@ void Drain(PcmTimeline& timeline, Drained& out) {
 }  // namespace
 
 TEST(PcmTimeline, LoopbackThatGoesQuietIsFilledWithSilenceByTheClock) {
-    PcmTimeline timeline(kFrameBytes, kTolerance, kLag);
+    PcmTimeline timeline(kFrameBytes, kTolerance, kLag, kLongestGap);
     Drained out;
     const std::vector<uint8_t> packet = Loud(kPacket);
     int64_t now = 0;
@@ -78,7 +79,7 @@ TEST(PcmTimeline, LoopbackThatGoesQuietIsFilledWithSilenceByTheClock) {
 }
 
 TEST(PcmTimeline, LatePacketsAfterFilledSilenceAreCutNotShifted) {
-    PcmTimeline timeline(kFrameBytes, kTolerance, kLag);
+    PcmTimeline timeline(kFrameBytes, kTolerance, kLag, kLongestGap);
     Drained out;
     // Nothing for 500 ms (a stalled device): silence up to 300 ms.
     timeline.FillTo(kRate / 2);
@@ -95,7 +96,7 @@ TEST(PcmTimeline, LatePacketsAfterFilledSilenceAreCutNotShifted) {
 }
 
 TEST(PcmTimeline, PacketsFromBeforeTheSegmentAndJitterWithinTheToleranceKeepTheCount) {
-    PcmTimeline timeline(kFrameBytes, kTolerance, kLag);
+    PcmTimeline timeline(kFrameBytes, kTolerance, kLag, kLongestGap);
     const std::vector<uint8_t> packet = Loud(kPacket);
     // Captured before the segment began: dropped, and one that straddles the start is cut.
     timeline.AddPacket(-3 * kPacket, packet.data(), kPacket);
@@ -106,7 +107,7 @@ TEST(PcmTimeline, PacketsFromBeforeTheSegmentAndJitterWithinTheToleranceKeepTheC
     EXPECT_EQ(timeline.DroppedFrames(), 0);  // what came before the segment is not counted as lost
     // Stamps that wobble by a few milliseconds are joined end to end: no
     // silence inserted, nothing dropped, whatever the sign of the wobble.
-    PcmTimeline steady(kFrameBytes, kTolerance, kLag);
+    PcmTimeline steady(kFrameBytes, kTolerance, kLag, kLongestGap);
     const int64_t wobble[] = {0, 3, -4, 5, -2, 7, -7, 0};
     int64_t at = 0;
     for (int i = 0; i < 100; ++i, at += kPacket) steady.AddPacket(at + wobble[i % 8] * kRate / 1000, packet.data(), kPacket);
@@ -153,4 +154,36 @@ TEST(RawSampleFormat, NamesTheFormatsEndpointsUse) {
     EXPECT_EQ(RawSampleFormat(false, 24), L"s24le");
     EXPECT_EQ(RawSampleFormat(false, 32), L"s32le");
     EXPECT_EQ(RawSampleFormat(true, 16), L"");
+}
+
+TEST(PcmTimeline, AnHourOfSleepCostsNoHourOfSilenceAndTheSoundGoesOnAfterIt) {
+    // 48 kHz stereo float, as loopback delivers it: an hour is 1.4 GB.
+    constexpr uint32_t kFloatStereo = 8;
+    PcmTimeline timeline(kFloatStereo, kTolerance, kLag, kLongestGap);
+    const std::vector<uint8_t> packet(kPacket * kFloatStereo, 0x55);
+    int64_t now = 0;
+    for (; now < kRate; now += kPacket) {
+        timeline.AddPacket(now, packet.data(), kPacket);
+        timeline.FillTo(now + kPacket);
+        timeline.Consume(timeline.PendingBytes());
+    }
+    // The computer sleeps: the next poll finds the clock an hour on.
+    const int64_t hour = 3600 * static_cast<int64_t>(kRate);
+    now += hour;
+    timeline.FillTo(now);
+    EXPECT_LE(timeline.PendingBytes(), static_cast<size_t>(kLongestGap * kFloatStereo));
+    EXPECT_GE(timeline.CutFrames(), hour - kLongestGap - kLag);
+    timeline.Consume(timeline.PendingBytes());
+    // The device's packets after the wake follow straight on: none is dropped
+    // as late, and no more silence is filled than the longest gap.
+    const int64_t before = timeline.Frames();
+    for (int i = 0; i < 100; ++i, now += kPacket) {
+        timeline.AddPacket(now, packet.data(), kPacket);
+        timeline.FillTo(now + kPacket);
+        EXPECT_LE(timeline.PendingBytes(), static_cast<size_t>((kLag + 2 * kPacket) * kFloatStereo)) << i;
+        timeline.Consume(timeline.PendingBytes());
+    }
+    EXPECT_EQ(timeline.DroppedFrames(), 0);
+    EXPECT_EQ(timeline.Frames() - before, 100 * kPacket);
+    EXPECT_LE(timeline.SilentFrames(), kLongestGap + kLag);
 }

@@ -86,4 +86,15 @@ TEST(CoreLog, AGrabberStartThatIsNotANumberGivesNoPicture) {
     EXPECT_FALSE(MicrosecondsFromSeconds("99999999999999999999"));
 }
 
+// The lock screen or a prompt on the secure desktop: the grabber's copy is
+// refused and the core says so, tagged, before it finishes the segment.
+TEST(CoreLog, TellsTheScreenCouldNotBeReadFromTheGrabbersOwnLine) {
+    EXPECT_TRUE(SaysScreenUnreadable(
+        ParseCoreLogLine("[gdigrab @ 0000000000d81c40] [error] Failed to capture image (error 5)").text));
+    EXPECT_TRUE(SaysScreenUnreadable("[gdigrab @ 0x1] Failed to capture image (error 6)"));
+    EXPECT_FALSE(SaysScreenUnreadable("desktop: Input/output error"));
+    EXPECT_FALSE(SaysScreenUnreadable("[dshow @ 0x1] Failed to capture image (error 5)"));
+    EXPECT_FALSE(SaysScreenUnreadable("[gdigrab @ 0x1] Capturing whole desktop as 1280x800x32 at (0,0)"));
+}
+
 }  // namespace

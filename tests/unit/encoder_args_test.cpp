@@ -158,3 +158,54 @@ TEST(PlanCore, SoundTheAdapterCapturesComesThroughPipesAndIsMixedAsTheFilterWoul
     EXPECT_TRUE(plan.audioInputs.empty());
     EXPECT_NE(notes.back().find(L"without the speakers' sound"), std::wstring::npos);
 }
+
+// The display changed between two segments: the area is cut to the screens
+// as they are now, and the picture made to the first segment's size.
+TEST(AreaOnScreens, KeepsTheAreaOnTheScreensItIsOnOrMovesItToThePrimaryOne) {
+    const Rect primary{0, 0, 1280, 800}, projector{-1024, 0, 0, 768};
+    const struct {
+        CaptureArea area;
+        std::vector<Rect> screens;
+        CaptureArea expected;
+        const char* what;
+    } cases[] = {
+        {{0, 0, 1280, 800, 10}, {primary}, {0, 0, 1280, 800, 10}, "on its screen: unchanged"},
+        {{0, 0, 1280, 800, 10}, {{0, 0, 1024, 768}}, {0, 0, 1024, 768, 10}, "the resolution went down"},
+        {{100, 50, 401, 301, 10}, {primary}, {100, 50, 400, 300, 10}, "kept even"},
+        {{-900, 100, 400, 300, 10}, {primary, projector}, {-900, 100, 400, 300, 10}, "on the projector"},
+        {{-900, 100, 400, 300, 10}, {primary}, {0, 100, 400, 300, 10}, "the projector unplugged"},
+        {{-1024, 0, 1024, 768, 10}, {primary}, {0, 0, 1024, 768, 10}, "its full screen, moved"},
+        {{-1024, 0, 2304, 800, 10}, {primary}, {0, 0, 1280, 800, 10}, "across both, one left"},
+        {{-100, 700, 400, 300, 10}, {primary, projector}, {-100, 700, 400, 100, 10}, "across both, below one"},
+        {{2000, 2000, 4000, 3000, 10}, {primary}, {0, 0, 1280, 800, 10}, "larger than what is left"},
+        {{5, 5, 10, 10, 10}, {}, {5, 5, 10, 10, 10}, "no screens known"},
+    };
+    for (const auto& c : cases) {
+        const CaptureArea a = AreaOnScreens(c.area, c.screens);
+        EXPECT_EQ(a.x, c.expected.x) << c.what;
+        EXPECT_EQ(a.y, c.expected.y) << c.what;
+        EXPECT_EQ(a.width, c.expected.width) << c.what;
+        EXPECT_EQ(a.height, c.expected.height) << c.what;
+    }
+}
+
+TEST(FitPictureFilter, ShowsTheWholePictureCentredAtTheFirstSegmentsSize) {
+    EXPECT_EQ(FitPictureFilter(1280, 800, 1280, 800), L"");
+    EXPECT_EQ(FitPictureFilter(1024, 768, 1280, 800), L"scale=1066:800,pad=1280:800:106:0:black,setsar=1");
+    EXPECT_EQ(FitPictureFilter(1920, 1080, 1280, 800), L"scale=1280:720,pad=1280:800:0:40:black,setsar=1");
+    EXPECT_EQ(FitPictureFilter(400, 300, 640, 480), L"scale=640:480,pad=640:480:0:0:black,setsar=1");
+    EXPECT_EQ(FitPictureFilter(0, 300, 640, 480), L"");
+
+    CorePlan plan;
+    plan.videoInput = GrabberInput(CaptureArea{0, 0, 1024, 768, 10});
+    plan.pictureFilter = FitPictureFilter(1024, 768, 1280, 800);
+    plan.audioInputs = {{L"-f", L"f32le", L"-i", L"a"}, {L"-f", L"s16le", L"-i", L"b"}};
+    const std::vector<std::wstring> words = SegmentArguments(plan, L"s.mkv", L"gate");
+    const int filter = Find(words, {L"-vf", plan.pictureFilter});
+    ASSERT_NE(filter, -1);
+    EXPECT_GT(filter, Find(words, {L"-map", L"1:v"}));   // after the inputs and the mixer
+    EXPECT_LT(filter, Find(words, {L"-c:v", L"libx264"}));
+    EXPECT_NE(Find(words, {L"-video_size", L"1024x768"}), -1);
+    plan.pictureFilter.clear();
+    EXPECT_EQ(Find(SegmentArguments(plan, L"s.mkv"), {L"-vf"}), -1);
+}

@@ -158,3 +158,55 @@ TEST(JoinCutNs, KeepsAllThePictureAndTrimsOnlyTheLastFractionOfASecond) {
         EXPECT_EQ(JoinCutNs(s), c.cutMs * 1000000) << c.what;
     }
 }
+
+// A projector plugged in: segments of two picture sizes would join into a
+// file that stops playing at the change. Such a join is refused, and every
+// segment is kept.
+TEST(CheckJoinedOutput, RefusesSegmentsWhosePicturesDifferInSize) {
+    auto segment = [](uint32_t width, uint32_t height) {
+        MatroskaSummary s;
+        s.tracks = {Span(TrackKind::Video, 0, 2900, 30), Span(TrackKind::Audio, 0, 3000, 130)};
+        s.tracks[0].width = width;
+        s.tracks[0].height = height;
+        return s;
+    };
+    JoinExpectation same;
+    AddToExpectation(same, segment(1280, 800), 0, 1000000);
+    AddToExpectation(same, segment(0, 0), 0, 1000000);  // a size the file does not state counts for nothing
+    AddToExpectation(same, segment(1280, 800), 0, 1000000);
+    EXPECT_FALSE(same.mixedSizes);
+    EXPECT_EQ(CheckJoinedOutput(same, Scan(Avi(90, 10)), 3000000), "");
+
+    JoinExpectation mixed;
+    AddToExpectation(mixed, segment(1280, 800), 0, 1000000);
+    AddToExpectation(mixed, segment(1024, 768), 0, 1000000);
+    EXPECT_TRUE(mixed.mixedSizes);
+    EXPECT_NE(CheckJoinedOutput(mixed, Scan(Avi(60, 10)), 2000000), "");
+}
+
+// The computer slept with a segment open: its picture stops for the whole
+// sleep and comes again after it. The join cuts the segment where the
+// picture stopped, so the lesson never holds an hour of a frozen picture.
+TEST(JoinCutNs, CutsASegmentWhereThePictureStoppedForASleep) {
+    MatroskaSummary s;
+    s.readable = true;
+    TrackSpan video = Span(TrackKind::Video, 0, 3600000 + 5000, 82);
+    video.gapStartNs = 4000 * 1000000ll;
+    video.gapNs = 3600000 * 1000000ll;
+    s.tracks = {video, Span(TrackKind::Audio, 0, 14100, 600)};
+    EXPECT_EQ(JoinCutNs(s), 4100 * 1000000ll);  // after the last frame before the sleep
+    EXPECT_FALSE(SoundFallsShort(s));           // nothing to pad: the picture's rest is cut away
+    JoinExpectation expected;
+    AddToExpectation(expected, s, JoinCutNs(s), 1000000);
+    EXPECT_EQ(expected.pictureNs, 4100 * 1000000ll);
+
+    // Without the file's frame duration the spacing of the other blocks gives it.
+    s.tracks[0].defaultDurationNs = 0;
+    EXPECT_EQ(JoinCutNs(s), 4000 * 1000000ll + 5000 * 1000000ll / 80);
+
+    // A pause of the grabber's own (a stall of a few seconds) is no sleep.
+    s.tracks[0].defaultDurationNs = 100000000;
+    s.tracks[0].gapNs = 3000 * 1000000ll;
+    s.tracks[0].lastNs = 8900 * 1000000ll;
+    EXPECT_EQ(JoinCutNs(s), 9000 * 1000000ll);
+}

@@ -123,34 +123,38 @@ TEST(RunOutcomeOf, EachLastStepJoinResultAndCoreFailureGivesItsExitCodeAndWhatSt
         RunLeaves leaves;
     };
     const Outcome done{kExitDone, L::Output}, failed{kExitJoinFailed, L::Segments}, noRoom{kExitNoRoom, L::Segments},
-        discarded{kExitDiscarded, L::Nothing}, lost{kExitCoreLost, L::Segments};
+        discarded{kExitDiscarded, L::Nothing}, lost{kExitCoreLost, L::Segments},
+        screen{kExitScreenLost, L::Segments};
+    const CoreFailure none = CoreFailure::None, core = CoreFailure::Lost;
     // For each last step and core failure: the outcome after a join that
     // Joined, Failed, found NoRoom, or was Stopped by a discard.
     const struct {
         SessionStep step;
-        bool coreFailed;
+        CoreFailure failure;
         RunFinish finish;
         bool finishSegment;
         Outcome outcomes[4];
         const char* what;
     } cases[] = {
-        {SessionStep::FinishAndJoin, false, RunFinish::Join, true, {done, failed, noRoom, discarded}, "quit while recording"},
-        {SessionStep::Join, false, RunFinish::Join, false, {done, failed, noRoom, discarded}, "quit while paused"},
-        {SessionStep::KeepSegments, false, RunFinish::KeepSegments, false, {failed, failed, failed, failed},
+        {SessionStep::FinishAndJoin, none, RunFinish::Join, true, {done, failed, noRoom, discarded}, "quit while recording"},
+        {SessionStep::Join, none, RunFinish::Join, false, {done, failed, noRoom, discarded}, "quit while paused"},
+        {SessionStep::KeepSegments, none, RunFinish::KeepSegments, false, {failed, failed, failed, failed},
          "input closed while paused"},
-        {SessionStep::KeepSegments, true, RunFinish::KeepSegments, false, {lost, lost, lost, lost}, "the core stopped"},
-        {SessionStep::FinishAndKeep, false, RunFinish::KeepSegments, true, {failed, failed, failed, failed},
+        {SessionStep::KeepSegments, core, RunFinish::KeepSegments, false, {lost, lost, lost, lost}, "the core stopped"},
+        {SessionStep::KeepSegments, CoreFailure::ScreenLost, RunFinish::KeepSegments, false,
+         {screen, screen, screen, screen}, "the screen could not be read"},
+        {SessionStep::FinishAndKeep, none, RunFinish::KeepSegments, true, {failed, failed, failed, failed},
          "input closed while recording"},
-        {SessionStep::FinishAndKeep, true, RunFinish::KeepSegments, true, {lost, lost, lost, lost},
+        {SessionStep::FinishAndKeep, core, RunFinish::KeepSegments, true, {lost, lost, lost, lost},
          "input closed after a lost core"},
-        {SessionStep::Discard, false, RunFinish::Discard, false, {discarded, discarded, discarded, discarded}, "discard"},
-        {SessionStep::Discard, true, RunFinish::Discard, false, {discarded, discarded, discarded, discarded},
+        {SessionStep::Discard, none, RunFinish::Discard, false, {discarded, discarded, discarded, discarded}, "discard"},
+        {SessionStep::Discard, core, RunFinish::Discard, false, {discarded, discarded, discarded, discarded},
          "discard after a lost core"},
         // Steps that end no session are joined like a quit while paused: the
         // segments stay unless the join succeeds.
-        {SessionStep::Nothing, false, RunFinish::Join, false, {done, failed, noRoom, discarded}, "nothing"},
-        {SessionStep::EndSegment, false, RunFinish::Join, false, {done, failed, noRoom, discarded}, "a pause"},
-        {SessionStep::StartSegment, false, RunFinish::Join, false, {done, failed, noRoom, discarded}, "a resume"},
+        {SessionStep::Nothing, none, RunFinish::Join, false, {done, failed, noRoom, discarded}, "nothing"},
+        {SessionStep::EndSegment, none, RunFinish::Join, false, {done, failed, noRoom, discarded}, "a pause"},
+        {SessionStep::StartSegment, none, RunFinish::Join, false, {done, failed, noRoom, discarded}, "a resume"},
     };
     const JoinResult results[4] = {JoinResult::Joined, JoinResult::Failed, JoinResult::NoRoom, JoinResult::Stopped};
     for (const auto& c : cases) {
@@ -158,7 +162,7 @@ TEST(RunOutcomeOf, EachLastStepJoinResultAndCoreFailureGivesItsExitCodeAndWhatSt
         EXPECT_EQ(plan.finish, c.finish) << c.what;
         EXPECT_EQ(plan.finishSegment, c.finishSegment) << c.what;
         for (int i = 0; i < 4; ++i) {
-            const RunOutcome outcome = RunOutcomeOf(c.step, results[i], c.coreFailed);
+            const RunOutcome outcome = RunOutcomeOf(c.step, results[i], c.failure);
             EXPECT_EQ(outcome.exitCode, c.outcomes[i].exitCode) << c.what << ", join result " << i;
             EXPECT_EQ(outcome.leaves, c.outcomes[i].leaves) << c.what << ", join result " << i;
         }
@@ -174,7 +178,7 @@ TEST(RunOutcomeOf, EachLastStepJoinResultAndCoreFailureGivesItsExitCodeAndWhatSt
 // exit code: the session's states and the run plan together.
 TEST(RunOutcomeOf, WhatTavrixSendsEndsTheRunAsTheTeacherExpects) {
     using C = EncoderCommand;
-    enum Event { P, R, Q, D, G, Closed, Lost };
+    enum Event { P, R, Q, D, G, Closed, Lost, ScreenLost };
     const struct {
         const char* what;
         bool held;
@@ -195,6 +199,10 @@ TEST(RunOutcomeOf, WhatTavrixSendsEndsTheRunAsTheTeacherExpects) {
         {"held and abandoned", true, {Closed}, JoinResult::Joined, kExitDiscarded, RunLeaves::Nothing},
         {"held and quit", true, {Q}, JoinResult::Joined, kExitDiscarded, RunLeaves::Nothing},
         {"held, then a lesson", true, {P, G, P, Q}, JoinResult::Joined, kExitDone, RunLeaves::Output},
+        {"the screen locked while recording", false, {P, R, ScreenLost}, JoinResult::Joined, kExitScreenLost,
+         RunLeaves::Segments},
+        {"the screen locked, then Tavrix went away", false, {ScreenLost, Closed}, JoinResult::Joined, kExitScreenLost,
+         RunLeaves::Segments},
     };
     for (const auto& c : cases) {
         SessionControl control(c.held);
@@ -209,10 +217,11 @@ TEST(RunOutcomeOf, WhatTavrixSendsEndsTheRunAsTheTeacherExpects) {
             case G: last = control.OnCommand(C::Go); break;
             case Closed: last = control.OnInputClosed(); break;
             case Lost: last = control.OnCoreLost(); break;
+            case ScreenLost: last = control.OnCoreLost(CoreFailure::ScreenLost); break;
             }
         }
         ASSERT_TRUE(control.Ended()) << c.what;
-        const RunOutcome outcome = RunOutcomeOf(last, c.join, control.CoreFailed());
+        const RunOutcome outcome = RunOutcomeOf(last, c.join, control.Failure());
         EXPECT_EQ(outcome.exitCode, c.exitCode) << c.what;
         EXPECT_EQ(outcome.leaves, c.leaves) << c.what;
     }

@@ -94,6 +94,20 @@ TEST(SegmentList, NamesSegmentsBesideTheOutputAndNeverReusesAFile) {
     EXPECT_EQ(segments.Paths(), (std::vector<std::wstring>{L"C:\\t\\temp.avi.part001.mkv", L"C:\\t\\temp.avi.part005.mkv"}));
 }
 
+// An encoder started again on the same output (the screen could not be read
+// and the teacher went on): the earlier segments stay the lesson's first part.
+TEST(SegmentList, GoesOnAfterTheSegmentsAlreadyBesideTheOutput) {
+    const std::vector<std::wstring> earlier = {L"C:\\t\\temp.avi.part001.mkv", L"C:\\t\\temp.avi.part003.mkv"};
+    std::set<std::wstring> existing(earlier.begin(), earlier.end());
+    SegmentList segments(L"C:\\t\\temp.avi", [&](const std::wstring& p) { return existing.count(p) > 0; }, earlier);
+    EXPECT_EQ(segments.Paths(), earlier);
+    EXPECT_EQ(segments.Next(), L"C:\\t\\temp.avi.part004.mkv");
+    segments.DropLast();  // its core did not start: the earlier ones stay
+    EXPECT_EQ(segments.Paths(), earlier);
+    EXPECT_EQ(segments.Next(), L"C:\\t\\temp.avi.part005.mkv");
+    EXPECT_EQ(segments.Paths().size(), 3u);
+}
+
 TEST(ComposeConcatList, NamesFilesRelativelyAndCutsEachAtItsCommonEnd) {
     const std::string list = ComposeConcatList({{L"C:\\t\\temp.avi.part001.mkv", 3023000000},
                                                 {L"C:\\t\\it's 课.part002.mkv", 0},

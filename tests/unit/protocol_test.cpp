@@ -18,6 +18,7 @@
 
 #include "protocol/command_line.h"
 #include "protocol/commands.h"
+#include "protocol/environment.h"
 #include "protocol/files.h"
 #include "protocol/screen_filter.h"
 #include "recording/capture_command.h"
@@ -333,6 +334,42 @@ TEST(RecordingFiles, BothSidesNameAndRecogniseTheSameFiles) {
         EXPECT_FALSE(SegmentNumber(recording, name).has_value()) << Narrow(name);
         EXPECT_FALSE(SegmentNumber(kRecordingFileName, Utf8FromWide(name)).has_value()) << Narrow(name);
     }
+}
+
+// Every file either side writes for a recording is known as the recording's
+// by its name alone: a folder of them is a lesson to offer, never "not ours".
+TEST(RecordingFiles, EveryFileEitherSideWritesHasItsKindAndNothingElseHasOne) {
+    using K = RecordingFileKind;
+    const std::wstring recording = kRecordingFileNameWide;
+    const struct {
+        std::wstring name;
+        RecordingFileKind kind;
+    } cases[] = {
+        {recording, K::Output},
+        {SegmentPath(recording, 7), K::Segment},
+        {SegmentListPath(recording), K::List},
+        {JoiningPath(recording), K::Joining},
+        {PaddedPath(recording, 1), K::Padded},
+        {PaddedPath(recording, 12), K::Padded},
+        {EncoderLogPath(recording), K::Log},
+        {recording + kFakeEncoderSideFileSuffix, K::Log},
+        {LockPath(recording), K::Lock},
+        {L"TEMP.AVI.JOINING.AVI", K::Joining},
+        {L"Temp.Avi.Padded3.MKV", K::Padded},
+        {L"temp.avi.padded.mkv", K::None},
+        {L"temp.avi.paddedx.mkv", K::None},
+        {L"temp.avi.joining.avi.tmp", K::None},
+        {L"temp.avi.log", K::None},
+        {L"temp.avi.txt", K::None},
+        {L"temp.avi.notes.txt", K::None},
+        {L"temp.avix", K::None},
+        {L"other.avi.joining.avi", K::None},
+        {L"desktop.ini", K::None},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(KindOfRecordingFile(kRecordingFileName, Utf8FromWide(c.name)), c.kind) << Narrow(c.name);
+    EXPECT_EQ(LockPath(L"C:\\t\\temp.avi"), L"C:\\t\\temp.avi.lock");
+    EXPECT_EQ(PaddedPattern(L"C:\\t\\temp.avi"), L"C:\\t\\temp.avi.padded*.mkv");
 }
 
 TEST(SegmentNamesInOrder, FindsThisOutputsSegmentsInRecordingOrder) {

@@ -87,6 +87,8 @@ TEST(ScanMatroska, FindsEachTracksSpanInAFileTheEncoderWrote) {
     EXPECT_NEAR(TrackEndNs(*audio), 2345000000, 2000000);
     EXPECT_EQ(JoinCutNs(s), 2023000000);  // the longer sound is cut to the picture
     EXPECT_TRUE(HasVideo(s));
+    EXPECT_EQ(PictureSizeOf(s), (PictureSize{64, 48}));
+    EXPECT_EQ(video->gapNs, 100000000);  // a picture every tenth of a second: no gap longer than a frame
 }
 
 TEST(ScanMatroska, CutsToTheSoundWhenItIsTheShorterTrackOfAStreamedFile) {

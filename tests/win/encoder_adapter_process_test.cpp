@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "encoder/encoder_args.h"
+#include "encoder/session_end_win.h"
 #include "protocol/command_line.h"
 #include "protocol/exit_codes.h"
 #include "protocol/files.h"
@@ -316,11 +317,11 @@ TEST_F(EncoderRecording, DiscardEndsEverythingAndLeavesNothingWithinASecond) {
 
 // Segments as a recording that was never joined leaves them, made by the core
 // from its test sources, beside `output`.
-void MakeLeftoverSegments(const std::wstring& output, int count) {
+void MakeLeftoverSegments(const std::wstring& output, int count, const wchar_t* size = L"320x240", int first = 1) {
     CorePlan plan;
-    plan.videoInput = {L"-f", L"lavfi", L"-i", L"testsrc=size=320x240:rate=10:duration=2"};
+    plan.videoInput = {L"-f", L"lavfi", L"-i", std::wstring(L"testsrc=size=") + size + L":rate=10:duration=2"};
     plan.audioInputs = {{L"-f", L"lavfi", L"-i", L"sine=frequency=440:sample_rate=44100:duration=2"}};
-    for (int i = 1; i <= count; ++i) {
+    for (int i = first; i < first + count; ++i) {
         Adapter core;  // no input is read; the core ends with its sources
         ASSERT_TRUE(core.Start(BinFolder() + L"ffmpeg-core.exe",
                                ComposeCommandLine(L"", SegmentArguments(plan, SegmentPath(output, i))).substr(3)));
@@ -495,4 +496,176 @@ TEST_F(EncoderRecording, HeldAdapterLeavesNothingWhenThrownAwayOrItsInputCloses)
         EXPECT_TRUE(WaitFor([] { return ProcessesNamed(L"ffmpeg-core.exe").empty(); }, 5000));
         EXPECT_EQ(leftovers(), "");
     }
+}
+
+// --- The classroom's interruptions: the session's end, a finish cut off, the
+// screen lost, the display changed.
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK TakeSessionWindow(HWND window, LPARAM data) {
+    auto& search = *reinterpret_cast<WindowSearch*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (owner != search.processId || wcscmp(name, kSessionEndWindowClass) != 0) return TRUE;
+    search.found = window;
+    return FALSE;
+}
+
+// The adapter's hidden window that Windows tells of the session's end.
+HWND SessionWindowOf(HANDLE process) {
+    WindowSearch search{GetProcessId(process), nullptr};
+    EnumWindows(TakeSessionWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The session's end as Windows tells a program: the question, and then the
+// end itself, each sent and waited for.
+DWORD_PTR EndSession(HWND window) {
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK, 5000, &answer);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_BLOCK, 20000, &ignored);
+    return answer;
+}
+
+int64_t PictureMs(const std::wstring& segment) {
+    const MatroskaSummary s = ScanMatroskaFile(segment);
+    int64_t first = -1, end = 0;
+    for (const TrackSpan& t : s.tracks)
+        if (t.kind == TrackKind::Video && t.blocks > 0) {
+            first = t.firstNs;
+            end = TrackEndNs(t);
+        }
+    return first < 0 ? 0 : (end - first) / 1000000;
+}
+
+}  // namespace
+
+TEST_F(EncoderRecording, SessionsEndFinishesTheSegmentAndKeepsTheLesson) {
+    Adapter adapter;
+    ASSERT_TRUE(adapter.Start(BinFolder() + L"ffmpeg.exe", ProgramArguments(m_output)));
+    ASSERT_TRUE(WaitForSegment(1)) << Log();
+    Sleep(2000);
+    const HWND window = SessionWindowOf(adapter.Process());
+    ASSERT_NE(window, nullptr);
+    const DWORD asked = GetTickCount();
+    EXPECT_EQ(EndSession(window), static_cast<DWORD_PTR>(TRUE));  // the encoder never holds the session up itself
+    // By the time its answer to the end came, the segment was finished.
+    EXPECT_LT(GetTickCount() - asked, kEndSessionWaitMs + 1000);
+    EXPECT_EQ(adapter.Wait(10000), kExitJoinFailed) << Log();
+    EXPECT_NE(Log().find("the Windows session ends"), std::string::npos) << Log();
+    EXPECT_GE(PictureMs(Segment(1)), 2000) << Log();
+    EXPECT_TRUE(ProcessesNamed(L"ffmpeg-core.exe").empty());
+    EXPECT_FALSE(Exists(m_output));
+}
+
+TEST_F(EncoderRecording, RecoveryClearsWhatACutOffJoinLeftAndNeverOverwritesAJoinedLesson) {
+    MakeLeftoverSegments(m_output, 2);
+    // A join cut off midway: its half-written file and a padded copy.
+    ASSERT_TRUE(WriteWholeFile(JoiningPath(m_output), std::string(4096, 'x')));
+    ASSERT_TRUE(WriteWholeFile(PaddedPath(m_output, 1), std::string(4096, 'y')));
+    Adapter recovery;
+    ASSERT_TRUE(recovery.Start(BinFolder() + L"ffmpeg.exe", L"-join_segments " + QuoteArgument(m_output)));
+    ASSERT_EQ(recovery.Wait(60000), kExitDone) << Log();
+    EXPECT_FALSE(Exists(JoiningPath(m_output)));
+    EXPECT_FALSE(Exists(PaddedPath(m_output, 1)));
+    const AviSummary joined = ScanAviFile(m_output);
+    EXPECT_TRUE(joined.complete);
+    EXPECT_GE(joined.pictureNs, 3500000000);
+
+    // Cut off after the rename, before the segments went: the joined file is
+    // the lesson. Another join of the segments must not replace it.
+    const std::string before = ReadWhole(m_output);
+    MakeLeftoverSegments(m_output, 1, L"160x120");
+    Adapter again;
+    ASSERT_TRUE(again.Start(BinFolder() + L"ffmpeg.exe", L"-join_segments " + QuoteArgument(m_output)));
+    EXPECT_EQ(again.Wait(60000), kExitDone) << Log();
+    EXPECT_NE(Log().find("joined already"), std::string::npos) << Log();
+    EXPECT_TRUE(ReadWhole(m_output) == before);
+    EXPECT_TRUE(Exists(Segment(1)));
+}
+
+TEST_F(EncoderRecording, RecoveryRefusesSegmentsOfTwoPictureSizesAndKeepsThem) {
+    MakeLeftoverSegments(m_output, 1, L"320x240");
+    MakeLeftoverSegments(m_output, 1, L"160x120", 2);
+    Adapter recovery;
+    ASSERT_TRUE(recovery.Start(BinFolder() + L"ffmpeg.exe", L"-join_segments " + QuoteArgument(m_output)));
+    EXPECT_EQ(recovery.Wait(60000), kExitJoinFailed) << Log();
+    EXPECT_NE(Log().find("differ in size"), std::string::npos) << Log();
+    EXPECT_TRUE(Exists(Segment(1)) && Exists(Segment(2)));
+    EXPECT_FALSE(Exists(m_output));
+}
+
+// The area changed between two segments (as a changed display changes it):
+// the second segment is made at the first one's size, and the lesson joins.
+TEST_F(EncoderRecording, ASegmentAfterTheAreaChangedIsMadeAtTheFirstSegmentsSize) {
+    Adapter adapter;
+    ASSERT_TRUE(adapter.Start(BinFolder() + L"ffmpeg.exe", ProgramArguments(m_output)));
+    ASSERT_TRUE(WaitForSegment(1)) << Log();
+    adapter.Send("p\n");
+    ASSERT_TRUE(WaitFor([&] { return Log().find("ended, core exit code") != std::string::npos; }, 30000)) << Log();
+    {
+        UniqueKey key;
+        ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\screen-capture-recorder", 0,
+                                KEY_SET_VALUE | KEY_WOW64_32KEY, key.put()),
+                  ERROR_SUCCESS);
+        const DWORD width = 200, height = 100;
+        RegSetValueExW(key.get(), L"capture_width", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&width), sizeof(DWORD));
+        RegSetValueExW(key.get(), L"capture_height", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&height), sizeof(DWORD));
+    }
+    // The next segment's core was made ready at the pause with the old area: one more pause takes the new one.
+    adapter.Send("r\n");
+    ASSERT_TRUE(WaitForSegment(2)) << Log();
+    adapter.Send("p\n");
+    ASSERT_TRUE(WaitFor([&] { return Log().find("is made to 320x240") != std::string::npos; }, 30000)) << Log();
+    adapter.Send("r\n");
+    ASSERT_TRUE(WaitForSegment(3)) << Log();
+    adapter.Send("q\n");
+    EXPECT_EQ(adapter.Wait(60000), kExitDone) << Log();
+    EXPECT_NE(Log().find("200x100 at 0,0 is made to 320x240"), std::string::npos) << Log();
+    // The joined file is one picture size: the core decodes it whole.
+    Adapter probe;
+    ASSERT_TRUE(probe.Start(BinFolder() + L"ffmpeg-core.exe", L"-v error -i " + QuoteArgument(m_output) + L" -f null -"));
+    EXPECT_EQ(probe.Wait(60000), 0);
+    EXPECT_EQ(probe.ErrorText(), "");
+}
+
+// The screen could not be read (on Windows: the lock screen, a prompt on the
+// secure desktop; here a stand-in runs the real core and ends its grab as
+// the refused copy does). The adapter keeps the lesson with its own exit
+// code, and an adapter started again on the same output goes on after it.
+TEST_F(EncoderRecording, ALostScreenKeepsTheSegmentsAndTheNextAdapterGoesOnWithThem) {
+    const std::wstring program = FreshFolder(L"screen lost");
+    ASSERT_TRUE(CopyFileW((BinFolder() + L"ffmpeg.exe").c_str(), (program + L"ffmpeg.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW((BinFolder() + L"ffmpeg-core.exe").c_str(), (program + L"ffmpeg-core-real.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW((ProgramFolder(nullptr) + L"tavrix_screen_lost_core.exe").c_str(),
+                          (program + L"ffmpeg-core.exe").c_str(), FALSE));
+    {
+        const ScopedEnvironment lostAfter(L"TAVRIX_TEST_SCREEN_LOST_AFTER_MS", L"2500");
+        Adapter adapter;
+        ASSERT_TRUE(adapter.Start(program + L"ffmpeg.exe", ProgramArguments(m_output)));
+        EXPECT_EQ(adapter.Wait(60000), kExitScreenLost) << Log();
+    }
+    EXPECT_NE(Log().find("could not read the screen"), std::string::npos) << Log();
+    EXPECT_GE(PictureMs(Segment(1)), 1000) << Log();
+    EXPECT_FALSE(Exists(m_output));
+
+    Adapter next;
+    ASSERT_TRUE(next.Start(program + L"ffmpeg.exe", ProgramArguments(m_output)));
+    ASSERT_TRUE(WaitForSegment(2)) << Log();
+    Sleep(1500);
+    next.Send("q\n");
+    EXPECT_EQ(next.Wait(60000), kExitDone) << Log();
+    EXPECT_NE(Log().find("going on after 1 earlier segments"), std::string::npos) << Log();
+    EXPECT_NE(Log().find("joined 2 segments"), std::string::npos) << Log();
+    EXPECT_FALSE(Exists(Segment(1)));
+    EXPECT_GE(ScanAviFile(m_output).pictureNs, 2500000000) << Log();
 }
