@@ -38,6 +38,8 @@ Unicode true
 !define SHORTCUT "Tavrix 课堂录屏"
 !define PUBLISHER "Tavrix"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tavrix"
+; The work folder set by school IT (/WORKDIR=): value "WorkFolder".
+!define WORK_KEY "Software\Tavrix"
 ; The oldest Windows every shipped program loads on: the stock encoder cores
 ; import GetNumaNodeProcessorMaskEx and SetThreadGroupAffinity (Windows 7).
 !define MIN_WINDOWS "Windows 7"
@@ -126,7 +128,7 @@ Section "Tavrix"
   ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
   ${If} $1 != ""
   ${AndIf} ${FileExists} "$1\uninstall.exe"
-    ExecWait '"$1\uninstall.exe" /S _?=$1'
+    ExecWait '"$1\uninstall.exe" /S /KEEPWORKDIR _?=$1'
     Delete "$1\uninstall.exe"
     RMDir "$1"
   ${EndIf}
@@ -149,6 +151,24 @@ Section "Tavrix"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
   ${GetSize} "$INSTDIR" "/S=0K" $2 $3 $4
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $2
+
+  ; /WORKDIR=D:\TavrixWork: school IT keeps the lessons kept for the next
+  ; start off a drive that restore software wipes at every start. The 32-bit
+  ; program reads the 32-bit registry view.
+  ClearErrors
+  ${GetOptions} $CMDLINE "/WORKDIR=" $5
+  ; /WORKDIR="D:\Tavrix Work" reaches us with its quotes.
+  StrCpy $6 $5 1
+  ${If} $6 == '"'
+    StrCpy $5 $5 -1 1
+  ${EndIf}
+  ${IfNot} ${Errors}
+  ${AndIf} $5 != ""
+    CreateDirectory "$5"
+    SetRegView 32
+    WriteRegStr HKLM "${WORK_KEY}" "WorkFolder" "$5"
+    SetRegView lastused
+  ${EndIf}
 SectionEnd
 
 Section "Uninstall"
@@ -162,4 +182,12 @@ Section "Uninstall"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  ; An update runs this uninstaller first: the work folder set by school IT stays.
+  ClearErrors
+  ${un.GetOptions} $CMDLINE "/KEEPWORKDIR" $5
+  ${If} ${Errors}
+    SetRegView 32
+    DeleteRegKey HKLM "${WORK_KEY}"
+    SetRegView lastused
+  ${EndIf}
 SectionEnd
