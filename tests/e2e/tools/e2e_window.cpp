@@ -10,6 +10,10 @@
 //   e2e_window workarea                            "left top right bottom" of the screen's work area
 //   e2e_window monitors                            "left top right bottom" of every monitor, the primary
 //                                                  first, separated by ", "
+//   e2e_window tell <class> <event>                tells every top-level window of the class (shown or
+//                                                  not) what Windows tells it: queryend (the answer is
+//                                                  printed, 1 lets the session end), end (the session
+//                                                  ends), lock, unlock, suspend, resume
 //   e2e_window sleep [ms]                          only waits (copied as a stray process)
 //   e2e_window serve                               answers requests read from stdin (see Serve)
 //
@@ -116,6 +120,42 @@ BOOL CALLBACK CollectStatic(HWND child, LPARAM param) {
     return TRUE;
 }
 
+struct Told {
+    const wchar_t* className;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    std::wstring answers;
+};
+
+BOOL CALLBACK Tell(HWND window, LPARAM param) {
+    auto* told = reinterpret_cast<Told*>(param);
+    wchar_t name[256] = {};
+    GetClassNameW(window, name, 256);
+    if (lstrcmpW(name, told->className) != 0) return TRUE;
+    // Sent and waited for, as Windows sends them: the session ends once every answer came.
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(window, told->message, told->wParam, told->lParam, SMTO_NORMAL, 30000, &answer);
+    if (!told->answers.empty()) told->answers += L" ";
+    told->answers += std::to_wstring(answer);
+    return TRUE;
+}
+
+// The messages of the session's end, the lock screen and sleep.
+bool TellEvent(const wchar_t* className, const std::wstring& event, std::wstring& output) {
+    Told told{className, 0, 0, 0, std::wstring()};
+    if (event == L"queryend") told = {className, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, std::wstring()};
+    else if (event == L"end") told = {className, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, std::wstring()};
+    else if (event == L"lock") told = {className, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1, std::wstring()};
+    else if (event == L"unlock") told = {className, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 1, std::wstring()};
+    else if (event == L"suspend") told = {className, WM_POWERBROADCAST, PBT_APMSUSPEND, 0, std::wstring()};
+    else if (event == L"resume") told = {className, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0, std::wstring()};
+    else return false;
+    EnumWindows(Tell, reinterpret_cast<LPARAM>(&told));
+    output = told.answers;
+    return !output.empty();
+}
+
 // Runs one request; what it prints goes to `output`.
 int Run(const std::vector<std::wstring>& args, std::wstring& output) {
     const int argc = static_cast<int>(args.size());
@@ -150,6 +190,7 @@ int Run(const std::vector<std::wstring>& args, std::wstring& output) {
     const wchar_t* className = argv[2];
     const wchar_t* text = TextArgument(argv[3]);
     if (verb == L"exists") return FindTopLevel(className, text, false) != nullptr ? 0 : 1;
+    if (verb == L"tell") return TellEvent(className, argv[3], output) ? 0 : 1;
     if (verb == L"gone")
         return WaitFor(Timeout(argc, argv, 4), [&] { return FindTopLevel(className, text, true) == nullptr; }) ? 0 : 1;
     if (verb == L"child" && argc >= 5) {
