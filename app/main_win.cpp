@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "app/record_options.h"
@@ -11,7 +12,9 @@
 #include "hook/hook_dll.h"
 #include "recording/encoder_process_win.h"
 #include "recording/leftover_recording_win.h"
+#include "support/dll_search_win.h"
 #include "support/log.h"
+#include "support/log_file_win.h"
 #include "support/text_win.h"
 #include "support/unique_win.h"
 #include "ui/skinned_frame.h"
@@ -24,26 +27,12 @@ constexpr wchar_t kInstanceMutexName[] = L"Tavrix";
 constexpr UINT kProgramIconId = 101;
 constexpr int kFailureExitCode = -1;
 
-// The program runs elevated: no DLL may come from the current folder (a
-// planted copy there would run with administrator rights). The system folder
-// and the program's own folder are searched, nothing else.
-void HardenDllSearch() {
-    SetDllDirectoryW(L"");
-    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    if (kernel == nullptr) return;
-    const auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
-    if (setDefault != nullptr)
-        setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32 | LOAD_LIBRARY_SEARCH_APPLICATION_DIR);
-}
-
 // The log file for one scope: the log writes there, and to standard error
 // again once the scope ends.
 class ScopedLogFile {
 public:
-    explicit ScopedLogFile(const char* path) {
-        if (fopen_s(&m_file, path, "a") == 0 && m_file != nullptr) Output2FILE::Target() = m_file;
+    explicit ScopedLogFile(const std::wstring& path) : m_file(OpenLogFile(path)) {
+        if (m_file != nullptr) Output2FILE::Target() = m_file;
     }
     ~ScopedLogFile() {
         if (m_file == nullptr) return;
@@ -68,6 +57,7 @@ class ScopedRecordingFolder {
 public:
     ScopedRecordingFolder() = default;
     ~ScopedRecordingFolder() {
+        ReleaseRecordingFolder();
         const std::wstring folder = RecordingFolderOf(WidenText(RecordingPath, CP_ACP));
         if (!folder.empty() && !RemoveDirectoryW(folder.c_str())) {
             const DWORD error = GetLastError();
@@ -102,7 +92,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const ScopedCom com;
     if (!com.ok()) return kFailureExitCode;
     const ScopedGdiplus gdiplus;
-    const ScopedLogFile logFile("tavrix.log");
+    // In the program's folder (where the shortcut's start folder points),
+    // never the current folder: an elevated program's current folder may be
+    // one any user can write to.
+    const ScopedLogFile logFile(ProgramFolder(instance) + L"tavrix.log");
 
     TerminateEncoderProcesses();
     // The capture filters are registered once the first window shows: starting

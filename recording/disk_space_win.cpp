@@ -6,7 +6,7 @@
 const wchar_t kTooLittleSpaceToStartText[] =
     L"磁盘剩余空间不足 500 MB，无法开始录像。请删除一些不需要的文件，腾出空间后再试。";
 const wchar_t kTooLittleSpacePausedText[] =
-    L"磁盘剩余空间不足 200 MB，录像已暂停。请点“完成并保存”保存已经录下的内容，腾出空间后再继续录。";
+    L"磁盘剩余空间快不够保存这段录像了，录像已暂停。请点“完成并保存”保存已经录下的内容，腾出空间后再继续录。";
 
 std::function<uint64_t(const std::wstring&)> FreeSpaceProbe = FreeBytesFor;
 

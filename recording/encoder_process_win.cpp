@@ -5,15 +5,21 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 #include "app/record_options.h"
 #include "protocol/commands.h"
 #include "protocol/files.h"
 #include "recording/capture_command_win.h"
 #include "recording/finish_wait_win.h"
+#include "recording/folder_lock_win.h"
+#include "recording/keep_awake_win.h"
+#include "recording/leftover_recording_win.h"
+#include "recording/work_folder_win.h"
 #include "support/child_process_win.h"
 #include "support/files_win.h"
 #include "support/log.h"
+#include "support/path.h"
 #include "support/text_win.h"
 #include "support/unique_win.h"
 
@@ -39,8 +45,27 @@ struct EncoderState {
     UniqueHandle commandWrite;
     ProcessRecord child;
     bool held = false;  // started by Prepare and not yet told to go
+    std::optional<KeepAwake> awake;  // the PC stays awake while it records or finishes
 };
 EncoderState g_encoder;
+// The encoder stopped because it could not read the screen: its segments
+// wait beside RecordingPath, and the lesson goes on with a new encoder.
+bool g_interrupted = false;
+// The folder of RecordingPath while a recording uses it.
+RecordingFolderLock g_folderLock;
+std::wstring g_lockedRecording;
+
+void LockRecordingFolder(const std::wstring& recording) {
+    if (g_folderLock.Held() && _wcsicmp(g_lockedRecording.c_str(), recording.c_str()) == 0) return;
+    g_folderLock.Release();
+    g_lockedRecording.clear();
+    if (g_folderLock.Take(recording)) g_lockedRecording = recording;
+}
+
+void UnlockRecordingFolder() {
+    g_folderLock.Release();
+    g_lockedRecording.clear();
+}
 
 bool Send(const char (&command)[3]) {
     DWORD written = 0;
@@ -50,6 +75,17 @@ bool Send(const char (&command)[3]) {
 // A folder named by _tempnam when the runtime can make such a name, else one
 // of our own making under the temporary folder; "" when neither can be made.
 std::string MakeTempFolder() {
+    // A work folder set by school IT takes every recording folder.
+    const std::wstring work = UserWorkFolder();
+    if (!work.empty()) {
+        for (DWORD attempt = 0; attempt < 100; ++attempt) {
+            char suffix[32] = {};
+            std::snprintf(suffix, sizeof(suffix), "%lx%lx", GetTickCount() + attempt, GetCurrentProcessId());
+            const std::string folder = NarrowText(work, CP_ACP) + "\\" + kTempFolderPrefix + suffix;
+            if (CreateDirectoryA(folder.c_str(), nullptr)) return folder;
+        }
+        TAVRIX_LOG(LevelDebug) << "no recording folder could be made in the work folder; the temporary folder is used";
+    }
     if (char* name = _tempnam(nullptr, kTempFolderPrefix)) {
         std::string folder = name;
         std::free(name);
@@ -113,15 +149,21 @@ bool Launch(bool held) {
     start.commandLine = commandLine;
     start.inputPipe = true;
     if (held) start.firstInput = kHoldCommand;
+    // In use from now on: another instance never offers nor deletes it.
+    LockRecordingFolder(WidenText(RecordingPath, CP_ACP));
     Child child;
     DWORD error = 0;
     if (!StartChild(start, child, error)) {
         TAVRIX_LOG(LevelDebug) << "the encoder could not be started, error " << error;
+        // Nothing recorded: the folder is free again, unless it keeps a lesson to go on with.
+        if (!g_interrupted) UnlockRecordingFolder();
         return false;
     }
     g_encoder.child = std::move(child.process);
     g_encoder.commandWrite = std::move(child.input);
     g_encoder.held = held;
+    g_encoder.awake.emplace();
+    g_interrupted = false;
     return true;
 }
 
@@ -161,7 +203,23 @@ void DiscardPrepared() {
 
 void Pause() { Send(kPauseCommand); }
 
-void Resume() { Send(kResumeCommand); }
+bool Resume() {
+    if (!g_interrupted) {
+        Send(kResumeCommand);
+        return true;
+    }
+    // The screen could not be read and the encoder kept what it had: a new
+    // one goes on after those segments, in the same folder.
+    TAVRIX_LOG(LevelDebug) << "the recording goes on after the screen was lost";
+    return Launch(false);
+}
+
+bool IsInterrupted() { return g_interrupted; }
+
+void Interrupted() {
+    Forget();
+    g_interrupted = true;
+}
 
 DWORD Stop(DWORD waitLimitMs) {
     // Every handle of this recording is closed on the way out, whatever happens.
@@ -169,6 +227,11 @@ DWORD Stop(DWORD waitLimitMs) {
     g_encoder = EncoderState();
     DWORD written = 0;
     const HANDLE process = ending.child.process.get();
+    // The encoder stopped for a lost screen: its segments are joined as a kept lesson's are.
+    if (process == nullptr && g_interrupted) {
+        g_interrupted = false;
+        return JoinLeftoverSegments(WidenText(RecordingPath, CP_ACP));
+    }
     // No encoder of ours: nothing to finish, the file is what it is.
     if (process == nullptr) return 0;
     // When the quit cannot be written the encoder is gone already: no wait.
@@ -195,6 +258,7 @@ DWORD Stop(DWORD waitLimitMs) {
 bool Discard() {
     EncoderState ending = std::move(g_encoder);
     g_encoder = EncoderState();
+    g_interrupted = false;
     const HANDLE process = ending.child.process.get();
     DWORD written = 0;
     if (process != nullptr) {
@@ -211,6 +275,15 @@ bool Discard() {
         TAVRIX_LOG(LevelDebug) << "the encoder was discarded, exit code " << wait.exitCode;
     }
     return DeleteRecordingFiles(WidenText(RecordingPath, CP_ACP));
+}
+
+void EndForSession() {
+    const HANDLE process = g_encoder.child.process.get();
+    if (process == nullptr) return;
+    g_encoder.commandWrite.reset();
+    // Windows ends the program once this returns: the encoder's own notice
+    // of the session's end finishes its segment as well.
+    WaitForSingleObject(process, kEndSessionWaitMs);
 }
 
 bool HasEnded(DWORD& exitCode) {
@@ -241,32 +314,77 @@ bool DeleteRecordingFiles(const std::wstring& recordingPath) {
     const std::wstring folder = RecordingFolderOf(recordingPath);
     bool gone = DeleteFileW(recordingPath.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND ||
                 GetLastError() == ERROR_PATH_NOT_FOUND;
+    const std::string recordingName = NarrowText(FileNameOfPath(recordingPath), CP_UTF8);
     for (const FoundFile& found : FilesMatching(recordingPath + L".*")) {
         if (found.folder) continue;
+        // The lock goes with its holder, once the folder is no longer in use.
+        if (KindOfRecordingFile(recordingName, NarrowText(found.name, CP_UTF8)) == RecordingFileKind::Lock) continue;
         const std::wstring file = folder + L"\\" + found.name;
         if (!DeleteFileW(file.c_str())) gone = false;
     }
+    if (_wcsicmp(g_lockedRecording.c_str(), recordingPath.c_str()) == 0) UnlockRecordingFolder();
     if (!folder.empty()) RemoveDirectoryW(folder.c_str());  // only when nothing else is in it
     return gone;
 }
 
+void ReleaseRecordingFolder() { UnlockRecordingFolder(); }
+
 void MoveToNewRecordingFolder() {
+    // What stays there is a kept lesson, offered at the next start (or now).
+    UnlockRecordingFolder();
+    g_interrupted = false;
     const std::string next = MakeTempRecordingPath();
     TAVRIX_LOG(LevelDebug) << "the recording is kept in " << RecordingPath << "; the next one goes to " << next;
     if (!next.empty()) RecordingPath = next;
 }
+
+namespace {
+
+// A path as the file system names it: long names, no trailing separator.
+std::wstring LongFolder(const std::wstring& folder) {
+    wchar_t path[MAX_PATH * 2] = {};
+    const DWORD length = GetLongPathNameW(folder.c_str(), path, MAX_PATH * 2);
+    std::wstring result = length > 0 && length < MAX_PATH * 2 ? std::wstring(path, length) : folder;
+    while (!result.empty() && (result.back() == L'\\' || result.back() == L'/')) result.pop_back();
+    return result;
+}
+
+// Whether the process is an encoder of this program's: its image lies in
+// the program's folder and it runs in this Windows session.
+bool IsOurEncoder(DWORD processId, HANDLE process, const std::wstring& programFolder, DWORD session) {
+    DWORD itsSession = 0;
+    if (!ProcessIdToSessionId(processId, &itsSession) || itsSession != session) return false;
+    wchar_t image[MAX_PATH * 2] = {};
+    DWORD size = MAX_PATH * 2;
+    if (!QueryFullProcessImageNameW(process, 0, image, &size)) return false;
+    return _wcsicmp(LongFolder(FolderOfPath(std::wstring(image, size))).c_str(), programFolder.c_str()) == 0;
+}
+
+}  // namespace
 
 void TerminateEncoderProcesses() {
     // Ended by force, a waiting encoder would leave its log behind.
     EncoderProcess::DiscardPrepared();
     UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return;
+    // Another program's encoder, or another teacher's Tavrix in another
+    // session (fast user switching), is none of ours.
+    const std::wstring programFolder = LongFolder(ProgramFolder(nullptr));
+    DWORD session = 0;
+    ProcessIdToSessionId(GetCurrentProcessId(), &session);
     PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof(entry);
     for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
         if (wcscmp(entry.szExeFile, kEncoderFileName) != 0) continue;
-        UniqueHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
-        if (process) TerminateProcess(process.get(), 9);
+        UniqueHandle process(
+            OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+        if (!process) continue;
+        if (!IsOurEncoder(entry.th32ProcessID, process.get(), programFolder, session)) {
+            TAVRIX_LOG(LevelDebug) << "an ffmpeg.exe not of this program (process " << entry.th32ProcessID
+                                   << ") is left alone";
+            continue;
+        }
+        TerminateProcess(process.get(), EncoderProcess::kEncoderLost);
     }
 }
 

@@ -12,8 +12,9 @@
 // empty until the entry point stores MakeTempRecordingPath's result.
 extern std::string RecordingPath;
 
-// "temp.avi" inside a new folder under the temporary folder whose name
-// starts with RecClass (made here). Called once at start-up.
+// "temp.avi" inside a new folder whose name starts with RecClass (made
+// here), under the work folder school IT set (work_folder_win.h), else the
+// temporary folder. Called once at start-up.
 std::string MakeTempRecordingPath();
 
 namespace EncoderProcess {
@@ -43,6 +44,9 @@ bool IsPrepared();
 // nothing when none waits.
 void DiscardPrepared();
 
+// How long the end of the session waits for the encoder to keep its segments.
+constexpr DWORD kEndSessionWaitMs = 3000;
+
 // How long Discard gives the encoder to end by itself before it is ended.
 constexpr DWORD kDiscardWaitLimitMs = 700;
 
@@ -50,9 +54,19 @@ constexpr DWORD kDiscardWaitLimitMs = 700;
 // (it was gone already) or had to be ended.
 constexpr DWORD kEncoderLost = kExitEncoderLost;
 
-// "p\n" and "r\n" on the command pipe; a failed write is ignored.
+// "p\n" on the command pipe; a failed write is ignored.
 void Pause();
-void Resume();
+// "r\n" on the command pipe (a failed write is ignored); after the screen
+// was lost, a new encoder started on the same recording instead. False only
+// when that encoder could not be started.
+bool Resume();
+
+// The encoder ended because it could not read the screen (exit code
+// kExitScreenLost, the lock screen or a secure desktop): it is forgotten and
+// the recording counts as paused. Resume goes on with a new encoder, Stop
+// joins what was recorded, Discard deletes it.
+void Interrupted();
+bool IsInterrupted();
 
 // "q\n" on the command pipe, then waits for the encoder to finish its file
 // while the program's windows keep working and a progress window shows, and
@@ -65,6 +79,11 @@ DWORD Stop(DWORD waitLimitMs = kStopWaitLimitMs);
 // at once; one that does not within kDiscardWaitLimitMs is ended. Then every
 // file of the recording is deleted. True when nothing of it is left.
 bool Discard();
+
+// The Windows session ends: the encoder's input is closed, so it finishes
+// the segment that records and keeps every segment for the next start, and
+// it is given a moment for that. Nothing is deleted.
+void EndForSession();
 
 // Whether the encoder of the current recording has ended on its own, and
 // with which code. False when it runs or none was started.
@@ -86,11 +105,18 @@ bool DeleteRecordingFiles(const std::wstring& recordingPath);
 
 // After a recording that is kept for later (a failed finish, a lost
 // encoder): the next recording goes to a new folder, so it never mixes with
-// the kept segments.
+// the kept segments, and the kept one's folder is no longer locked as in use.
 void MoveToNewRecordingFolder();
 
-// Ends (exit code 9) every process whose file name is exactly "ffmpeg.exe",
-// after a prepared encoder of ours was discarded (so it leaves no files).
+// The current recording's folder is no longer in use (the program ends):
+// its lock goes, and the folder with it when it is empty.
+void ReleaseRecordingFolder();
+
+// Ends (exit code 9) every encoder of this program's left running: a
+// process whose file name is exactly "ffmpeg.exe", whose image lies in the
+// program's folder and which runs in this Windows session; after a prepared
+// encoder of ours was discarded (so it leaves no files). Another program's
+// ffmpeg.exe, and another session's, are left alone.
 void TerminateEncoderProcesses();
 
 // Whether any process named ffmpeg.exe, in any letter case, runs.

@@ -8,6 +8,7 @@
 #include "support/unique_win.h"
 
 const wchar_t kSavingWindowClass[] = L"TavrixSavingWndClass";
+const wchar_t kFinishBlocksShutdownText[] = L"正在保存录像…";
 
 namespace {
 
@@ -18,6 +19,8 @@ constexpr UINT kProgressPeriodMs = 200;
 constexpr DWORD kProgressDelayMs = 300;
 constexpr int kWidth = 320;
 constexpr int kHeight = 96;
+
+int g_finishes = 0;  // finishes being waited for (a recovery join may run inside a save)
 
 // Total size of the segments "<recording>.part*.mkv" beside the recording.
 uint64_t SegmentBytes(const std::wstring& recordingPath) {
@@ -95,6 +98,10 @@ LRESULT CALLBACK SavingProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_CLOSE:
         // Closing cannot stop a join: the window goes when the join is done.
         return 0;
+    case WM_QUERYENDSESSION:
+        // Shutdown at the bell during the finish: Windows shows the reason
+        // and lets the teacher choose. Ended anyway, the segments stay.
+        return FALSE;
     case WM_NCDESTROY:
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         break;
@@ -120,6 +127,7 @@ HWND OpenSavingWindow(SavingState& state) {
                                   WS_POPUP | WS_BORDER, x, y, kWidth, kHeight, nullptr, nullptr, instance, &state);
     if (window == nullptr) return nullptr;
     SetTimer(window, kProgressTimerId, kProgressPeriodMs, nullptr);
+    ShutdownBlockReasonCreate(window, kFinishBlocksShutdownText);
     UpdateProgress(window, state);
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
@@ -128,8 +136,16 @@ HWND OpenSavingWindow(SavingState& state) {
 
 }  // namespace
 
+bool IsFinishRunning() { return g_finishes > 0; }
+
 FinishWait WaitPumping(HANDLE process, DWORD limitMs, const std::wstring& recordingPath) {
     FinishWait result;
+    // Only a finish holds the session's end up; a discard's short wait does not.
+    struct Counted {
+        bool counts;
+        explicit Counted(bool c) : counts(c) { if (counts) ++g_finishes; }
+        ~Counted() { if (counts) --g_finishes; }
+    } counted(!recordingPath.empty());
     SavingState state;
     state.recordingPath = recordingPath;
     HWND saving = nullptr;
@@ -163,7 +179,10 @@ FinishWait WaitPumping(HANDLE process, DWORD limitMs, const std::wstring& record
         }
     }
     if (result.ended) GetExitCodeProcess(process, &result.exitCode);
-    if (saving != nullptr) DestroyWindow(saving);
+    if (saving != nullptr) {
+        ShutdownBlockReasonDestroy(saving);
+        DestroyWindow(saving);
+    }
     // The program's own loop ends on the quit message: it must still see it.
     if (quitSeen) PostQuitMessage(quitCode);
     return result;

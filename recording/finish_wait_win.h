@@ -21,3 +21,10 @@ FinishWait WaitPumping(HANDLE process, DWORD limitMs, const std::wstring& record
 
 // The progress window's class, for tests that look for it.
 extern const wchar_t kSavingWindowClass[];
+
+// Whether a finish (a join) is being waited for: the end of the Windows
+// session is held up meanwhile.
+bool IsFinishRunning();
+
+// Why the end of the session is held up, as Windows shows it.
+extern const wchar_t kFinishBlocksShutdownText[];

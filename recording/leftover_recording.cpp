@@ -9,6 +9,10 @@
 
 namespace {
 
+// The message box's answers (winuser.h IDYES, IDNO), without Windows here.
+constexpr int kYesButton = 6;
+constexpr int kNoButton = 7;
+
 std::string Lower(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
@@ -22,11 +26,13 @@ bool EndsWith(const std::string& text, const std::string& end) {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-// Files the program or its encoder write beside a recording besides the segments.
+// Files the program or its encoder write beside a recording besides the
+// segments: the join's file and padded copies, the list, the logs, the lock;
+// and the lists and logs earlier versions wrote ("<recording>.<what>.txt").
 bool IsRecordingCompanion(const std::string& name) {
+    if (KindOfRecordingFile(kRecordingFileName, name) != RecordingFileKind::None) return true;
     const std::string lower = Lower(name);
-    return lower == kRecordingFileName || (StartsWith(lower, std::string(kRecordingFileName) + ".") &&
-                                           (EndsWith(lower, ".log") || EndsWith(lower, ".txt")));
+    return StartsWith(lower, std::string(kRecordingFileName) + ".") && (EndsWith(lower, ".log") || EndsWith(lower, ".txt"));
 }
 
 std::wstring TwoDigits(int64_t value) {
@@ -50,20 +56,32 @@ bool IsSegmentName(const std::string& name) {
 
 FolderVerdict JudgeRecordingFolder(const std::vector<FolderFile>& files) {
     bool segmentWithContent = false;
-    bool contentElsewhere = false;
+    bool recordingWithContent = false;
+    bool recordingComplete = false;
+    bool mediaBeside = false;  // what a join made, with content
     for (const FolderFile& file : files) {
-        if (IsSegmentName(file.name)) {
+        const RecordingFileKind kind = KindOfRecordingFile(kRecordingFileName, file.name);
+        if (kind == RecordingFileKind::Segment) {
             segmentWithContent = segmentWithContent || file.size > 0;
         } else if (!IsRecordingCompanion(file.name)) {
             return FolderVerdict::NotOurs;
-        } else if (Lower(file.name) == kRecordingFileName && file.size > 0) {
-            contentElsewhere = true;
+        } else if (kind == RecordingFileKind::Output && file.size > 0) {
+            recordingWithContent = true;
+            recordingComplete = file.complete;
+        } else if ((kind == RecordingFileKind::Joining || kind == RecordingFileKind::Padded) && file.size > 0) {
+            mediaBeside = true;
         }
     }
+    // The join renames its checked file to the recording before it deletes a
+    // segment: a complete recording is the whole lesson, never joined over.
+    if (recordingComplete) return FolderVerdict::Finished;
     if (segmentWithContent) return FolderVerdict::Leftover;
     // A finished recording nobody saved (the program ended while the encoder
     // finished it): offered as it is.
-    return contentElsewhere ? FolderVerdict::Finished : FolderVerdict::Litter;
+    if (recordingWithContent) return FolderVerdict::Finished;
+    // Media of a join without the segments it came from: nothing to offer,
+    // and nothing the program may delete unasked either.
+    return mediaBeside ? FolderVerdict::NotOurs : FolderVerdict::Litter;
 }
 
 std::vector<std::string> SegmentsInOrder(const std::vector<FolderFile>& files) {
@@ -72,23 +90,20 @@ std::vector<std::string> SegmentsInOrder(const std::vector<FolderFile>& files) {
     return SegmentNamesInOrder(kRecordingFileName, names);
 }
 
-int64_t AviDurationNs(const uint8_t* bytes, size_t size) {
-    const auto at = [bytes](size_t offset) {
-        return static_cast<uint32_t>(bytes[offset]) | static_cast<uint32_t>(bytes[offset + 1]) << 8 |
-               static_cast<uint32_t>(bytes[offset + 2]) << 16 | static_cast<uint32_t>(bytes[offset + 3]) << 24;
-    };
-    // "RIFF" size "AVI " "LIST" size "hdrl" "avih" size, then the main
-    // header: microseconds per frame first, the frame count at +16.
-    if (size < 56 || std::string(reinterpret_cast<const char*>(bytes), 4) != "RIFF" ||
-        std::string(reinterpret_cast<const char*>(bytes) + 8, 4) != "AVI " ||
-        std::string(reinterpret_cast<const char*>(bytes) + 24, 4) != "avih")
-        return 0;
-    return static_cast<int64_t>(at(32)) * at(48) * 1000;
-}
-
 std::wstring FormatMinutesSeconds(int64_t durationNs) {
     const int64_t seconds = durationNs > 0 ? durationNs / 1000000000 : 0;
     return TwoDigits(seconds / 60) + L":" + TwoDigits(seconds % 60);
+}
+
+const wchar_t kLeftoverLaterHint[] = L"选“以后再说”，录像会保留着，下次启动 Tavrix 时还会提示您。";
+const wchar_t kLeftoverDeleteQuestion[] = L"删除后这段录像就找不回来了。确定要删除吗？";
+
+LeftoverAnswer LeftoverAnswerOf(int button) {
+    switch (button) {
+    case kYesButton: return LeftoverAnswer::SaveNow;
+    case kNoButton: return LeftoverAnswer::Delete;
+    default: return LeftoverAnswer::Later;
+    }
 }
 
 std::wstring LeftoverQuestion(int64_t durationNs) {

@@ -6,11 +6,14 @@
 #include "protocol/files.h"
 #include "recording/encoder_process_win.h"
 #include "recording/finish_wait_win.h"
+#include "recording/keep_awake_win.h"
 #include "recording/leftover_recording.h"
+#include "recording/work_folder_win.h"
 #include "support/child_process_win.h"
 #include "support/files_win.h"
 #include "support/log.h"
 #include "support/media_file_win.h"
+#include "support/named_buttons_win.h"
 #include "support/text_win.h"
 #include "support/unique_win.h"
 
@@ -24,34 +27,37 @@ struct FoundFolder {
 std::vector<FolderFile> FilesIn(const std::wstring& folder) {
     std::vector<FolderFile> files;
     for (const FoundFile& found : FilesMatching(folder + L"\\*")) {
-        if (found.folder)
+        if (found.folder) {
             files.push_back({"<folder>", 1});  // a folder inside: not one of ours
-        else
-            files.push_back({NarrowText(found.name, CP_UTF8), found.size});
+            continue;
+        }
+        FolderFile file{NarrowText(found.name, CP_UTF8), found.size};
+        if (KindOfRecordingFile(kRecordingFileName, file.name) == RecordingFileKind::Output && file.size > 0)
+            file.complete = ScanAviFile(folder + L"\\" + found.name).complete;
+        files.push_back(file);
     }
     return files;
-}
-
-std::wstring TempFolder() {
-    wchar_t temp[MAX_PATH + 1] = {};
-    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-    if (length == 0 || length > MAX_PATH) return std::wstring();
-    std::wstring folder(temp, length);
-    while (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/')) folder.pop_back();
-    return folder;
 }
 
 bool SameFolder(const std::wstring& a, const std::wstring& b) {
     return !a.empty() && !b.empty() && _wcsicmp(a.c_str(), b.c_str()) == 0;
 }
 
-int64_t AviFileDurationNs(const std::wstring& path) {
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    uint8_t head[64] = {};
-    DWORD got = 0;
-    if (!file || !ReadFile(file.get(), head, sizeof(head), &got, nullptr)) return 0;
-    return AviDurationNs(head, got);
+// The Rec… folders in each of `roots`, oldest first.
+std::vector<FoundFolder> RecordingFolders(const std::vector<std::wstring>& roots, const std::wstring& skip) {
+    std::vector<FoundFolder> folders;
+    for (const std::wstring& root : roots) {
+        for (const FoundFile& found : FilesMatching(root + L"\\Rec*")) {
+            if (!found.folder || !IsRecordingFolderName(NarrowText(found.name, CP_UTF8))) continue;
+            const std::wstring path = root + L"\\" + found.name;
+            if (SameFolder(path, skip)) continue;
+            folders.push_back({path, found.created});
+        }
+    }
+    std::sort(folders.begin(), folders.end(), [](const FoundFolder& a, const FoundFolder& b) {
+        return CompareFileTime(&a.made, &b.made) < 0;
+    });
+    return folders;
 }
 
 }  // namespace
@@ -66,25 +72,17 @@ int64_t SegmentDurationNs(const std::wstring& segmentPath) {
     return longest;
 }
 
-std::vector<LeftoverRecording> FindLeftoverRecordings(const std::wstring& tempFolderIn,
+std::vector<LeftoverRecording> FindLeftoverRecordings(const std::wstring& tempFolder,
                                                       const std::wstring& skipRecordingPath) {
-    const std::wstring temp = tempFolderIn.empty() ? TempFolder() : tempFolderIn;
-    const std::wstring skip = RecordingFolderOf(skipRecordingPath);
-    std::vector<FoundFolder> folders;
-    for (const FoundFile& found : FilesMatching(temp + L"\\Rec*")) {
-        if (!found.folder || !IsRecordingFolderName(NarrowText(found.name, CP_UTF8))) continue;
-        const std::wstring path = temp + L"\\" + found.name;
-        if (SameFolder(path, skip)) continue;
-        folders.push_back({path, found.created});
-    }
-    std::sort(folders.begin(), folders.end(), [](const FoundFolder& a, const FoundFolder& b) {
-        return CompareFileTime(&a.made, &b.made) < 0;
-    });
-
+    const std::vector<std::wstring> roots =
+        tempFolder.empty() ? LeftoverFolders() : std::vector<std::wstring>{tempFolder};
     std::vector<LeftoverRecording> leftovers;
-    for (const FoundFolder& folder : folders) {
-        const std::vector<FolderFile> files = FilesIn(folder.path);
+    for (const FoundFolder& folder : RecordingFolders(roots, RecordingFolderOf(skipRecordingPath))) {
         const std::wstring recording = folder.path + L"\\" + kRecordingFileNameWide;
+        // Another instance records or finishes there: not ours to offer or remove.
+        auto lock = std::make_shared<RecordingFolderLock>();
+        if (!lock->Take(recording)) continue;
+        const std::vector<FolderFile> files = FilesIn(folder.path);
         switch (JudgeRecordingFolder(files)) {
         case FolderVerdict::Litter:
             TAVRIX_LOG(LevelDebug) << "an empty recording folder is removed: " << NarrowText(folder.path, CP_ACP);
@@ -93,6 +91,7 @@ std::vector<LeftoverRecording> FindLeftoverRecordings(const std::wstring& tempFo
         case FolderVerdict::Leftover: {
             LeftoverRecording leftover;
             leftover.recordingPath = recording;
+            leftover.lock = lock;
             for (const std::string& name : SegmentsInOrder(files)) {
                 leftover.segments.push_back(folder.path + L"\\" + WidenText(name, CP_UTF8));
                 leftover.durationNs += SegmentDurationNs(leftover.segments.back());
@@ -103,7 +102,8 @@ std::vector<LeftoverRecording> FindLeftoverRecordings(const std::wstring& tempFo
         case FolderVerdict::Finished: {
             LeftoverRecording leftover;
             leftover.recordingPath = recording;
-            leftover.durationNs = AviFileDurationNs(recording);
+            leftover.lock = lock;
+            leftover.durationNs = ScanAviFile(recording).pictureNs;
             leftovers.push_back(leftover);
             break;
         }
@@ -127,6 +127,7 @@ DWORD JoinLeftoverSegments(const std::wstring& recordingPath) {
         return 2;
     }
     const ProcessRecord& process = child.process;
+    const KeepAwake awake;  // the PC stays awake while the lesson is joined
     const FinishWait wait = WaitPumping(process.process.get(), EncoderProcess::kStopWaitLimitMs, recordingPath);
     if (!wait.ended) {
         TerminateProcess(process.process.get(), EncoderProcess::kEncoderLost);
@@ -138,6 +139,19 @@ DWORD JoinLeftoverSegments(const std::wstring& recordingPath) {
     return wait.exitCode;
 }
 
+LeftoverAnswer AskAboutLeftover(int64_t durationNs) {
+    const std::wstring question = LeftoverQuestion(durationNs) + L"\n\n" + kLeftoverLaterHint;
+    const int answer = MessageBoxWithButtons(question.c_str(), L"提示", MB_YESNOCANCEL | MB_ICONQUESTION | MB_TOPMOST,
+                                             {{IDYES, L"现在保存"}, {IDNO, L"删除"}, {IDCANCEL, L"以后再说"}});
+    const LeftoverAnswer first = LeftoverAnswerOf(answer);
+    if (first != LeftoverAnswer::Delete) return first;
+    // One hurried click never deletes a lesson: deleting is asked once more,
+    // and only its 是 deletes.
+    const int sure = MessageBoxW(nullptr, kLeftoverDeleteQuestion, L"提示",
+                                 MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2 | MB_TOPMOST);
+    return sure == IDYES ? LeftoverAnswer::Delete : LeftoverAnswer::Later;
+}
+
 namespace {
 
 void OfferEach(const std::vector<LeftoverRecording>& leftovers, const SaveDialog& askForPath,
@@ -145,9 +159,12 @@ void OfferEach(const std::vector<LeftoverRecording>& leftovers, const SaveDialog
     for (const LeftoverRecording& leftover : leftovers) {
         TAVRIX_LOG(LevelDebug) << "a recording was left behind: " << NarrowText(leftover.recordingPath, CP_ACP) << ", "
                                << leftover.segments.size() << " segments, " << leftover.durationNs / 1000000 << " ms";
-        const int answer = MessageBoxW(nullptr, LeftoverQuestion(leftover.durationNs).c_str(), L"提示",
-                                       MB_YESNO | MB_ICONQUESTION | MB_TOPMOST);
-        if (answer != IDYES) {
+        const LeftoverAnswer answer = AskAboutLeftover(leftover.durationNs);
+        if (answer == LeftoverAnswer::Later) {
+            TAVRIX_LOG(LevelDebug) << "the recording is kept for the next start";
+            continue;
+        }
+        if (answer == LeftoverAnswer::Delete) {
             if (!DeleteRecordingFiles(leftover.recordingPath)) MessageBoxW(nullptr, L"失败", L"", MB_OK);
             continue;
         }

@@ -1,6 +1,7 @@
 #include "recording/save_recording_win.h"
 
 #include <cstdio>
+#include <string>
 #include <cwchar>
 
 #include "app/window_state.h"
@@ -8,6 +9,7 @@
 #include "recording/encoder_process_win.h"
 #include "recording/leftover_recording.h"
 #include "recording/recording_name.h"
+#include "recording/save_failure.h"
 #include "support/files_win.h"
 #include "support/log.h"
 #include "support/text_win.h"
@@ -46,7 +48,9 @@ DialogAnswer AskForPath(const SaveDialog& askForPath, const SaveDialogError& dia
     dialog.lpstrFile = file;
     dialog.nMaxFile = MAX_PATH;
     dialog.lpstrTitle = kDialogTitle;
-    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_SHOWHELP;
+    // The dialog would leave the process's current folder where the teacher
+    // chose (a stick about to be pulled out): it stays where it was.
+    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_SHOWHELP | OFN_NOCHANGEDIR;
     dialog.lpstrDefExt = L"avi";
     if (!askForPath(&dialog)) {
         error = dialogError ? dialogError() : 0;
@@ -61,6 +65,18 @@ void TellDialogFailed(DWORD error) {
     FormatIntoBuffer(text, 160, L"保存对话框出错了（错误代码 0x%04X），录像还在。请再选一次保存的位置。",
                      static_cast<unsigned>(error));
     MessageBoxW(nullptr, text, L"提示", MB_OK | MB_ICONWARNING);
+}
+
+// What is known of why the move to `chosen` failed with `error`: the
+// target volume's file system and whether it is read-only, and the size.
+SaveFailure SaveFailureOf(DWORD error, const std::wstring& temporary, const std::wstring& chosen) {
+    wchar_t volume[MAX_PATH] = {};
+    wchar_t fileSystem[MAX_PATH] = {};
+    DWORD flags = 0;
+    const bool asked = GetVolumePathNameW(chosen.c_str(), volume, MAX_PATH) &&
+                       GetVolumeInformationW(volume, nullptr, 0, nullptr, nullptr, &flags, fileSystem, MAX_PATH);
+    return ClassifySaveFailure(error, FileSizeOf(temporary), asked ? fileSystem : L"",
+                               asked && (flags & FILE_READ_ONLY_VOLUME) != 0);
 }
 
 }  // namespace
@@ -128,10 +144,18 @@ SaveOutcome OfferSaveDialog(const std::wstring& temporary, const SaveDialog& ask
         }
         std::printf("the path is : %s\n", NarrowText(chosen, CP_ACP).c_str());
         std::fflush(stdout);
-        const bool moved = MoveFileExW(temporary.c_str(), chosen.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
+        // Written through: on a stick the file is there before the move
+        // returns, not in a cache the teacher pulls out with it.
+        const bool moved = MoveFileExW(temporary.c_str(), chosen.c_str(),
+                                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH);
         if (!moved) {
+            const DWORD error = GetLastError();
             ShowMoveError(L"MoveFileEx");
-            MessageBoxW(nullptr, kSaveFailedText, L"", MB_OK);
+            const std::wstring cause = SaveFailureCause(SaveFailureOf(error, temporary, chosen));
+            TAVRIX_LOG(LevelDebug) << "the move failed with error " << error
+                                   << (cause.empty() ? std::string() : ": " + NarrowText(cause, CP_ACP));
+            const std::wstring text = cause.empty() ? std::wstring(kSaveFailedText) : kSaveFailedText + (L"\n\n" + cause);
+            MessageBoxW(nullptr, text.c_str(), L"", MB_OK);
         }
         HideWindow(CornerHwnd);
         if (moved) {

@@ -53,9 +53,15 @@ void CRecProcessFrameWnd::Notify(TNotifyUI& msg) {
 }
 
 void CRecProcessFrameWnd::ResumeRecording() {
+    // After a lost screen a new encoder goes on; one that cannot start leaves
+    // the recording paused, nothing lost.
+    if (!EncoderProcess::Resume()) {
+        MessageBoxW(nullptr, L"录像没能继续，已经录下的内容都保留着。请点“完成并保存”保存。", L"提示",
+                    MB_OK | MB_ICONWARNING);
+        return;
+    }
     ::ShowWindow(m_hWnd, SW_HIDE);
     ::ShowWindow(StatusHwnd, SW_SHOW);
-    EncoderProcess::Resume();
     RunElapsedClock();
     SetTimer(StatusHwnd, kElapsedTimerId, kElapsedTimerPeriodMs, nullptr);
     if (RecordOptions::Instance()->customArea == 1 && CornerHwnd != nullptr) {

@@ -13,6 +13,7 @@
 #include "recording/encoder_process_win.h"
 #include "support/log.h"
 #include "support/unique_win.h"
+#include "ui/classroom_events_win.h"
 #include "ui/corner_window.h"
 #include "ui/frame_table.h"
 #include "ui/screens_win.h"
@@ -51,7 +52,12 @@ void CRecStartupFrameWnd::CreateSelector() {
     }
 }
 
-LRESULT CRecStartupFrameWnd::HandleOwnMessage(UINT uMsg, WPARAM, LPARAM, bool& handled) {
+LRESULT CRecStartupFrameWnd::HandleOwnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& handled) {
+    // The bell's shutdown, sleep and the lock screen come to this window,
+    // which lives as long as the program does.
+    LRESULT result = 0;
+    handled = HandleClassroomMessage(m_hWnd, uMsg, wParam, lParam, result);
+    if (handled) return result;
     handled = uMsg == kCreateSelectorMessage;
     if (handled) CreateSelector();
     return 0;
@@ -66,6 +72,7 @@ void CRecStartupFrameWnd::OnSkinReady() {
     const HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(kProgramIconId));
     if (icon != nullptr) SetClassLongPtrW(m_hWnd, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
     StartupHwnd = m_hWnd;
+    WatchSessionChanges(m_hWnd);
 
     auto button = [this](const wchar_t* name) { return static_cast<CButtonUI*>(m_pm.FindControl(name)); };
     auto option = [this](const wchar_t* name) { return static_cast<COptionUI*>(m_pm.FindControl(name)); };
@@ -273,6 +280,7 @@ void CRecStartupFrameWnd::DiscardTipWindow() {
 }
 
 void CRecStartupFrameWnd::OnFinalMessage(HWND hWnd) {
+    UnwatchSessionChanges(hWnd);
     m_selector.Destroy();
     SkinnedFrame::OnFinalMessage(hWnd);
 }

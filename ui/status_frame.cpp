@@ -9,6 +9,10 @@
 #include "recording/encoder_process_win.h"
 #include "recording/leftover_recording_win.h"
 #include "recording/save_recording_win.h"
+#include "protocol/exit_codes.h"
+#include "protocol/files.h"
+#include "support/files_win.h"
+#include "ui/classroom_events_win.h"
 #include "support/log.h"
 #include "support/text_win.h"
 #include "ui/frame_table.h"
@@ -27,6 +31,13 @@ constexpr int kTicksPerSpaceCheck = 8;
 const wchar_t kEncoderLostText[] = L"录像程序意外停止了，录制已经结束。已经录下的内容都保留着。";
 const wchar_t kNoPauseWindowText[] = L"暂停窗口打不开，录制已经结束。请选择保存录像的位置。";
 
+// The bytes of the current recording's segments.
+uint64_t RecordedBytes() {
+    uint64_t total = 0;
+    for (const FoundFile& file : FilesMatching(SegmentPattern(WidenText(RecordingPath, CP_ACP)))) total += file.size;
+    return total;
+}
+
 }  // namespace
 
 RecStatusFrame::~RecStatusFrame() {
@@ -44,6 +55,9 @@ void RecStatusFrame::OnSkinReady() {
     ExcludeFromCapture(m_hWnd);
     m_timeText = m_pm.FindControl(L"timeText");
     m_timeText->SetText(ElapsedText);
+    // Optional in the skin: the warning that the finish soon no longer fits.
+    m_diskWarning = m_pm.FindControl(L"diskWarning");
+    m_pauseKeyLabel = m_pm.FindControl(L"pauseKeyLabel");
     CControlUI* timeText = m_timeText;
     ShowElapsedText = [timeText](const std::wstring& text) { timeText->SetText(text); };
 
@@ -88,6 +102,8 @@ LRESULT RecStatusFrame::HandleOwnMessage(UINT uMsg, WPARAM wParam, LPARAM, bool&
         PlaceOnRecordedScreen(m_hWnd, RecordOptions::Instance()->captureRect,
                               RecordOptions::Instance()->customArea != 0, m_pm.Scale(8));
         return 0;
+    case kPauseForMessage:  return OnPauseFor(static_cast<PauseReason>(wParam));
+    case kTellPauseMessage: return OnTellPause(static_cast<PauseReason>(wParam));
     // Alt+F4, the system menu's Close and the task bar's close end in
     // WM_CLOSE: the bar must never go while a recording runs (nothing could
     // stop or save it then), so closing it is Stop.
@@ -110,7 +126,16 @@ void RecStatusFrame::Notify(TNotifyUI& msg) {
 
 LRESULT RecStatusFrame::OnTick() {
     DWORD exitCode = 0;
-    if (EncoderProcess::HasEnded(exitCode)) return OnEncoderLost(exitCode);
+    if (EncoderProcess::HasEnded(exitCode)) {
+        // The lock screen or a secure desktop: the encoder kept the lesson
+        // and stopped; it goes on after a resume.
+        if (exitCode == static_cast<DWORD>(kExitScreenLost)) {
+            EncoderProcess::Interrupted();
+            return OnPauseFor(PauseReason::ScreenLost);
+        }
+        return OnEncoderLost(exitCode);
+    }
+    if (IsWindowVisible(StatusHwnd) && !InputDesktopIsUsers()) return OnPauseFor(PauseReason::SecureDesktop);
     if (UpdateElapsedTime()) m_timeText->SetText(ElapsedText);
     if (++m_ticksSinceSpaceCheck >= kTicksPerSpaceCheck) {
         m_ticksSinceSpaceCheck = 0;
@@ -142,10 +167,45 @@ LRESULT RecStatusFrame::OnEncoderLost(DWORD exitCode) {
 }
 
 void RecStatusFrame::CheckFreeSpace() {
-    if (!IsWindowVisible(StatusHwnd) || EnoughSpaceToGoOn(RecordingFreeBytes())) return;
-    TAVRIX_LOG(LevelDebug) << "too little free disk space; the recording is paused";
+    if (!IsWindowVisible(StatusHwnd)) return;
+    // The finish joins the segments on the same drive: its room counts.
+    const SpaceVerdict verdict = JudgeFreeSpace(RecordingFreeBytes(), RecordedBytes());
+    ShowDiskWarning(verdict == SpaceVerdict::Warn);
+    if (verdict != SpaceVerdict::Pause) return;
+    TAVRIX_LOG(LevelDebug) << "too little free disk space for the finish; the recording is paused";
     PauseIfShown();
     MessageBoxW(nullptr, kTooLittleSpacePausedText, L"提示", MB_OK | MB_ICONWARNING);
+}
+
+void RecStatusFrame::ShowDiskWarning(bool show) {
+    if (m_diskWarning == nullptr || m_diskWarning->IsVisible() == show) return;
+    m_diskWarning->SetVisible(show);
+    // The warning takes the place of the pause key's label.
+    if (m_pauseKeyLabel != nullptr) m_pauseKeyLabel->SetVisible(!show);
+}
+
+LRESULT RecStatusFrame::OnPauseFor(PauseReason reason) {
+    const bool recording = IsWindowVisible(StatusHwnd) != FALSE;
+    TAVRIX_LOG(LevelDebug) << "paused without the teacher's asking, reason " << static_cast<int>(reason)
+                           << (recording ? "" : " (not recording)");
+    // At the session's end only the encoder is paused when no window could
+    // take the teacher on: nothing may open a Save dialog then.
+    if (recording && reason == PauseReason::SessionEnd && AfterRecordingWindow() == nullptr) {
+        EncoderProcess::Pause();
+        return 0;
+    }
+    if (recording) PauseRecording();
+    // Told once the pause is in and the after-recording window is up; a
+    // stopped encoder is told even when the bar was hidden already.
+    if ((recording || reason == PauseReason::ScreenLost || reason == PauseReason::Woke) &&
+        !PauseReasonText(reason).empty())
+        PostMessage(kTellPauseMessage, static_cast<WPARAM>(reason));
+    return 0;
+}
+
+LRESULT RecStatusFrame::OnTellPause(PauseReason reason) {
+    MessageBoxW(nullptr, PauseReasonText(reason).c_str(), L"提示", MB_OK | MB_ICONWARNING | MB_TOPMOST);
+    return 0;
 }
 
 LRESULT RecStatusFrame::OnHotKey() {

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "ui/classroom_events_win.h"
 #include "ui/elapsed_time.h"
 #include "ui/skinned_frame.h"
 
@@ -35,13 +36,21 @@ private:
     LRESULT OnHotKey();
     // The encoder ended by itself: told once, the recording kept and offered.
     LRESULT OnEncoderLost(DWORD exitCode);
-    // Too little room left on the disk: paused, and the teacher told why.
+    // Too little room left on the disk for the finish: a warning on the bar,
+    // then paused, and the teacher told why.
     void CheckFreeSpace();
+    void ShowDiskWarning(bool show);
+    // Paused by the classroom (the session's end, sleep, the lock screen, a
+    // lost screen), and the teacher told why once the pause is in.
+    LRESULT OnPauseFor(PauseReason reason);
+    LRESULT OnTellPause(PauseReason reason);
     // Stop, close and the pause key: only while the bar is up, so a second
     // press while the after-recording window is shown does nothing.
     void PauseIfShown();
 
     CControlUI* m_timeText = nullptr;
+    CControlUI* m_diskWarning = nullptr;
+    CControlUI* m_pauseKeyLabel = nullptr;
     int m_ticksSinceSpaceCheck = 0;
     bool m_handlingLoss = false;
     // Made with the bar's window; it deletes itself when its window goes.

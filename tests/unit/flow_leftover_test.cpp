@@ -21,6 +21,18 @@ TEST(LeftoverRecording, FoldersAreJudgedByWhatTheyHold) {
         {{{"TEMP.AVI.PART002.MKV", 5000}, {"temp.avi.encoder.log", 10}}, V::Leftover},
         // A half-written join beside the segments: the segments are what counts.
         {{{"temp.avi", 70000}, {"temp.avi.part001.mkv", 5000}}, V::Leftover},
+        // The finish cut off (the PC switched off at the bell): every file
+        // the encoder writes is the recording's, the lesson is offered.
+        {{{"temp.avi.part001.mkv", 5000}, {"temp.avi.part002.mkv", 5000}, {"temp.avi.joining.avi", 9000},
+          {"temp.avi.padded1.mkv", 4000}, {"temp.avi.parts.txt", 90}, {"temp.avi.encoder.log", 10}},
+         V::Leftover},
+        {{{"temp.avi.part001.mkv", 5000}, {"temp.avi.lock", 0}}, V::Leftover},
+        // Cut off after the checked rename, before the segments went: the
+        // complete file is the lesson.
+        {{{"temp.avi", 70000, true}, {"temp.avi.part001.mkv", 5000}, {"temp.avi.part002.mkv", 5000}}, V::Finished},
+        // A join's file without its segments: not offered, not deleted either.
+        {{{"temp.avi.joining.avi", 9000}, {"temp.avi.encoder.log", 10}}, V::NotOurs},
+        {{{"temp.avi.joining.avi", 0}, {"temp.avi.encoder.log", 10}}, V::Litter},
         // A finished recording nobody saved: offered as it is.
         {{{"temp.avi", 70000}, {"temp.avi.encoder.log", 10}}, V::Finished},
         // Anything the program does not write: somebody else's folder.
@@ -39,17 +51,15 @@ TEST(LeftoverRecording, FoldersAreJudgedByWhatTheyHold) {
     EXPECT_FALSE(IsRecordingFolderName("tavrix-flow-1"));
 }
 
-TEST(LeftoverRecording, AFinishedRecordingsDurationComesFromItsAviHeader) {
-    // The head of an AVI: 100000 us a frame (10 a second), 125 frames.
-    uint8_t head[64] = {};
-    const char* text = "RIFF\0\0\0\0AVI LIST\0\0\0\0hdrlavih";
-    for (int i = 0; i < 28; ++i) head[i] = static_cast<uint8_t>(text[i]);
-    head[32] = 0xA0; head[33] = 0x86; head[34] = 0x01;  // 100000
-    head[48] = 125;
-    EXPECT_EQ(AviDurationNs(head, sizeof(head)), 12500000000LL);
-    EXPECT_EQ(AviDurationNs(head, 40), 0);
-    head[8] = 'X';
-    EXPECT_EQ(AviDurationNs(head, sizeof(head)), 0);
+// One hurried click or a box that failed never deletes a lesson: only 删除
+// (then confirmed) does; 现在保存 saves; everything else keeps it.
+TEST(LeftoverRecording, OnlyItsDeleteAnswerDeletesAndEverythingElseKeepsTheLesson) {
+    EXPECT_EQ(LeftoverAnswerOf(6), LeftoverAnswer::SaveNow);  // IDYES: 现在保存
+    EXPECT_EQ(LeftoverAnswerOf(7), LeftoverAnswer::Delete);   // IDNO: 删除
+    for (int other : {0, 1, 2, 3, 4, 5, 8, 10, 11, -1})        // Escape, closing, a failed box, ...
+        EXPECT_EQ(LeftoverAnswerOf(other), LeftoverAnswer::Later) << other;
+    EXPECT_NE(std::wstring(kLeftoverLaterHint).find(L"以后再说"), std::wstring::npos);
+    EXPECT_NE(std::wstring(kLeftoverDeleteQuestion).find(L"删除"), std::wstring::npos);
 }
 
 TEST(LeftoverRecording, SegmentsAreJoinedInTheirNumberOrder) {

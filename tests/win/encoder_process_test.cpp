@@ -7,6 +7,7 @@
 
 #include "app/record_options.h"
 #include "protocol/environment.h"
+#include "recording/capture_command.h"
 #include "recording/encoder_process_win.h"
 #include "support/text_win.h"
 #include "tests/win/engine_support.h"
@@ -216,46 +217,61 @@ TEST(EncoderStart, WithoutAnEncoderBesideTheProgramFailsLeavingNoHandleButTheLog
     EXPECT_NE(log.find("temp.avi\"\r\n"), std::string::npos) << log;
 }
 
-// Processes named ffmpeg.exe are ended whoever started them; the check for a
-// running encoder ignores letter case, the clean-up does not.
-TEST(EncoderProcessScan, EndsExactlyFfmpegExeButCountsEveryLetterCase) {
+// Only the program's own encoder is ended (its image in the program's folder,
+// this session): another program's ffmpeg.exe survives, and so does one whose
+// name differs in letter case; the check for a running encoder ignores case.
+TEST(EncoderProcessScan, EndsOnlyThisProgramsEncoderButCountsEveryLetterCase) {
     const std::wstring idle = TestProgramFolder() + L"tavrix_idle_process.exe";
-    const std::wstring lower = MakeScratchFolder(L"lower") + L"ffmpeg.exe";
+    const std::wstring foreign = MakeScratchFolder(L"other program") + L"ffmpeg.exe";
     const std::wstring upper = MakeScratchFolder(L"upper") + L"FFMPEG.EXE";
-    ASSERT_TRUE(CopyFileW(idle.c_str(), lower.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(idle.c_str(), foreign.c_str(), FALSE));
     ASSERT_TRUE(CopyFileW(idle.c_str(), upper.c_str(), FALSE));
-    auto launch = [](const std::wstring& path) {
-        std::wstring commandLine = L"\"" + path + L"\" 60000";
+    auto launch = [](const std::wstring& path, const std::wstring& arguments, HANDLE* input) {
+        std::wstring commandLine = L"\"" + path + L"\" " + arguments;
+        SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+        HANDLE read = nullptr;
+        if (input != nullptr && CreatePipe(&read, input, &inherit, 0)) SetHandleInformation(*input, HANDLE_FLAG_INHERIT, 0);
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
+        startup.dwFlags = read != nullptr ? STARTF_USESTDHANDLES : 0;
+        startup.hStdInput = read;
         PROCESS_INFORMATION process = {};
-        if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                            nullptr, &startup, &process))
-            return HANDLE(nullptr);
+        const BOOL started = CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, read != nullptr,
+                                            CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+        if (read != nullptr) CloseHandle(read);
+        if (!started) return HANDLE(nullptr);
         CloseHandle(process.hThread);
         return process.hProcess;
     };
     TerminateEncoderProcesses();
-    ASSERT_TRUE(WaitFor([] { return !IsEncoderProcessRunning(); }, 5000));
-
-    HANDLE exact = launch(lower);
-    HANDLE otherCase = launch(upper);
-    ASSERT_NE(exact, nullptr);
+    // The test encoder beside this program stands for an encoder a crashed run left recording.
+    const std::wstring output = MakeScratchFolder(L"left running") + L"temp.avi";
+    std::wstring line;
+    AssembleCaptureCommandLine(true, 1, nullptr, output, line);
+    HANDLE ownInput = nullptr;
+    HANDLE own = launch(TestProgramFolder() + L"ffmpeg.exe", line.substr(std::wstring(L"ffmpeg ").size()), &ownInput);
+    HANDLE other = launch(foreign, L"60000", nullptr);
+    HANDLE otherCase = launch(upper, L"60000", nullptr);
+    ASSERT_NE(own, nullptr);
+    ASSERT_NE(other, nullptr);
     ASSERT_NE(otherCase, nullptr);
     Sleep(500);
+    EXPECT_EQ(WaitForSingleObject(own, 0), static_cast<DWORD>(WAIT_TIMEOUT));  // it records until told
     TerminateEncoderProcesses();
-    EXPECT_EQ(WaitForSingleObject(exact, 5000), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(own, 5000), WAIT_OBJECT_0);
     DWORD code = 0;
-    GetExitCodeProcess(exact, &code);
+    GetExitCodeProcess(own, &code);
     EXPECT_EQ(code, 9u);
+    EXPECT_EQ(WaitForSingleObject(other, 0), static_cast<DWORD>(WAIT_TIMEOUT));
     EXPECT_EQ(WaitForSingleObject(otherCase, 0), static_cast<DWORD>(WAIT_TIMEOUT));
     EXPECT_TRUE(IsEncoderProcessRunning());
 
-    TerminateProcess(otherCase, 0);
-    WaitForSingleObject(otherCase, 5000);
+    for (HANDLE process : {other, otherCase}) {
+        TerminateProcess(process, 0);
+        WaitForSingleObject(process, 5000);
+    }
     EXPECT_TRUE(WaitFor([] { return !IsEncoderProcessRunning(); }, 5000));
-    CloseHandle(exact);
-    CloseHandle(otherCase);
+    for (HANDLE handle : {own, other, otherCase, ownInput}) CloseHandle(handle);
 }
 
 TEST(TempRecordingPath, IsTempAviInANewFolderUnderTheTemporaryFolder) {

@@ -106,7 +106,9 @@ TEST_F(SaveTest, TheChosenPathReceivesTheFinishedRecordingReplacingAnOldFile) {
     EXPECT_EQ(asked.nMaxFile, 260u);
     EXPECT_EQ(asked.lpstrInitialDir, nullptr);
     EXPECT_STREQ(asked.lpstrTitle, L"Save Record File");
-    EXPECT_EQ(asked.Flags, 0x12u);
+    // The specified OFN_OVERWRITEPROMPT | OFN_SHOWHELP, and OFN_NOCHANGEDIR:
+    // the current folder never stays on a stick.
+    EXPECT_EQ(asked.Flags, 0x12u | OFN_NOCHANGEDIR);
     EXPECT_STREQ(asked.lpstrDefExt, L"avi");
     EXPECT_EQ(suggested.size(), 24u);
     EXPECT_EQ(suggested.rfind(L"Plumex_20", 0), 0u) << suggested;
