@@ -41,12 +41,26 @@ Recording::Recording(const EncoderRequest& request, const CorePlan& plan, std::w
     }
 }
 
+std::optional<CaptureArea> Recording::GrabAreaNow() const {
+    if (!m_plan.grabArea) return std::nullopt;
+    return ReadScreenFilterArea().value_or(AreaOnScreens(*m_plan.grabArea, ScreenRects()));
+}
+
+bool Recording::WaitingCoreFitsTheScreens() const {
+    const std::optional<CaptureArea> now = GrabAreaNow();
+    if (!now || !m_preparedArea) return true;
+    return now->x == m_preparedArea->x && now->y == m_preparedArea->y && now->width == m_preparedArea->width &&
+           now->height == m_preparedArea->height;
+}
+
 CorePlan Recording::SegmentPlan() {
     CorePlan plan = m_plan;
+    m_preparedArea.reset();
     if (!plan.grabArea) return plan;
     // A projector plugged in or the resolution changed during a pause: the
     // area is looked at again, and the picture made to the first segment's size.
-    const CaptureArea area = ReadScreenFilterArea().value_or(AreaOnScreens(*plan.grabArea, ScreenRects()));
+    const CaptureArea area = *GrabAreaNow();
+    m_preparedArea = area;
     if (m_width == 0) {
         m_width = area.width;
         m_height = area.height;
@@ -99,6 +113,13 @@ bool Recording::StartSegment() {
     if (m_core.Running() && WaitForSingleObject(m_core.Handle(), 0) == WAIT_OBJECT_0) {
         TAVRIX_LOG(LevelWarning) << "the waiting core exited, exit code " << m_core.Reap();
         m_segments.DropLast();
+    }
+    // The waiting core was made ready at the pause; the display may have
+    // changed since (a projector, another resolution), and the grabber would
+    // refuse an area off the screens: a core for the screens as they are now.
+    if (m_core.Running() && !WaitingCoreFitsTheScreens()) {
+        TAVRIX_LOG(LevelInfo) << "the screens changed during the pause: the waiting core is made anew";
+        DiscardWaitingCore();
     }
     if (!m_core.Running() && !PrepareSegment()) return false;
     if (m_audio) m_audio->OpenPipes();

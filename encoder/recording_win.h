@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,10 @@ private:
     // The plan of the next segment: the grabber's area as the screens are
     // now, its picture made to the recording's size.
     CorePlan SegmentPlan();
+    // The grabber's area on the screens as they are now; none without a grabber.
+    std::optional<CaptureArea> GrabAreaNow() const;
+    // Whether the waiting core grabs the area the screens give now.
+    bool WaitingCoreFitsTheScreens() const;
 
     const EncoderRequest& m_request;
     const CorePlan& m_plan;
@@ -73,4 +78,6 @@ private:
     bool m_grabber = true;
     // The picture size every segment is made at: the first segment's.
     int32_t m_width = 0, m_height = 0;
+    // The area the waiting core was started with.
+    std::optional<CaptureArea> m_preparedArea;
 };

@@ -21,3 +21,14 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
                          ENVIRONMENT "TAVRIX_BIN=${TAVRIX_BIN_DIR}")
   endforeach()
 endif()
+
+# The classroom's interruptions with the real program and encoder: a finish
+# cut off, the question put off, the session's end, a lost screen, the lock
+# screen, a stray encoder of another program.
+if(CMAKE_CROSSCOMPILING_EMULATOR)
+  foreach(case join_killed later session_end screen_lost lock stray)
+    add_test(NAME e2e.recording.classroom_${case} COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/recording_classroom.sh ${case})
+    set_tests_properties(e2e.recording.classroom_${case} PROPERTIES TIMEOUT 240 SKIP_RETURN_CODE 77
+                         ENVIRONMENT "TAVRIX_BIN=${TAVRIX_BIN_DIR}")
+  endforeach()
+endif()

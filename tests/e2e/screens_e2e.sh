@@ -163,18 +163,30 @@ select_region() {
 # in the test's folder through the Save dialog. `bar`: "x y width height" of
 # the status bar while recording.
 record_and_save() {
-  local name=$1 dialog=""
+  record_start "$1"
+  sleep 2.5
+  shoot "$1-recording"
+  record_finish "$1"
+}
+
+# Starts a recording (tip, countdown) and waits for the status bar; `tip`:
+# where the tip window stood, `bar`: where the status bar stands.
+record_start() {
   click_control RecStartupFrameWndClass startup.xml startBtn
   wait_window RecTSFrameWndClass
   sleep 0.3
   tip=$(window_geometry RecTSFrameWndClass)
   click_control RecTSFrameWndClass TSSkin.xml btnOK
   wait_window RecStatusFrameWndClass "*" 20000
-  step "recording $name"
+  step "recording $1"
   sleep 0.5
   bar=$(window_geometry RecStatusFrameWndClass)
-  sleep 2.5
-  shoot "$name-recording"
+}
+
+# Stops the recording, finishes it and saves it as <name>.avi in the test's
+# folder; `after`: where the after-recording window stood.
+record_finish() {
+  local name=$1 dialog=""
   click_control RecStatusFrameWndClass status.xml btnStop
   wait_window RecProcessWndClass
   after=$(window_geometry RecProcessWndClass)
@@ -333,6 +345,47 @@ case_dpi_144() {
   expect_video_size region "$area_w" "$area_h"
   red_at region $((400 - area_x)) $((250 - area_y)) || fail "the red window is not where the region says"
   red_at region $((600 - area_x)) $((250 - area_y)) && fail "the recording is red beside the red window"
+  step "ok"
+}
+
+# The display changes during a pause: the primary screen goes from 1280x800
+# to 1024x768 (a projector plugged in and "duplicate" chosen), and the
+# lesson is recorded in full before and after. The joined lesson is one
+# picture size, the first segment's, and decodes from start to end.
+case_resolution_change() {
+  # A lesson an earlier failed run left would be offered first.
+  rm -rf "$screens_root"/prefix/drive_c/users/*/Temp/Rec*
+  start_on_two_monitors
+  record_start before
+  sleep 3
+  click_control RecStatusFrameWndClass status.xml btnStop
+  wait_window RecProcessWndClass
+  step "paused; the primary screen changes to 1024x768"
+  xrandr --addmode DUMMY0 1024x768_tavrix &&
+    xrandr --output DUMMY0 --mode 1024x768_tavrix --pos 1024x0 ||
+    fail "xrandr could not change the primary screen's mode"
+  xrandr >/dev/null
+  local monitors=""
+  for _ in $(seq 100); do
+    monitors=$(probe monitors)
+    [ "$monitors" = "0 0 1024 768, -1024 0 0 768" ] && break
+    sleep 0.2
+  done
+  note "Wine's monitors now: $monitors"
+  [ "$monitors" = "0 0 1024 768, -1024 0 0 768" ] || fail "Wine did not see the new mode: $monitors"
+  shoot resolution-changed
+  click_control RecProcessWndClass process.xml resumeBtn
+  wait_window RecStatusFrameWndClass "*" 20000
+  step "recording again at 1024x768"
+  sleep 3
+  record_finish changed
+  expect_video_size changed 1280 800
+  local duration
+  duration=$(ffprobe -v error -show_entries format=duration -of default=nw=1:nk=1 "$run/changed.avi")
+  ffmpeg -v error -i "$run/changed.avi" -f null - 2>"$run/decode.txt" || fail "changed.avi does not decode"
+  [ -s "$run/decode.txt" ] && fail "decoding errors: $(head -3 "$run/decode.txt")"
+  note "changed.avi: $duration s"
+  awk -v d="$duration" 'BEGIN { exit !(d >= 5) }' || fail "changed.avi lasts $duration s of about 6 s recorded"
   step "ok"
 }
 

@@ -9,6 +9,8 @@
 #include "protocol/environment.h"
 #include "recording/capture_command.h"
 #include "recording/encoder_process_win.h"
+#include "recording/folder_lock_win.h"
+#include "recording/keep_awake_win.h"
 #include "support/text_win.h"
 #include "tests/win/engine_support.h"
 
@@ -185,6 +187,33 @@ TEST_F(EncoderTest, TwoRecordingsWriteTheSamePathAndTheSecondReplacesTheFirst) {
     ASSERT_TRUE(second.valid);
     EXPECT_EQ(second.headerFrames, second.stamps.size());
     EXPECT_LT(second.stamps.size(), firstFrames / 2);
+}
+
+// While the encoder records and finishes, the PC is kept awake; once the
+// finish is over it may sleep again (a holder left behind would keep every
+// school PC awake all night). The folder stays locked against another
+// instance until the program lets it go.
+TEST_F(EncoderTest, ARecordingKeepsThePcAwakeUntilItsFinishAndItsFolderLockedUntilReleased) {
+    ASSERT_EQ(KeepAwake::Holders(), 0);
+    ASSERT_EQ(EncoderProcess::Start(), 1);
+    EXPECT_EQ(KeepAwake::Holders(), 1);
+    RecordingFolderLock other;
+    EXPECT_FALSE(other.Take(m_output));
+    EncoderProcess::Pause();
+    EncoderProcess::Stop();
+    EXPECT_EQ(KeepAwake::Holders(), 0);
+    EXPECT_FALSE(other.Take(m_output));
+    ReleaseRecordingFolder();
+    EXPECT_TRUE(other.Take(m_output));
+    other.Release();
+
+    // An encoder that ended at once holds nothing once it is stopped.
+    ScopedEnvironment refuse(kFakeEncoderExitAtOnceVariable, L"4");
+    ASSERT_EQ(EncoderProcess::Start(), 1);
+    ASSERT_TRUE(WaitFor([] { return !IsEncoderProcessRunning(); }, 10000));
+    EncoderProcess::Stop();
+    EXPECT_EQ(KeepAwake::Holders(), 0);
+    ReleaseRecordingFolder();
 }
 
 // Without an encoder beside the program: a copy of the probe program in an

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "support/log.h"
+#include "support/log_file_win.h"
 
 namespace {
 
@@ -26,8 +27,8 @@ TEST(FileLog, RunsAppendLinesInTextModeAndEachLineIsOnDiskAtOnce) {
     std::remove(path);
     FILE* previous = Output2FILE::Target();
     for (int run = 1; run <= 2; ++run) {
-        FILE* file = nullptr;
-        ASSERT_EQ(fopen_s(&file, path, "a"), 0);
+        FILE* file = OpenLogFile(L"log_win_test.log");
+        ASSERT_NE(file, nullptr);
         Output2FILE::Target() = file;
         TAVRIX_LOG(LevelDebug) << "run " << run << " regsvr32 /s \"C:\\Program Files\\Tavrix\\audio_sniffer.dll\"";
         // Flushed with the line: another reader sees it before the file is closed.
@@ -41,6 +42,29 @@ TEST(FileLog, RunsAppendLinesInTextModeAndEachLineIsOnDiskAtOnce) {
     const std::string text = ReadFile(path);
     EXPECT_TRUE(std::regex_match(text, lines)) << text;
     std::remove(path);
+}
+
+// The program runs elevated: a log name that is a second name of another
+// file (a link planted where the log goes) is refused, and that file keeps
+// its bytes; a folder of that name is refused too.
+TEST(FileLog, ALinkOrAFolderWhereTheLogGoesIsNeverWrittenThrough) {
+    const wchar_t* target = L"log_win_test_target.txt";
+    const wchar_t* link = L"log_win_test_link.log";
+    DeleteFileW(link);
+    {
+        std::ofstream out("log_win_test_target.txt", std::ios::binary | std::ios::trunc);
+        out << "system file";
+    }
+    ASSERT_TRUE(CreateHardLinkW(link, target, nullptr));
+    EXPECT_EQ(OpenLogFile(link), nullptr);
+    EXPECT_EQ(ReadFile("log_win_test_target.txt"), "system file");
+    DeleteFileW(link);
+    DeleteFileW(target);
+
+    const wchar_t* folder = L"log_win_test_folder.log";
+    ASSERT_TRUE(CreateDirectoryW(folder, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(OpenLogFile(folder), nullptr);
+    RemoveDirectoryW(folder);
 }
 
 TEST(FileLog, NowTimeIsLocalClockAndMillisecondsSinceTheFirstStamp) {
