@@ -247,6 +247,9 @@ int Serve() {
         line.clear();
         std::wstring output;
         const int code = Run(args, output);
+        // One answer, one line: a box's text may hold line breaks.
+        for (wchar_t& ch : output)
+            if (ch == L'\r' || ch == L'\n') ch = L' ';
         Print(std::to_wstring(code) + L"\t" + output);
     }
     return 0;
