@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "encoder/encoder_run_win.h"
+#include "protocol/exit_codes.h"
 #include "support/text_win.h"
 #include "support/unique_win.h"
 
