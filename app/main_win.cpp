@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/record_options.h"
+#include "recording/record_options.h"
 #include "devices/capture_registration_win.h"
 #include "hook/hook_dll.h"
 #include "recording/encoder_process_win.h"

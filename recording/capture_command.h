@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "app/record_options.h"
+#include "recording/record_options.h"
 #include "encoder/protocol.h"
 #include "support/rect.h"
 

@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/record_options.h"
+#include "recording/record_options.h"
 #include "encoder/protocol.h"
 #include "recording/capture_command_win.h"
-#include "recording/finish_wait_win.h"
+#include "ui/finish_wait_win.h"
 #include "support/child_process_win.h"
 #include "support/files_win.h"
 #include "support/log.h"

@@ -5,7 +5,7 @@
 #include "encoder/matroska_scan.h"
 #include "encoder/protocol.h"
 #include "recording/encoder_process_win.h"
-#include "recording/finish_wait_win.h"
+#include "ui/finish_wait_win.h"
 #include "recording/leftover_recording.h"
 #include "support/child_process_win.h"
 #include "support/files_win.h"

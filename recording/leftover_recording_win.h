@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "recording/save_recording_win.h"
+#include "ui/save_recording_win.h"
 
 struct LeftoverRecording {
     std::wstring recordingPath;          // "<folder>\temp.avi", where the join writes

@@ -4,8 +4,8 @@
 #include <objidl.h>  // PROPID and IStream, left out by WIN32_LEAN_AND_MEAN
 #include <gdiplus.h>
 
-#include "app/record_options.h"
-#include "app/window_state.h"
+#include "recording/record_options.h"
+#include "ui/window_state.h"
 #include "support/unique_win.h"
 #include "ui/region_geometry.h"
 #include "ui/screens_win.h"

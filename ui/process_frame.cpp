@@ -1,9 +1,9 @@
 #include "ui/process_frame.h"
 
-#include "app/record_options.h"
-#include "app/window_state.h"
+#include "recording/record_options.h"
+#include "ui/window_state.h"
 #include "recording/encoder_process_win.h"
-#include "recording/save_recording_win.h"
+#include "ui/save_recording_win.h"
 #include "support/log.h"
 #include "support/text_win.h"
 #include "ui/frame_table.h"

@@ -3,7 +3,7 @@
 #include <new>
 #include <string>
 
-#include "app/window_state.h"
+#include "ui/window_state.h"
 #include "recording/encoder_process_win.h"
 #include "support/log.h"
 #include "support/text_win.h"

@@ -5,7 +5,7 @@
 #include <new>
 #include <string>
 
-#include "app/window_state.h"
+#include "ui/window_state.h"
 #include "devices/microphone_win.h"
 #include "devices/os_version_win.h"
 #include "devices/speaker_sound_win.h"

@@ -2,13 +2,13 @@
 
 #include <new>
 
-#include "app/record_options.h"
-#include "app/window_state.h"
+#include "recording/record_options.h"
+#include "ui/window_state.h"
 #include "hook/hook_dll.h"
 #include "recording/disk_space_win.h"
 #include "recording/encoder_process_win.h"
 #include "recording/leftover_recording_win.h"
-#include "recording/save_recording_win.h"
+#include "ui/save_recording_win.h"
 #include "support/log.h"
 #include "support/text_win.h"
 #include "ui/frame_table.h"

@@ -2,8 +2,8 @@
 
 #include <new>
 
-#include "app/record_options.h"
-#include "app/window_state.h"
+#include "recording/record_options.h"
+#include "ui/window_state.h"
 #include "ui/frame_table.h"
 #include "ui/ready_frame.h"
 #include "ui/screens_win.h"

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "app/window_state.h"
+#include "ui/window_state.h"
 #include "hook/hook_dll.h"
 #include "support/unique_win.h"
 #include "tests/win/flow_harness.h"

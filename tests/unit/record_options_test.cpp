@@ -2,7 +2,7 @@
 // completed region selection write into it.
 #include <gtest/gtest.h>
 
-#include "app/record_options.h"
+#include "recording/record_options.h"
 
 namespace {
 

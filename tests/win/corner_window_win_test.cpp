@@ -6,8 +6,8 @@
 
 #include <optional>
 
-#include "app/record_options.h"
-#include "app/window_state.h"
+#include "recording/record_options.h"
+#include "ui/window_state.h"
 #include "tests/win/region_win_support.h"
 #include "ui/screens_win.h"
 

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "app/record_options.h"
+#include "recording/record_options.h"
 #include "recording/encoder_process_win.h"
 #include "support/text_win.h"
 #include "tests/win/engine_support.h"

@@ -15,7 +15,7 @@
 #include <string>
 
 #include "recording/encoder_process_win.h"
-#include "recording/save_recording_win.h"
+#include "ui/save_recording_win.h"
 #include "support/log.h"
 #include "support/text_win.h"
 #include "tests/win/engine_support.h"

@@ -11,9 +11,9 @@
 #include <atomic>
 #include <thread>
 
-#include "app/window_state.h"
+#include "ui/window_state.h"
 #include "recording/encoder_process_win.h"
-#include "recording/finish_wait_win.h"
+#include "ui/finish_wait_win.h"
 #include "recording/leftover_recording.h"
 #include "tests/win/flow_harness.h"
 #include "ui/process_frame.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/window_state.h"
+#include "ui/window_state.h"
 #include "recording/encoder_process_win.h"
 #include "tests/win/flow_harness.h"
 #include "ui/process_frame.h"

@@ -4,8 +4,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/record_options.h"
-#include "app/window_state.h"
+#include "recording/record_options.h"
+#include "ui/window_state.h"
 #include "recording/encoder_process_win.h"
 #include "support/text_win.h"
 #include "tests/win/gdiplus_environment.h"

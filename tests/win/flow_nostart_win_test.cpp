@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "app/window_state.h"
+#include "ui/window_state.h"
 #include "recording/encoder_process_win.h"
 #include "support/text_win.h"
 #include "tests/win/flow_harness.h"

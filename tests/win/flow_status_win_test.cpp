@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "app/window_state.h"
+#include "ui/window_state.h"
 #include "hook/hook_dll.h"
 #include "recording/disk_space_win.h"
 #include "recording/encoder_process_win.h"

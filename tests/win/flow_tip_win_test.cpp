@@ -8,8 +8,8 @@
 
 #include <memory>
 
-#include "app/record_options.h"
-#include "app/window_state.h"
+#include "recording/record_options.h"
+#include "ui/window_state.h"
 #include "recording/encoder_process_win.h"
 #include "tests/win/flow_harness.h"
 #include "ui/ready_frame.h"

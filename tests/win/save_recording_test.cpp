@@ -8,11 +8,11 @@
 #include <cderr.h>
 #include <ctime>
 
-#include "app/record_options.h"
-#include "app/window_state.h"
+#include "recording/record_options.h"
+#include "ui/window_state.h"
 #include "recording/encoder_process_win.h"
 #include "recording/recording_name.h"
-#include "recording/save_recording_win.h"
+#include "ui/save_recording_win.h"
 #include "support/text_win.h"
 #include "tests/win/engine_support.h"
 

@@ -1,4 +1,4 @@
-#include "app/record_options.h"
+#include "recording/record_options.h"
 
 int32_t ScreenWidth = 0;
 int32_t ScreenHeight = 0;

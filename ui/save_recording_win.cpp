@@ -1,9 +1,9 @@
-#include "recording/save_recording_win.h"
+#include "ui/save_recording_win.h"
 
 #include <cstdio>
 #include <cwchar>
 
-#include "app/window_state.h"
+#include "ui/window_state.h"
 #include "encoder/protocol.h"
 #include "recording/encoder_process_win.h"
 #include "recording/leftover_recording.h"

@@ -1,4 +1,4 @@
-#include "app/window_state.h"
+#include "ui/window_state.h"
 
 HWND StartupHwnd = nullptr;
 HWND StatusHwnd = nullptr;

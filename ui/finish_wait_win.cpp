@@ -1,4 +1,4 @@
-#include "recording/finish_wait_win.h"
+#include "ui/finish_wait_win.h"
 
 #include <cwchar>
 
