@@ -8,8 +8,8 @@
 #include <functional>
 #include <string>
 
-#include "recording/record_options.h"
 #include "encoder/protocol.h"
+#include "recording/record_options.h"
 #include "support/rect.h"
 
 // Request word: audio bits 0x100 / 0x200, video quality code in the low byte.

@@ -5,10 +5,10 @@
 #include <gdiplus.h>
 
 #include "recording/record_options.h"
-#include "ui/window_state.h"
 #include "support/unique_win.h"
 #include "ui/region_geometry.h"
 #include "ui/screens_win.h"
+#include "ui/window_state.h"
 
 using namespace Gdiplus::DllExports;
 

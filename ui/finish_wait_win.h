@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "recording/encoder_process_win.h"
+
 // What a wait ended with.
 struct FinishWait {
     bool ended = false;   // the process ended within the limit
@@ -18,6 +20,11 @@ struct FinishWait {
 // With `recordingPath`, a progress window is shown while the wait lasts
 // longer than a moment; it measures the joined file against its segments.
 FinishWait WaitPumping(HANDLE process, DWORD limitMs, const std::wstring& recordingPath = std::wstring());
+
+// WaitPumping as the encoder's Stop, Discard and join take it: without a
+// window, or with the progress window of the recording at `recordingPath`.
+ProcessWait PumpingWait();
+ProcessWait FinishingWait(const std::wstring& recordingPath);
 
 // The progress window's class, for tests that look for it.
 extern const wchar_t kSavingWindowClass[];

@@ -1,17 +1,17 @@
 #include "ui/save_recording_win.h"
 
-#include <cstdio>
 #include <cwchar>
 
-#include "ui/window_state.h"
 #include "encoder/protocol.h"
 #include "recording/encoder_process_win.h"
 #include "recording/leftover_recording.h"
-#include "recording/recording_name.h"
 #include "support/files_win.h"
 #include "support/log.h"
 #include "support/text_win.h"
 #include "support/unique_win.h"
+#include "ui/finish_wait_win.h"
+#include "ui/message_box_win.h"
+#include "ui/window_state.h"
 
 #if defined(__i386__)
 static_assert(sizeof(OPENFILENAMEW) == 88, "OPENFILENAMEW of the 32-bit program");
@@ -25,6 +25,7 @@ const wchar_t kSaveFailedText[] = L"请查看是否有相关设备(如：耳机�
 const wchar_t kDeleteFailedText[] = L"失败";
 const wchar_t kKeptAfterDialogFailuresText[] =
     L"保存对话框一直打不开，录像没有丢失：下次启动 Tavrix 时会提示您保存。";
+const wchar_t kStopTimedOutText[] = L"录制程序长时间没有结束，已被强行关闭，这次的录像可能不完整。";
 
 enum class DialogAnswer { Chosen, Cancelled, Failed };
 
@@ -60,16 +61,16 @@ void TellDialogFailed(DWORD error) {
     wchar_t text[160] = {};
     FormatIntoBuffer(text, 160, L"保存对话框出错了（错误代码 0x%04X），录像还在。请再选一次保存的位置。",
                      static_cast<unsigned>(error));
-    MessageBoxW(nullptr, text, L"提示", MB_OK | MB_ICONWARNING);
+    ShowMessageBox(BoxCaption::Tip, text, MB_OK | MB_ICONWARNING);
 }
 
 }  // namespace
 
-std::wstring MakeDefaultRecordingName() {
-    const __time64_t now = _time64(nullptr);
-    std::tm local = {};
-    _localtime64_s(&local, &now);
-    return WidenText(FormatRecordingName(local), CP_ACP);
+DWORD FinishEncoder(DWORD waitLimitMs) {
+    const EncoderProcess::StopResult stopped =
+        EncoderProcess::Stop(FinishingWait(WidenText(RecordingPath, CP_ACP)), waitLimitMs);
+    if (stopped.endedByForce) ShowMessageBox(BoxCaption::Tip, kStopTimedOutText, MB_OK | MB_ICONWARNING);
+    return stopped.exitCode;
 }
 
 BOOL ShowSaveDialog(OPENFILENAMEW* dialog) {
@@ -87,14 +88,14 @@ void SaveRecording() { SaveRecordingWith(ShowSaveDialog); }
 void SaveRecordingWith(const SaveDialog& askForPath, const SaveDialogError& dialogError) {
     HideWindow(ProcessHwnd);
     if (StatusHwnd != nullptr) KillTimer(StatusHwnd, kElapsedTimerId);
-    const DWORD code = EncoderProcess::Stop();
+    const DWORD code = FinishEncoder();
     const std::wstring temporary = WidenText(RecordingPath, CP_ACP);
     if (code == kExitDone) {
         if (OfferSaveDialog(temporary, askForPath, dialogError) == SaveOutcome::Kept) MoveToNewRecordingFolder();
     } else {
         // Whatever the encoder left is not a finished lesson: never offered as
         // one, never deleted; the next start offers its segments.
-        MessageBoxW(nullptr, FinishFailureText(static_cast<int>(code)).c_str(), L"提示", MB_OK | MB_ICONERROR);
+        ShowMessageBox(BoxCaption::Tip, FinishFailureText(static_cast<int>(code)), MB_OK | MB_ICONERROR);
         MoveToNewRecordingFolder();
     }
     HideWindow(StatusHwnd);
@@ -115,38 +116,31 @@ SaveOutcome OfferSaveDialog(const std::wstring& temporary, const SaveDialog& ask
                 TellDialogFailed(error);
                 continue;
             }
-            MessageBoxW(nullptr, kKeptAfterDialogFailuresText, L"提示", MB_OK | MB_ICONWARNING);
+            ShowMessageBox(BoxCaption::Tip, kKeptAfterDialogFailuresText, MB_OK | MB_ICONWARNING);
             return SaveOutcome::Kept;
         }
         if (answer == DialogAnswer::Cancelled) {
-            if (!DeleteFileW(temporary.c_str())) {
-                MessageBoxW(nullptr, kDeleteFailedText, L"", MB_OK);
-                return SaveOutcome::Kept;
-            }
-            DeleteRecordingFiles(temporary);
-            return SaveOutcome::Deleted;
+            if (DeleteRecording(temporary)) return SaveOutcome::Deleted;
+            ShowMessageBox(BoxCaption::None, kDeleteFailedText);
+            return SaveOutcome::Kept;
         }
-        std::printf("the path is : %s\n", NarrowText(chosen, CP_ACP).c_str());
-        std::fflush(stdout);
-        const bool moved = MoveFileExW(temporary.c_str(), chosen.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
+        DWORD moveError = 0;
+        const bool moved = MoveRecording(temporary, chosen, moveError);
         if (!moved) {
-            ShowMoveError(L"MoveFileEx");
-            MessageBoxW(nullptr, kSaveFailedText, L"", MB_OK);
+            ShowMoveError(L"MoveFileEx", moveError);
+            ShowMessageBox(BoxCaption::None, kSaveFailedText);
         }
         HideWindow(CornerHwnd);
-        if (moved) {
-            // The lesson is saved: its logs and folder go.
-            DeleteRecordingFiles(temporary);
-            return SaveOutcome::Saved;
-        }
+        if (moved) return SaveOutcome::Saved;
         // A failed move leaves the recording at the temporary path, where the
         // next recording would overwrite it: offer the dialog again.
         if (!IsExistingFile(temporary)) return SaveOutcome::Kept;
     }
 }
 
-void ShowMoveError(const wchar_t* operation) {
-    const DWORD error = GetLastError();
+void ShowMoveError(const wchar_t* operation) { ShowMoveError(operation, GetLastError()); }
+
+void ShowMoveError(const wchar_t* operation, DWORD error) {
     wchar_t* systemText = nullptr;
     FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                    error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(&systemText), 0, nullptr);
@@ -159,5 +153,5 @@ void ShowMoveError(const wchar_t* operation) {
     wchar_t* message = static_cast<wchar_t*>(buffer.get());
     FormatIntoBuffer(message, LocalSize(buffer.get()) / sizeof(wchar_t), L"%s failed with error %d: %s", operation,
                      static_cast<int>(error), text);
-    MessageBoxW(nullptr, message, L"Error", MB_OK);
+    ShowMessageBox(BoxCaption::Error, message);
 }

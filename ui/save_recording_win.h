@@ -1,5 +1,6 @@
-// Finishing a recording: the encoder stopped, the Save dialog with a
-// time-stamped name, and the temporary file moved there or deleted.
+// Finishing a recording: the encoder stopped while the windows keep working,
+// the Save dialog with a time-stamped name, the recording moved there or
+// deleted, the messages on the way, and back to the startup window.
 #pragma once
 
 #include <windows.h>
@@ -9,8 +10,14 @@
 #include <functional>
 #include <string>
 
-// "Plumex_" and the current local time, e.g. Plumex_2024-03-05_141502.
-std::wstring MakeDefaultRecordingName();
+#include "recording/encoder_process_win.h"
+#include "recording/recording_files_win.h"
+
+// Stops the encoder while the windows keep working, with the progress window
+// once the finish takes longer than a moment. An encoder that had to be
+// ended (past `waitLimitMs`) is told to the teacher before anything else.
+// The encoder's exit code (EncoderProcess::Stop).
+DWORD FinishEncoder(DWORD waitLimitMs = EncoderProcess::kStopWaitLimitMs);
 
 // Finishes the encoder (the window stays responsive, a progress window
 // shows) and, only when it reports a complete recording, asks for a path in
@@ -34,9 +41,6 @@ using SaveDialog = std::function<BOOL(OPENFILENAMEW*)>;
 using SaveDialogError = std::function<DWORD()>;
 void SaveRecordingWith(const SaveDialog& askForPath, const SaveDialogError& dialogError = SaveDialogErrorCode);
 
-// How a finished recording at `recordingPath` ended up.
-enum class SaveOutcome { Saved, Deleted, Kept };
-
 // The Save dialog for a complete recording at `recordingPath`, then the move
 // (a cancel deletes it; a dialog that fails or a move that fails is offered
 // again; after repeated dialog failures the recording is kept for the next
@@ -48,6 +52,7 @@ SaveOutcome OfferSaveDialog(const std::wstring& recordingPath, const SaveDialog&
 // kept for the next start instead.
 constexpr int kSaveDialogAttempts = 3;
 
-// "<operation> failed with error <code>: <system text>" for the calling
-// thread's last error, in a message box captioned "Error".
+// "<operation> failed with error <code>: <system text>" in a message box
+// captioned "Error", for `error` or the calling thread's last error.
+void ShowMoveError(const wchar_t* operation, DWORD error);
 void ShowMoveError(const wchar_t* operation);

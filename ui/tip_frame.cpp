@@ -3,10 +3,10 @@
 #include <new>
 
 #include "recording/record_options.h"
-#include "ui/window_state.h"
 #include "ui/frame_table.h"
 #include "ui/ready_frame.h"
 #include "ui/screens_win.h"
+#include "ui/window_state.h"
 
 RecTSFrame::~RecTSFrame() {
     delete m_ready;

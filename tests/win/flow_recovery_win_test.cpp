@@ -13,6 +13,7 @@
 #include "recording/leftover_recording_win.h"
 #include "support/text_win.h"
 #include "tests/win/flow_harness.h"
+#include "ui/leftover_offer_win.h"
 
 namespace {
 

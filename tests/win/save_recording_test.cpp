@@ -8,13 +8,13 @@
 #include <cderr.h>
 #include <ctime>
 
-#include "recording/record_options.h"
-#include "ui/window_state.h"
 #include "recording/encoder_process_win.h"
+#include "recording/record_options.h"
 #include "recording/recording_name.h"
-#include "ui/save_recording_win.h"
 #include "support/text_win.h"
 #include "tests/win/engine_support.h"
+#include "ui/save_recording_win.h"
+#include "ui/window_state.h"
 
 namespace {
 
@@ -287,6 +287,22 @@ TEST_F(SaveTest, TheRealSaveDialogFailingIsNotACancel) {
     EXPECT_NE(seen[0].text.find(L"0x0001"), std::wstring::npos) << NarrowText(seen[0].text, CP_UTF8);
     EXPECT_EQ(seen[1].caption, L"Save Record File");
     ExpectBackAtTheStartupWindow();
+}
+
+// An encoder that never finishes is ended after the wait, and the teacher
+// told that the lesson may be incomplete; then the failed finish is told.
+TEST_F(SaveTest, AnEncoderHangingOnQuitIsEndedAndTheTeacherTold) {
+    ScopedEnvironment hang(L"TAVRIX_FAKE_ENCODER_HANG_ON_QUIT", L"1");
+    RecordALittle();
+    DialogWatcher boxes;
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(FinishEncoder(1500), EncoderProcess::kEncoderLost);
+    EXPECT_GE(GetTickCount() - start, 1500u);
+    EXPECT_FALSE(IsEncoderProcessRunning());
+    const std::vector<SeenDialog> seen = boxes.Seen();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].caption, L"提示");
+    EXPECT_EQ(seen[0].text, L"录制程序长时间没有结束，已被强行关闭，这次的录像可能不完整。");
 }
 
 TEST(ShowMoveError, ShowsTheOperationTheCodeAndTheSystemText) {
