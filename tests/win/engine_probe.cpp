@@ -17,7 +17,7 @@
 #include "recording/encoder_process_win.h"
 #include "support/log.h"
 #include "support/text_win.h"
-#include "tests/win/engine_support.h"
+#include "tests/win/win_test_support.h"
 #include "ui/save_recording_win.h"
 
 namespace {

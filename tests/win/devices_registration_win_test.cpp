@@ -6,7 +6,7 @@
 
 #include "devices/capture_registration_win.h"
 #include "support/text_win.h"
-#include "tests/win/engine_support.h"
+#include "tests/win/win_test_support.h"
 
 namespace {
 

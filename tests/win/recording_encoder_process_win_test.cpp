@@ -8,7 +8,7 @@
 #include "recording/record_options.h"
 #include "recording/encoder_process_win.h"
 #include "support/text_win.h"
-#include "tests/win/engine_support.h"
+#include "tests/win/win_test_support.h"
 
 namespace {
 

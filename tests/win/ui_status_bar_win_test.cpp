@@ -10,7 +10,7 @@
 #include "hook/hook_dll.h"
 #include "recording/disk_space_win.h"
 #include "recording/encoder_process_win.h"
-#include "tests/win/flow_harness.h"
+#include "tests/win/ui_test_support.h"
 #include "ui/process_frame.h"
 #include "ui/ready_frame.h"
 #include "ui/status_frame.h"

@@ -12,7 +12,7 @@
 #include "recording/leftover_recording.h"
 #include "recording/leftover_recording_win.h"
 #include "support/text_win.h"
-#include "tests/win/flow_harness.h"
+#include "tests/win/ui_test_support.h"
 #include "ui/leftover_offer_win.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/win/engine_support.h"
+#include "tests/win/win_test_support.h"
 
 class SkinnedFrame;
 class CControlUI;

@@ -11,7 +11,7 @@
 #include "recording/record_options.h"
 #include "ui/window_state.h"
 #include "recording/encoder_process_win.h"
-#include "tests/win/flow_harness.h"
+#include "tests/win/ui_test_support.h"
 #include "ui/ready_frame.h"
 #include "ui/tip_frame.h"
 

@@ -15,7 +15,7 @@
 #include "recording/encoder_process_win.h"
 #include "ui/finish_wait_win.h"
 #include "recording/leftover_recording.h"
-#include "tests/win/flow_harness.h"
+#include "tests/win/ui_test_support.h"
 #include "ui/process_frame.h"
 #include "ui/ready_frame.h"
 #include "ui/status_frame.h"

@@ -1,4 +1,4 @@
-#include "tests/win/engine_support.h"
+#include "tests/win/win_test_support.h"
 
 #include <algorithm>
 

@@ -12,7 +12,7 @@
 #include "recording/record_options.h"
 #include "recording/recording_name.h"
 #include "support/text_win.h"
-#include "tests/win/engine_support.h"
+#include "tests/win/win_test_support.h"
 #include "ui/save_recording_win.h"
 #include "ui/window_state.h"
 

@@ -1,4 +1,4 @@
-#include "tests/win/flow_harness.h"
+#include "tests/win/ui_test_support.h"
 
 #include <cstdio>
 #include <fstream>
