@@ -1,6 +1,5 @@
-# The recording engine's Windows-free logic: the default recording name, the
-# registration command lines and log lines.
-tavrix_add_test(tavrix_engine_unit_tests
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/recording_name_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/devices_capture_registration_test.cpp
-  LIBS tavrix_core)
+# recording/'s Windows-free logic: the encoder command line and capture
+# settings, the recording choices, the default recording name, and the
+# folders a run leaves behind.
+tavrix_add_unit_tests(recording recording_capture_command_test.cpp recording_record_options_test.cpp
+                      recording_name_test.cpp recording_leftover_test.cpp)

@@ -1,4 +1,4 @@
-# The recording flow's Windows-free logic: the elapsed-time format.
-tavrix_add_test(tavrix_flow_unit_tests
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_elapsed_test.cpp ${CMAKE_CURRENT_LIST_DIR}/recording_leftover_test.cpp
-  LIBS tavrix_core)
+# ui/'s Windows-free logic: the elapsed-time format, the region selector's
+# geometry and state machine, the startup window's decisions.
+tavrix_add_unit_tests(ui ui_elapsed_test.cpp ui_region_geometry_test.cpp ui_region_state_test.cpp
+                      ui_startup_choices_test.cpp)

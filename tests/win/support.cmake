@@ -1,18 +1,7 @@
-# The recording choices, registry settings, microphone discovery, log and text
-# helpers and the resource owners against the real Windows pieces under wine64.
-tavrix_add_test(tavrix_foundation_win_tests
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/recording_capture_registry_win_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/support_text_win_test.cpp
+# support/ against the real Windows pieces under wine64: text conversion, the
+# log file, the resource owners.
+tavrix_add_test(tavrix_support_win_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/support_text_win_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/support_log_win_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/devices_microphone_win_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/support_unique_win_test.cpp
-  LIBS tavrix_win)
-
-# The same microphone paths with one audio input present: a null ALSA device
-# gives Wine one wave-in device, "In: default".
-set(null_alsa_home ${CMAKE_CURRENT_BINARY_DIR}/null-alsa-home)
-file(WRITE ${null_alsa_home}/.asoundrc "pcm.!default { type null }\nctl.!default { type null }\n")
-tavrix_add_test(tavrix_microphone_present_win_tests
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/devices_microphone_present_win_test.cpp
-  LIBS tavrix_win
-  ENVIRONMENT HOME=${null_alsa_home})
+  LIBS tavrix_win_test_support tavrix_win)

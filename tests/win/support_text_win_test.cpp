@@ -78,7 +78,7 @@ TEST(ProgramFolder, FolderOfTheRunningProgram) {
     ASSERT_FALSE(folder.empty());
     EXPECT_EQ(folder.back(), L'\\');
     EXPECT_EQ(std::wstring(path).rfind(folder, 0), 0u);
-    EXPECT_EQ(std::wstring(path).substr(folder.size()), L"tavrix_foundation_win_tests.exe");
+    EXPECT_EQ(std::wstring(path).substr(folder.size()), L"tavrix_support_win_tests.exe");
     EXPECT_EQ(ProgramFolder(GetModuleHandleW(nullptr)), folder);
 }
 

@@ -11,14 +11,14 @@
 #include <atomic>
 #include <thread>
 
-#include "ui/window_state.h"
 #include "recording/encoder_process_win.h"
-#include "ui/finish_wait_win.h"
 #include "recording/leftover_recording.h"
 #include "tests/win/ui_test_support.h"
+#include "ui/finish_wait_win.h"
 #include "ui/process_frame.h"
 #include "ui/ready_frame.h"
 #include "ui/status_frame.h"
+#include "ui/window_state.h"
 
 namespace {
 

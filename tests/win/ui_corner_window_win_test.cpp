@@ -7,15 +7,15 @@
 #include <optional>
 
 #include "recording/record_options.h"
-#include "ui/window_state.h"
-#include "tests/win/region_win_support.h"
+#include "support/unique_win.h"
+#include "tests/win/win_test_support.h"
 #include "ui/screens_win.h"
+#include "ui/window_state.h"
 
 namespace {
 
-using namespace region_test;
 
-const auto* const kGdiplus = testing::AddGlobalTestEnvironment(new GdiplusEnvironment);
+const bool kGdiplus = StartGdiplusForTests();
 
 constexpr COLORREF kBlue = RGB(0, 186, 255);
 constexpr COLORREF kWhite = RGB(255, 255, 255);

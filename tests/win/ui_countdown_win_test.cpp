@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "ui/window_state.h"
 #include "recording/encoder_process_win.h"
 #include "tests/win/ui_test_support.h"
 #include "ui/process_frame.h"
 #include "ui/ready_frame.h"
 #include "ui/status_frame.h"
+#include "ui/window_state.h"
 
 namespace {
 

@@ -8,13 +8,12 @@
 #include <gtest/gtest.h>
 
 #include "support/text_win.h"
-#include "tests/win/region_win_support.h"
+#include "tests/win/win_test_support.h"
 
 namespace {
 
-using namespace region_test;
 
-const auto* const kGdiplus = testing::AddGlobalTestEnvironment(new GdiplusEnvironment);
+const bool kGdiplus = StartGdiplusForTests();
 
 constexpr COLORREF kDark = RGB(30, 30, 30);
 constexpr COLORREF kKey = RGB(254, 254, 254);
@@ -31,10 +30,6 @@ void OnSelected(const RECT* rect, void* userData) {
     ++result->calls;
     result->cancelled = rect == nullptr;
     if (rect != nullptr) result->rect = *rect;
-}
-
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
 std::wstring ClassOf(HWND hwnd) {
@@ -395,7 +390,7 @@ TEST_F(RegionSelectorTest, RepaintsDoNotLeakGdiObjects) {
 }
 
 TEST(LoadButtonImages, BothPicturesOrNothing) {
-    const std::wstring folder = TempFolder(L"tavrix-pictures");
+    const std::wstring folder = MakeScratchFolder(L"pictures");
     CreateDirectoryW((folder + L"skin").c_str(), nullptr);
     const std::wstring tick = folder + L"skin\\tick_nor.png";
     const std::wstring cross = folder + L"skin\\crose_nor.png";

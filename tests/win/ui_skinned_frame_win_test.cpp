@@ -6,7 +6,8 @@
 
 #include <memory>
 
-#include "tests/win/uilib_test_support.h"
+#include "support/text_win.h"
+#include "tests/win/ui_test_support.h"
 #include "ui/frame_table.h"
 
 namespace {
@@ -226,7 +227,6 @@ TEST_F(Frames, TheSkinSizesWindowsMadeWithTheSystemsDefaultSize) {
 }
 
 RECT Rc(int l, int t, int r, int b) { return RECT{l, t, r, b}; }
-bool SameRect(const RECT& a, const RECT& b) { return ::EqualRect(&a, &b) != FALSE; }
 
 // Dragged onto a monitor scaled to 150 % and back: the window, its caption
 // band, round corners, controls and fonts follow, where Windows suggests; back

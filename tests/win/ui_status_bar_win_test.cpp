@@ -6,7 +6,6 @@
 
 #include <windows.h>
 
-#include "ui/window_state.h"
 #include "hook/hook_dll.h"
 #include "recording/disk_space_win.h"
 #include "recording/encoder_process_win.h"
@@ -14,6 +13,7 @@
 #include "ui/process_frame.h"
 #include "ui/ready_frame.h"
 #include "ui/status_frame.h"
+#include "ui/window_state.h"
 
 namespace {
 
@@ -212,7 +212,7 @@ TEST_F(FailingEncoderTest, VanishingIsReportedOnceAndTheRecordingKept) {
     ASSERT_TRUE(PumpUntil([&] { return startup.Visible(); }, 3000));
     Pump(2500);
     ASSERT_EQ(watcher.Seen().size(), 1u);
-    const SeenBox box = watcher.Seen()[0];
+    const SeenDialog box = watcher.Seen()[0];
     EXPECT_EQ(box.caption, L"提示");
     EXPECT_EQ(box.text, kEncoderLost);
     EXPECT_TRUE(box.errorIcon);
@@ -293,7 +293,7 @@ TEST_F(FlowTest, APauseWithoutTheAfterRecordingWindowFinishesAndOffersToSave) {
     BoxWatcher watcher([this] { return std::to_wstring(env.CommandsReceived("q\n")); }, IDCANCEL);
     PostMessageW(StatusHwnd, WM_HOTKEY, kPauseHotKeyId, 0);
     ASSERT_TRUE(PumpUntil([&] { return watcher.Seen().size() >= 2 && startup.Visible(); }, 8000));
-    const std::vector<SeenBox> seen = watcher.Seen();
+    const std::vector<SeenDialog> seen = watcher.Seen();
     EXPECT_EQ(seen[0].text, L"暂停窗口打不开，录制已经结束。请选择保存录像的位置。");
     EXPECT_EQ(seen[0].note, L"0");
     EXPECT_EQ(seen[1].caption, L"Save Record File");

@@ -1,25 +1,21 @@
 #include "tests/win/ui_test_support.h"
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
-#include "recording/record_options.h"
-#include "ui/window_state.h"
 #include "recording/encoder_process_win.h"
+#include "recording/record_options.h"
 #include "support/text_win.h"
-#include "tests/win/gdiplus_environment.h"
 #include "ui/process_frame.h"
 #include "ui/ready_frame.h"
-#include "ui/skinned_frame.h"
 #include "ui/status_frame.h"
+#include "ui/window_state.h"
 
 namespace {
 
-// The flow's windows draw with GDI+, which the program's entry starts.
-const auto* const kGdiplus = testing::AddGlobalTestEnvironment(new GdiplusEnvironment);
+// The windows draw with GDI+, which the program's entry starts.
+const bool kGdiplus = StartGdiplusForTests();
 
-bool g_quitSeen = false;
+int g_skinFolders = 0;
 
 const wchar_t kStandInClass[] = L"FlowTestStartup";
 int g_standInCloses = 0;
@@ -46,62 +42,82 @@ std::wstring FindSkinFolder() {
     return std::wstring();
 }
 
-struct OwnWindows {
-    const wchar_t* className;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectOwn(HWND window, LPARAM param) noexcept {
-    auto* own = reinterpret_cast<OwnWindows*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid != GetCurrentProcessId()) return TRUE;
-    wchar_t name[128] = {};
-    GetClassNameW(window, name, 128);
-    if (own->className == nullptr || wcscmp(name, own->className) == 0) own->found.push_back(window);
-    return TRUE;
-}
-
-std::vector<HWND> OwnWindowsOf(const wchar_t* className) {
-    OwnWindows own{className, {}};
-    EnumWindows(CollectOwn, reinterpret_cast<LPARAM>(&own));
-    return own.found;
-}
-
 }  // namespace
 
-bool Pump(DWORD ms) {
-    bool quit = false;
-    const DWORD end = GetTickCount() + ms;
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                quit = true;
-                g_quitSeen = true;
-                continue;
-            }
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
+SkinFolder::SkinFolder() {
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    m_path = std::wstring(temp) + L"tavrix_skin_" + std::to_wstring(::GetCurrentProcessId()) + L"_" +
+             std::to_wstring(++g_skinFolders) + L"\\";
+    ::CreateDirectoryW(m_path.c_str(), nullptr);
+    m_previous = CPaintManagerUI::GetResourcePath();
+    CPaintManagerUI::SetResourcePath(m_path.c_str());
+}
+
+SkinFolder::~SkinFolder() {
+    for (const std::wstring& f : m_files) ::DeleteFileW(f.c_str());
+    ::RemoveDirectoryW(m_path.c_str());
+    CPaintManagerUI::SetResourcePath(m_previous.c_str());
+}
+
+void SkinFolder::Write(const std::wstring& name, const std::string& bytes) {
+    const std::wstring full = m_path + name;
+    WriteWholeFile(full, bytes);
+    m_files.push_back(full);
+}
+
+int& TestFrame::Deleted() {
+    static int n = 0;
+    return n;
+}
+
+void TestFrame::OnBeforeSkin() {
+    log.push_back(L"before");
+    paintWindowBeforeSkin = m_pm.GetPaintWindow();
+    controlsBeforeSkin = m_pm.GetRoot() != nullptr;
+}
+
+LRESULT TestFrame::HandleOwnMessage(UINT, WPARAM, LPARAM, bool& handled) {
+    ++ownMessages;
+    handled = false;
+    return 0;
+}
+
+void TestFrame::Notify(TNotifyUI& msg) {
+    log.push_back(msg.sType + L":" + (msg.pSender != nullptr ? msg.pSender->GetName() : L"?"));
+    if (msg.sType == L"click" && msg.pSender != nullptr) {
+        if (auto* option = static_cast<COptionUI*>(msg.pSender->GetInterface(L"Option"))) {
+            selectedAtClick.push_back(option->IsSelected());
         }
-        Sleep(5);
-    } while (static_cast<LONG>(end - GetTickCount()) > 0);
-    return quit;
-}
-
-bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const DWORD end = GetTickCount() + timeoutMs;
-    while (!condition()) {
-        if (static_cast<LONG>(end - GetTickCount()) <= 0) return false;
-        Pump(10);
     }
-    return true;
+    if (onNotify) onNotify(msg);
 }
 
-bool TakeQuitSeen() {
-    const bool seen = g_quitSeen;
-    g_quitSeen = false;
-    return seen;
+FrameDescription PlainDescription(const wchar_t* skin) {
+    FrameDescription d{};
+    d.windowClassName = L"TavrixTestFrameWndClass";
+    d.classStyle = CS_DBLCLKS;
+    d.skinFile = skin;
+    d.clientClasses = {L"ButtonUI", L"OptionUI", L"TextUI"};
+    d.handlers = FrameHandlers::All;
+    d.close = CloseAction::Default;
+    d.destroy = DestroyAction::Default;
+    d.systemClose = SystemCloseAction::Default;
+    d.lifetime = ObjectLifetime::KeptByOwner;
+    return d;
+}
+
+POINT CenterOf(CControlUI* control) {
+    const RECT& r = control->GetPos();
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+LPARAM PointParam(POINT pt) { return MAKELPARAM(static_cast<WORD>(pt.x), static_cast<WORD>(pt.y)); }
+
+void ClickAt(HWND hwnd, POINT pt) {
+    ::SendMessageW(hwnd, WM_MOUSEMOVE, 0, PointParam(pt));
+    ::SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, PointParam(pt));
+    ::SendMessageW(hwnd, WM_LBUTTONUP, 0, PointParam(pt));
 }
 
 StandInStartup::StandInStartup() {
@@ -166,16 +182,7 @@ std::wstring FlowEnvironment::RecordingFile() const {
     return WidenText(RecordingPath, CP_ACP);
 }
 
-std::vector<std::string> FlowEnvironment::EncoderEvents() const {
-    std::vector<std::string> events;
-    std::ifstream in(NarrowText(m_sideFile, CP_ACP));
-    std::string line;
-    while (std::getline(in, line)) {
-        const size_t space = line.find(' ');
-        events.push_back(space == std::string::npos ? line : line.substr(space + 1));
-    }
-    return events;
-}
+std::vector<std::string> FlowEnvironment::EncoderEvents() const { return SideFileEvents(m_sideFile); }
 
 int FlowEnvironment::CommandsReceived(const char* command) const {
     char hex[32] = {};
@@ -205,29 +212,6 @@ void Click(SkinnedFrame& frame, const wchar_t* name) {
     PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageW(window, WM_LBUTTONUP, 0, at);
 }
-
-HWND FindOwnWindow(const wchar_t* className) {
-    const std::vector<HWND> found = OwnWindowsOf(className);
-    return found.empty() ? nullptr : found.front();
-}
-
-int CountOwnWindows(const wchar_t* className) {
-    return static_cast<int>(OwnWindowsOf(className).size());
-}
-
-HWND TopOwnWindow() {
-    for (HWND window : OwnWindowsOf(nullptr)) {  // EnumWindows goes from the top down
-        if (IsWindowVisible(window)) return window;
-    }
-    return nullptr;
-}
-
-BoxWatcher::BoxWatcher(std::function<std::wstring()> onSeen, int button)
-    : DialogWatcher(
-          [button](HWND box, const SeenDialog&) {
-              PressButton(box, GetDlgItem(box, button) != nullptr || button == IDCANCEL ? button : IDOK);
-          },
-          std::move(onSeen)) {}
 
 void FlowTest::TearDown() {
     delete m_ready;

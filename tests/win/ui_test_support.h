@@ -1,29 +1,74 @@
-// What the recording-flow tests share: a stand-in startup window, a scratch
-// recording path for the test encoder, a message pump that notices the quit
-// message, clicks on skin controls through real mouse messages, and a
-// watcher that answers message boxes and dialogs from a second thread.
+// What the tests of the skinned windows share, on top of win_test_support.h:
+// skin files in a scratch folder, a frame window the test describes, clicks
+// on skin controls; and for the recording flow a stand-in startup window, a
+// scratch recording path for the test encoder and a fixture that runs a
+// countdown to the status bar.
 #pragma once
 
 #include <windows.h>
 
-#include <atomic>
 #include <functional>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/win/win_test_support.h"
+#include "ui/skinned_frame.h"
 
-class SkinnedFrame;
-class CControlUI;
+// A scratch folder that is the library's resource path while it lives.
+class SkinFolder {
+public:
+    SkinFolder();
+    ~SkinFolder();
 
-// Pumps the thread's messages for `ms`; true when WM_QUIT came by.
-bool Pump(DWORD ms);
-// Pumps until `condition` holds; false when `timeoutMs` passed first.
-bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs);
-// Whether a WM_QUIT was seen by any pump since the last call.
-bool TakeQuitSeen();
+    // Writes UTF-8 bytes as they are.
+    void Write(const std::wstring& name, const std::string& bytes);
+    const std::wstring& Path() const { return m_path; }
+
+private:
+    SkinFolder(const SkinFolder&) = delete;
+    SkinFolder& operator=(const SkinFolder&) = delete;
+
+    std::wstring m_path;
+    std::wstring m_previous;
+    std::vector<std::wstring> m_files;
+};
+
+// A frame whose description the test gives, recording what happens to it.
+class TestFrame : public SkinnedFrame {
+public:
+    explicit TestFrame(FrameDescription description) : m_description(std::move(description)) {}
+    ~TestFrame() override { ++Deleted(); }
+
+    static int& Deleted();
+
+    std::vector<std::wstring> log;            // "before", "ready", "discard", "<type>:<sender>"
+    std::vector<bool> selectedAtClick;        // an option's selection when its click arrived
+    std::function<void(TNotifyUI&)> onNotify; // extra reaction to a notification
+    int ownMessages = 0;                      // messages that reached HandleOwnMessage
+    HWND paintWindowBeforeSkin = nullptr;
+    bool controlsBeforeSkin = false;
+
+    const FrameDescription& Description() const override { return m_description; }
+
+protected:
+    void OnBeforeSkin() override;
+    void OnSkinReady() override { log.push_back(L"ready"); }
+    LRESULT HandleOwnMessage(UINT, WPARAM, LPARAM, bool& handled) override;
+    void DiscardOwnedWindows() override { log.push_back(L"discard"); }
+    void Notify(TNotifyUI& msg) override;
+
+private:
+    FrameDescription m_description;
+};
+
+// A description like the windows': all handlers, nothing closes the program.
+FrameDescription PlainDescription(const wchar_t* skin);
+
+// Centre of a control, in client coordinates.
+POINT CenterOf(CControlUI* control);
+LPARAM PointParam(POINT pt);
+// A left click at a client point, as the window's messages, sent.
+void ClickAt(HWND hwnd, POINT pt);
 
 // A plain top-level window standing in for the startup window: it counts the
 // WM_CLOSE messages it gets and stays open. It becomes StartupHwnd.
@@ -62,22 +107,6 @@ std::wstring ControlText(SkinnedFrame& frame, const wchar_t* name);
 // Presses a control with the mouse: move, button down and up at its centre,
 // posted to the frame's window; the caller pumps.
 void Click(SkinnedFrame& frame, const wchar_t* name);
-
-// The first window of a class (visible or not) owned by this process.
-HWND FindOwnWindow(const wchar_t* className);
-int CountOwnWindows(const wchar_t* className);
-// The topmost visible top-level window of this process.
-HWND TopOwnWindow();
-
-// The dialog watcher of the engine tests, closing each box with `button`
-// (IDOK by default; a box without that button gets OK).
-using SeenBox = SeenDialog;
-class BoxWatcher : public DialogWatcher {
-public:
-    explicit BoxWatcher(std::function<std::wstring()> onSeen = nullptr, int button = IDOK);
-};
-
-#include <gtest/gtest.h>
 
 class CReadyFrameWnd;
 class RecStatusFrame;

@@ -8,12 +8,12 @@
 
 #include <memory>
 
-#include "recording/record_options.h"
-#include "ui/window_state.h"
 #include "recording/encoder_process_win.h"
+#include "recording/record_options.h"
 #include "tests/win/ui_test_support.h"
 #include "ui/ready_frame.h"
 #include "ui/tip_frame.h"
+#include "ui/window_state.h"
 
 namespace {
 

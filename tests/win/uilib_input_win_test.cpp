@@ -6,7 +6,8 @@
 #include <algorithm>
 #include <memory>
 
-#include "tests/win/uilib_test_support.h"
+#include "support/text_win.h"
+#include "tests/win/ui_test_support.h"
 
 namespace {
 

@@ -9,13 +9,14 @@
 #include <fstream>
 #include <sstream>
 
-#include "tests/win/gdiplus_environment.h"
+#include "support/text_win.h"
+#include "support/unique_win.h"
+#include "tests/win/ui_test_support.h"
 #include "uilib/ui_render.h"
-#include "tests/win/uilib_test_support.h"
 
 namespace {
 
-const auto* const kGdiplus = testing::AddGlobalTestEnvironment(new GdiplusEnvironment);
+const bool kGdiplus = StartGdiplusForTests();
 
 const char kTreeSkin[] = R"(<?xml version="1.0" encoding="utf-8"?>
 <Window size="300,200" caption="4,0,4,30" roundcorner="6,8" shadow="true">
@@ -40,13 +41,6 @@ const char kTreeSkin[] = R"(<?xml version="1.0" encoding="utf-8"?>
 )";
 
 RECT Rc(int l, int t, int r, int b) { return RECT{l, t, r, b}; }
-
-::testing::AssertionResult SameRect(const RECT& got, const RECT& want) {
-    if (::EqualRect(&got, &want)) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "got (" << got.left << "," << got.top << "," << got.right << ","
-                                         << got.bottom << ") want (" << want.left << "," << want.top << ","
-                                         << want.right << "," << want.bottom << ")";
-}
 
 struct BuiltSkin {
     CPaintManagerUI pm;

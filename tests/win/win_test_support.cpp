@@ -1,10 +1,27 @@
 #include "tests/win/win_test_support.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "support/log.h"
+#include "support/unique_win.h"
 
 namespace {
+
+bool g_quitSeen = false;
+
+// The lines of a text, split at `lineEnd` (which they lose).
+std::vector<std::string> LinesOf(const std::string& text, const std::string& lineEnd) {
+    std::vector<std::string> lines;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find(lineEnd, at);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(at, end - at));
+        at = end + lineEnd.size();
+    }
+    return lines;
+}
 
 uint32_t U32At(const std::string& bytes, size_t at) {
     uint32_t v = 0;
@@ -27,6 +44,40 @@ BOOL CALLBACK CollectDialog(HWND window, LPARAM param) {
         reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
     return TRUE;
 }
+
+struct OwnWindows {
+    const wchar_t* className;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectOwn(HWND window, LPARAM param) noexcept {
+    auto* own = reinterpret_cast<OwnWindows*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != GetCurrentProcessId()) return TRUE;
+    wchar_t name[128] = {};
+    GetClassNameW(window, name, 128);
+    if (own->className == nullptr || wcscmp(name, own->className) == 0) own->found.push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> OwnWindowsOf(const wchar_t* className) {
+    OwnWindows own{className, {}};
+    EnumWindows(CollectOwn, reinterpret_cast<LPARAM>(&own));
+    return own.found;
+}
+
+class GdiplusEnvironment : public testing::Environment {
+public:
+    void SetUp() override {
+        m_gdiplus = std::make_unique<ScopedGdiplus>();
+        ASSERT_TRUE(m_gdiplus->ok());
+    }
+    void TearDown() override { m_gdiplus.reset(); }
+
+private:
+    std::unique_ptr<ScopedGdiplus> m_gdiplus;
+};
 
 }  // namespace
 
@@ -93,6 +144,127 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
     return true;
 }
 
+bool Pump(DWORD ms) {
+    bool quit = false;
+    const DWORD end = GetTickCount() + ms;
+    do {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                quit = true;
+                g_quitSeen = true;
+                continue;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(5);
+    } while (static_cast<LONG>(end - GetTickCount()) > 0);
+    return quit;
+}
+
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const DWORD end = GetTickCount() + timeoutMs;
+    while (!condition()) {
+        if (static_cast<LONG>(end - GetTickCount()) <= 0) return false;
+        Pump(10);
+    }
+    return true;
+}
+
+bool TakeQuitSeen() {
+    const bool seen = g_quitSeen;
+    g_quitSeen = false;
+    return seen;
+}
+
+void PumpMessages() {
+    MSG msg{};
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+int TakeQuitCode() {
+    MSG msg{};
+    if (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) return static_cast<int>(msg.wParam);
+    return -1000;
+}
+
+HWND FindOwnWindow(const wchar_t* className) {
+    const std::vector<HWND> found = OwnWindowsOf(className);
+    return found.empty() ? nullptr : found.front();
+}
+
+int CountOwnWindows(const wchar_t* className) { return static_cast<int>(OwnWindowsOf(className).size()); }
+
+HWND TopOwnWindow() {
+    for (HWND window : OwnWindowsOf(nullptr)) {  // EnumWindows goes from the top down
+        if (IsWindowVisible(window)) return window;
+    }
+    return nullptr;
+}
+
+testing::AssertionResult SameRect(const RECT& got, const RECT& want) {
+    if (EqualRect(&got, &want)) return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "got (" << got.left << "," << got.top << "," << got.right << ","
+                                       << got.bottom << ") want (" << want.left << "," << want.top << ","
+                                       << want.right << "," << want.bottom << ")";
+}
+
+COLORREF PixelOf(HWND hwnd, int x, int y) {
+    const ScopedWindowDC dc(hwnd);
+    return GetPixel(dc.get(), x, y);
+}
+
+COLORREF ScreenPixel(int x, int y) { return PixelOf(nullptr, x, y); }
+
+void MouseAt(int x, int y, DWORD buttons) {
+    SetCursorPos(x, y);
+    INPUT in = {};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = MOUSEEVENTF_MOVE;
+    SendInput(1, &in, sizeof(INPUT));
+    if (buttons != 0) {
+        in.mi.dwFlags = buttons;
+        SendInput(1, &in, sizeof(INPUT));
+    }
+    Pump(40);
+}
+
+void KeyPress(WORD vk) {
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[1].ki.wVk = vk;
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, in, sizeof(INPUT));
+    Pump(40);
+}
+
+bool StartGdiplusForTests() {
+    static const bool registered = testing::AddGlobalTestEnvironment(new GdiplusEnvironment) != nullptr;
+    return registered;
+}
+
+bool WritePng(const std::wstring& path, int w, int h, Gdiplus::ARGB colour, Gdiplus::ARGB frame) {
+    using namespace Gdiplus::DllExports;
+    Gdiplus::GpBitmap* bitmap = nullptr;
+    if (GdipCreateBitmapFromScan0(w, h, 0, PixelFormat32bppARGB, nullptr, &bitmap) != Gdiplus::Ok) return false;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            GdipBitmapSetPixel(bitmap, x, y, (x == 0 || y == 0 || x == w - 1 || y == h - 1) ? frame : colour);
+    // The PNG encoder of GDI+.
+    const CLSID png = {0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
+    const bool ok = GdipSaveImageToFile(bitmap, path.c_str(), &png, nullptr) == Gdiplus::Ok;
+    GdipDisposeImage(bitmap);
+    return ok;
+}
+
 LogCapture::LogCapture() : m_path(MakeScratchFolder(L"log") + L"tavrix.log") {
     m_file = _wfopen(m_path.c_str(), L"a");
     m_previous = Output2FILE::Target();
@@ -106,13 +278,7 @@ LogCapture::~LogCapture() {
 
 std::vector<std::string> LogCapture::Messages() {
     std::vector<std::string> messages;
-    const std::string text = ReadWholeFile(m_path);
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t end = text.find("\r\n", at);
-        if (end == std::string::npos) end = text.size();
-        const std::string line = text.substr(at, end - at);
-        at = end + 2;
+    for (const std::string& line : LinesOf(ReadWholeFile(m_path), "\r\n")) {
         // "- HH:MM:SS.mmm DEBUG: message"
         const size_t level = line.find(" DEBUG: ");
         if (line.rfind("- ", 0) != 0 || level == std::string::npos) {
@@ -187,6 +353,13 @@ void DialogWatcher::Watch() {
 
 void PressButton(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
+BoxWatcher::BoxWatcher(std::function<std::wstring()> onSeen, int button)
+    : DialogWatcher(
+          [button](HWND box, const SeenDialog&) {
+              PressButton(box, GetDlgItem(box, button) != nullptr || button == IDCANCEL ? button : IDOK);
+          },
+          std::move(onSeen)) {}
+
 std::wstring ReplaceFileNameField(HWND dialog, const std::wstring& name) {
     // The file name is an edit field (edt1) or a combo box with one (cmb13).
     HWND field = GetDlgItem(dialog, 0x47c);
@@ -222,13 +395,7 @@ AviContents ReadAvi(const std::wstring& path) {
 
 std::vector<std::string> SideFileEvents(const std::wstring& path) {
     std::vector<std::string> events;
-    const std::string text = ReadWholeFile(path);
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t end = text.find('\n', at);
-        if (end == std::string::npos) end = text.size();
-        const std::string line = text.substr(at, end - at);
-        at = end + 1;
+    for (const std::string& line : LinesOf(ReadWholeFile(path), "\n")) {
         const size_t blank = line.find(' ');
         events.push_back(blank == std::string::npos ? line : line.substr(blank + 1));
     }

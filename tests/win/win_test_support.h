@@ -1,10 +1,16 @@
-// Helpers for the engine's Windows tests: scratch folders, files, the log
-// captured into a file, environment settings undone at scope end, a watcher
-// that answers dialogs and message boxes from a second thread, and a reader
-// for the test encoder's AVI files.
+// What every Windows test shares: scratch folders and files, the log
+// captured into a file, environment settings undone at scope end, message
+// pumps and waits, the program's own windows and their pixels, real mouse and
+// keyboard input, a watcher that answers dialogs and message boxes from a
+// second thread, GDI+ for the program, and readers for the test encoder's
+// AVI and side files. One header, one library (tavrix_win_test_support).
 #pragma once
 
 #include <windows.h>
+#include <objidl.h>  // PROPID and IStream, left out by WIN32_LEAN_AND_MEAN
+#include <gdiplus.h>
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -27,6 +33,45 @@ DWORD OpenHandleCount();
 
 // Waits until `condition` holds, polling; false when `timeoutMs` passed first.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs);
+
+// Dispatches the thread's messages for `ms`; true when WM_QUIT came by (it
+// is taken off the queue and noted for TakeQuitSeen).
+bool Pump(DWORD ms);
+// Pumps until `condition` holds; false when `timeoutMs` passed first.
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+// Whether a WM_QUIT was seen by any pump since the last call.
+bool TakeQuitSeen();
+// Handles every message already waiting on this thread; a quit message is
+// put back for TakeQuitCode.
+void PumpMessages();
+// The exit code of a posted quit message, taken off the queue; -1000 when none.
+int TakeQuitCode();
+
+// The first window of a class (visible or not) owned by this process; with
+// a null class, any.
+HWND FindOwnWindow(const wchar_t* className);
+int CountOwnWindows(const wchar_t* className);
+// The topmost visible top-level window of this process.
+HWND TopOwnWindow();
+// Two rectangles alike, or what each was.
+testing::AssertionResult SameRect(const RECT& got, const RECT& want);
+// A pixel of a window's client area; of the screen as X shows it (what a
+// user sees, layering applied) with a null window.
+COLORREF PixelOf(HWND hwnd, int x, int y);
+COLORREF ScreenPixel(int x, int y);
+
+// Real input: moves the pointer to screen pixel (x, y), then the given
+// buttons (MOUSEEVENTF_LEFTDOWN ...); a key pressed and released. Both pump
+// a moment after.
+void MouseAt(int x, int y, DWORD buttons = 0);
+void KeyPress(WORD vk);
+
+// GDI+ for the whole test program, started once as the program's entry
+// starts it (the windows draw with it; the library never starts it). Call at
+// namespace scope in each file that draws: the first call registers it.
+bool StartGdiplusForTests();
+// Writes a PNG of w x h pixels: `colour` (ARGB) with a one-pixel frame of `frame`.
+bool WritePng(const std::wstring& path, int w, int h, Gdiplus::ARGB colour, Gdiplus::ARGB frame);
 
 // Sends the log into a file for the scope's life; Messages() gives each
 // line's message (the text after "DEBUG: ") and checks the line's form.
@@ -82,6 +127,13 @@ private:
     std::thread m_thread;
 };
 void PressButton(HWND dialog, int id);
+
+// The watcher closing each box with `button` (IDOK by default; a box
+// without that button gets OK).
+class BoxWatcher : public DialogWatcher {
+public:
+    explicit BoxWatcher(std::function<std::wstring()> onSeen = nullptr, int button = IDOK);
+};
 // The Save dialog's file name field: sets it and returns what it held.
 std::wstring ReplaceFileNameField(HWND dialog, const std::wstring& name);
 
