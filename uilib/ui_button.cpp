@@ -118,11 +118,15 @@ void CButtonUI::PaintBorder(HDC hdc) {
     UiColor color = m_borderColor;
     if ((s & kStateHot) != 0 && (s & kStateDisabled) == 0) color = FirstColor({m_hotBorderColor, m_borderColor});
     UiRender::DrawBorder(hdc, m_pos, Px(m_borderRound), Px(m_borderSize), color);
-    // The keyboard focus: a ring just inside the control.
-    if ((s & kStateFocused) != 0 && m_focusedBorderColor != 0 && m_manager != nullptr &&
-        m_manager->IsFocusVisible()) {
-        UiRender::DrawBorder(hdc, m_pos, Px(m_borderRound), Px(2), m_focusedBorderColor);
-    }
+    PaintFocusRing(hdc);
+}
+
+void CButtonUI::PaintFocusRing(HDC hdc) {
+    // The keyboard focus: a ring just inside the control, while the focus is shown.
+    if ((PaintState() & kStateFocused) == 0 || m_focusedBorderColor == 0 || m_manager == nullptr ||
+        !m_manager->IsFocusVisible())
+        return;
+    UiRender::DrawBorder(hdc, m_pos, Px(m_borderRound), Px(2), m_focusedBorderColor);
 }
 
 UiColor CButtonUI::CurrentTextColor() const {

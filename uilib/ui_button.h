@@ -27,6 +27,8 @@ protected:
     void PaintBkColor(HDC hdc) override;
     void PaintStatusImage(HDC hdc) override;
     void PaintBorder(HDC hdc) override;
+    // The focus ring inside the border, when the control has the keyboard focus.
+    void PaintFocusRing(HDC hdc);
     UiColor CurrentTextColor() const override;
 
     UINT m_buttonState = 0;

@@ -107,10 +107,7 @@ void COptionUI::PaintBorder(HDC hdc) {
     UINT s = PaintState();
     if ((s & kStateSelected) != 0 && (s & kStateDisabled) == 0 && m_selectedBorderColor != 0) {
         UiRender::DrawBorder(hdc, m_pos, Px(m_borderRound), Px(m_borderSize), m_selectedBorderColor);
-        if ((s & kStateFocused) != 0 && m_focusedBorderColor != 0 && m_manager != nullptr &&
-            m_manager->IsFocusVisible()) {
-            UiRender::DrawBorder(hdc, m_pos, Px(m_borderRound), Px(2), m_focusedBorderColor);
-        }
+        PaintFocusRing(hdc);
         return;
     }
     CButtonUI::PaintBorder(hdc);
