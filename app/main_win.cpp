@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "devices/capture_registration_win.h"
-#include "hook/hook_dll.h"
 #include "recording/encoder_process_win.h"
 #include "recording/leftover_recording_win.h"
 #include "recording/record_options.h"
@@ -16,6 +15,7 @@
 #include "support/unique_win.h"
 #include "ui/leftover_offer_win.h"
 #include "ui/message_box_win.h"
+#include "ui/pause_key_win.h"
 #include "ui/skinned_frame.h"
 #include "ui/startup_frame.h"
 #include "uilib/uilib.h"
@@ -80,13 +80,13 @@ public:
     ScopedRecordingFolder& operator=(const ScopedRecordingFolder&) = delete;
 };
 
-// The keyboard hook for one scope.
-class ScopedHook {
+// The pause key's keyboard hook for one scope.
+class ScopedPauseKey {
 public:
-    ScopedHook() { installHook(); }
-    ~ScopedHook() { uninstallHook(); }
-    ScopedHook(const ScopedHook&) = delete;
-    ScopedHook& operator=(const ScopedHook&) = delete;
+    ScopedPauseKey() { InstallPauseKey(); }
+    ~ScopedPauseKey() { UninstallPauseKey(); }
+    ScopedPauseKey(const ScopedPauseKey&) = delete;
+    ScopedPauseKey& operator=(const ScopedPauseKey&) = delete;
 };
 
 // The startup window and the message loop, with the capture filters
@@ -108,6 +108,8 @@ int RunStartupWindow(HINSTANCE instance, bool registered) {
     startup->CenterWindow();
     ::ShowWindow(window, SW_SHOW);
     ::UpdateWindow(window);  // painted before the work posted for after the show
+    // F10 is wanted once a recording runs: its DLL and hook come after the first paint.
+    const ScopedPauseKey pauseKey;
     if (!registered && !CaptureDriverRegistration(instance)) {
         // The tool is there but cannot be started: the window goes, its quit
         // message with it, and the failure is told.
@@ -150,7 +152,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     CPaintManagerUI::SetInstance(instance);
     CPaintManagerUI::SetResourcePath((CPaintManagerUI::GetInstancePath() + L"skin").c_str());
     RecordingPath = MakeTempRecordingPath();
-    const ScopedHook hook;
     const ScopedRecordingFolder recordingFolder;
     ScreenWidth = GetSystemMetrics(SM_CXSCREEN);
     ScreenHeight = GetSystemMetrics(SM_CYSCREEN);

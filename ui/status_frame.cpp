@@ -2,7 +2,6 @@
 
 #include <new>
 
-#include "hook/hook_dll.h"
 #include "recording/disk_space_win.h"
 #include "recording/encoder_process_win.h"
 #include "recording/record_options.h"
@@ -11,6 +10,7 @@
 #include "ui/frame_table.h"
 #include "ui/leftover_offer_win.h"
 #include "ui/message_box_win.h"
+#include "ui/pause_key_win.h"
 #include "ui/process_frame.h"
 #include "ui/save_recording_win.h"
 #include "ui/screens_win.h"
@@ -33,7 +33,7 @@ const wchar_t kNoPauseWindowText[] = L"暂停窗口打不开，录制已经结�
 RecStatusFrame::~RecStatusFrame() {
     if (StatusHwnd != nullptr && StatusHwnd == m_hWnd) {
         ShowElapsedText = nullptr;
-        setCaptureKeyWindow(nullptr);
+        SetPauseKeyWindow(nullptr);
     }
 }
 
@@ -63,7 +63,7 @@ void RecStatusFrame::OnSkinReady() {
         }
     }
 
-    setCaptureKeyWindow(StatusHwnd);
+    SetPauseKeyWindow(StatusHwnd);
     SetTimer(StatusHwnd, kElapsedTimerId, kElapsedTimerPeriodMs, nullptr);
 }
 
