@@ -27,7 +27,7 @@ const PauseKeyFunctions& Functions() {
         // already (a test program linked with it) gets the same module.
         const std::wstring path = ProgramFolder(nullptr) + kHookDllName;
         HMODULE module = GetModuleHandleW(path.c_str());
-        if (module == nullptr) module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+        if (module == nullptr) module = LoadLibraryW(path.c_str());
         if (module == nullptr) return found;
         found.install = Export<decltype(&installHook)>(module, "installHook");
         found.uninstall = Export<decltype(&uninstallHook)>(module, "uninstallHook");
