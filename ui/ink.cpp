@@ -191,3 +191,12 @@ bool PaletteShownFor(const InkState& state) {
 bool RingsShownFor(const InkState& state, bool showClicks) {
     return showClicks && state.available && !state.drawing && state.recording == InkRecording::Running;
 }
+
+Point PalettePlace(int32_t width, int32_t height, const Rect& bar, const Rect& button, const Rect& work,
+                   int32_t gap) {
+    Point p{button.right - width, bar.top - gap - height};
+    if (p.y < work.top) p.y = bar.bottom + gap;
+    p.x = std::max(work.left, std::min(p.x, work.right - width));
+    p.y = std::max(work.top, std::min(p.y, work.bottom - height));
+    return p;
+}

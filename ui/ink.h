@@ -152,3 +152,10 @@ bool PaletteShownFor(const InkState& state);
 // Click rings are drawn for clicks given to the programs below: while a
 // recording runs and drawing is off.
 bool RingsShownFor(const InkState& state, bool showClicks);
+
+// Where the palette goes: `width` x `height` beside the status bar `bar`
+// whose pen button is `button` (both on screen), on `work`, the work area of
+// the bar's monitor. Above the bar with `gap` between when there is room,
+// else below; its right edge at the button's; always on the work area.
+Point PalettePlace(int32_t width, int32_t height, const Rect& bar, const Rect& button, const Rect& work,
+                   int32_t gap);

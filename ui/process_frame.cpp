@@ -7,6 +7,7 @@
 #include "support/log.h"
 #include "support/text_win.h"
 #include "ui/frame_table.h"
+#include "ui/ink_session_win.h"
 
 const FrameDescription& CRecProcessFrameWnd::Description() const { return kProcessFrame; }
 
@@ -48,6 +49,7 @@ void CRecProcessFrameWnd::Notify(TNotifyUI& msg) {
     } else if (name == L"discardBtn") {
         DiscardRecording();
     } else if (name == L"doneBtn") {
+        InkSession::Instance().Ended();  // the lesson is over: its drawing leaves the screen
         SaveRecording();
     }
 }
@@ -67,6 +69,7 @@ void CRecProcessFrameWnd::ResumeRecording() {
 void CRecProcessFrameWnd::DiscardRecording() {
     TAVRIX_LOG(LevelDebug) << "the recording is discarded";
     m_discarding = true;
+    InkSession::Instance().Ended();
     if (StatusHwnd != nullptr) KillTimer(StatusHwnd, kElapsedTimerId);
     // The encoder throws the recording away and exits at once, however long
     // the lesson: no join, no waiting. It goes first: hiding windows may take

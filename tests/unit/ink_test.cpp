@@ -204,4 +204,21 @@ TEST(InkSwitch, ThePaletteAndTheRingsFollowTheSwitch) {
     EXPECT_EQ(idle.tool, InkTool::Arrow);
 }
 
+TEST(InkPalette, StandsAboveTheBarOrBelowItOnTheBarsScreen) {
+    const Rect work{0, 0, 1280, 760};
+    const Rect button{700, 610, 790, 642};
+    // Room above: above, right edges together.
+    Point p = PalettePlace(260, 56, Rect{400, 600, 900, 652}, button, work, 8);
+    EXPECT_EQ(p, (Point{790 - 260, 600 - 8 - 56}));
+    // The bar at the top of the screen: below it.
+    p = PalettePlace(260, 56, Rect{400, 10, 900, 62}, Rect{700, 20, 790, 52}, work, 8);
+    EXPECT_EQ(p, (Point{530, 62 + 8}));
+    // A pen button near the left edge: the palette stays on the screen, on a
+    // monitor left of the primary one too.
+    p = PalettePlace(260, 56, Rect{-1000, 600, -500, 652}, Rect{-990, 610, -900, 642}, Rect{-1024, 0, 0, 768}, 8);
+    EXPECT_EQ(p.x, -1024);
+    EXPECT_EQ(p.y, 600 - 8 - 56);
+}
+
 }  // namespace
+
