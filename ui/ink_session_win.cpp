@@ -86,6 +86,15 @@ void InkSession::Ended() {
     if (m_overlay != nullptr) m_overlay->Close();
 }
 
+void InkSession::BarMoved() {
+    if (m_palette != nullptr && m_palette->GetHWND() != nullptr && IsWindowVisible(m_palette->GetHWND()))
+        PlacePalette();
+}
+
+void InkSession::PlacePalette() {
+    if (PenButtonOnScreen && m_bar != nullptr) m_palette->PlaceBy(m_bar, PenButtonOnScreen());
+}
+
 void InkSession::PenButton() {
     Apply(NextInkState(m_state, InkEvent::PenButton));
 }
@@ -113,7 +122,7 @@ void InkSession::Apply(const InkState& next) {
         const bool show = PaletteShownFor(m_state) && m_bar != nullptr && IsWindowVisible(m_bar);
         if (show && !IsWindowVisible(m_palette->GetHWND())) {
             m_palette->ShowTool(m_state.tool);
-            if (PenButtonOnScreen) m_palette->PlaceBy(m_bar, PenButtonOnScreen());
+            PlacePalette();
             ::ShowWindow(m_palette->GetHWND(), SW_SHOWNOACTIVATE);
         } else if (!show && IsWindowVisible(m_palette->GetHWND())) {
             ::ShowWindow(m_palette->GetHWND(), SW_HIDE);

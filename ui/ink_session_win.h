@@ -28,6 +28,8 @@ public:
     // the screen as it was.
     void Ended();
 
+    // The status bar moved (the teacher dragged it): the palette goes with it.
+    void BarMoved();
     // The pen button on the status bar.
     void PenButton();
     // A hot key from the keyboard hook; false when it is not a drawing key.
@@ -49,6 +51,7 @@ private:
     void Start(HWND statusBar);
     void Apply(const InkState& next);
     void UpdateRingHook();
+    void PlacePalette();
     static LRESULT CALLBACK MouseHookProc(int code, WPARAM message, LPARAM lParam) noexcept;
 
     InkState m_state;

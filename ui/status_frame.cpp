@@ -97,6 +97,10 @@ LRESULT RecStatusFrame::HandleOwnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam
         if (wParam != FALSE) InkSession::Instance().BarShown(m_hWnd);
         handled = false;
         return 0;
+    case WM_MOVE:
+        InkSession::Instance().BarMoved();
+        handled = false;
+        return 0;
     case WM_DISPLAYCHANGE:
         // A screen unplugged mid-recording: the bar comes onto one that remains.
         if (IsWindowVisible(m_hWnd)) PostMessage(kPlaceBarMessage);

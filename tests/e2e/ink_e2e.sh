@@ -21,125 +21,17 @@ dpi=${1:?96 or 144}
 case_name=ink_$dpi
 here=$(cd "$(dirname "$0")" && pwd)
 bin=${TAVRIX_BIN:?TAVRIX_BIN must name the build bin folder}
-for f in ffmpeg.exe ffmpeg-core.exe tests/click_target.exe tests/ink_frames.exe tests/e2e_window.exe; do
-  [ -f "$bin/$f" ] || { echo "FAIL: $bin/$f is missing (the core comes from scripts/fetch-ffmpeg-core)"; exit 1; }
-done
-encoder_files=("$bin/ffmpeg.exe" "$bin/ffmpeg-core.exe")
 ink_root=$(cd "$bin/.." && pwd)/e2e-ink
-mkdir -p "$ink_root"
-TAVRIX_SHOTS=${TAVRIX_SHOTS:-$ink_root/shots}
-export TAVRIX_RUN=$ink_root/$case_name
-export WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
-
-xvfb_pid="" compositor_pid="" target_pid="" server_started=""
-finish() {
-  type stop_program >/dev/null 2>&1 && stop_program
-  [ -n "$target_pid" ] && kill "$target_pid" 2>/dev/null
-  [ -n "$server_started" ] && /usr/lib/wine/wineserver64 -k 2>/dev/null
-  [ -n "$compositor_pid" ] && kill "$compositor_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  true
-}
-trap finish EXIT
-
-displayfile=$ink_root/display-$dpi
-rm -f "$displayfile"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
-[ -s "$displayfile" ] || { echo "FAIL: no display"; exit 1; }
-export DISPLAY=:$(cat "$displayfile")
-xcompmgr -n >/dev/null 2>&1 &
-compositor_pid=$!
-
-export WINEPREFIX=$ink_root/prefix-$dpi
-if [ ! -f "$WINEPREFIX/.made" ]; then
-  rm -rf "$WINEPREFIX"
-  /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
-  /usr/lib/wine/wineserver64 -w
-  /usr/lib/wine/wine64 reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
-  /usr/lib/wine/wineserver64 -k
-  /usr/lib/wine/wineserver64 -w
-  [ -f "$WINEPREFIX/system.reg" ] || { echo "FAIL: no Wine prefix made at $WINEPREFIX"; exit 1; }
-  touch "$WINEPREFIX/.made"
-fi
-/usr/lib/wine/wineserver64 -p
-server_started=1
-
-source "$here/startup_lib.sh"
-trap finish EXIT
-[ "$dpi" != 96 ] && layout_dpi=$dpi
-step() { note "${SECONDS}s: $*"; }
+screen=1280x800
+prefix_name=prefix-$dpi
+source "$here/ink_lib.sh"
 
 pen_width=$(((4 * dpi + 48) / 96))
 ring_diameter=$(((24 * dpi + 48) / 96))
 
-# The presented program: a grey window with the keyboard, noting what it gets.
-clicks=$ink_root/clicks-$dpi.txt
-rm -f "$clicks"
-target=(700 80 480 260)
-(cd "$bin/tests" && exec /usr/lib/wine/wine64 click_target.exe "${target[@]}" 3C3C3C "$clicks" >/dev/null 2>&1) &
-target_pid=$!
-focus_target() {
-  local id
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name '^click target$' 2>/dev/null | head -1)
-    [ -n "$id" ] && break
-    sleep 0.1
-  done
-  [ -n "$id" ] || fail "the presented window did not show"
-  xdotool windowfocus --sync "$id" 2>/dev/null
-  sleep 0.3
-  target_window=$id
-}
-
-# Waits until the screen's pixel at x y is (or with "not", is no longer) red.
-screen_red() {
-  local rgb
-  rgb=$(import -window root -crop "1x1+$1+$2" -depth 8 rgb:- 2>/dev/null | od -An -tu1 | xargs)
-  set -- $rgb
-  [ $# -eq 3 ] && [ "$1" -gt 150 ] && [ "$2" -lt 100 ] && [ "$3" -lt 100 ]
-}
-wait_red() {
-  for _ in $(seq 100); do screen_red "$1" "$2" && return 0; sleep 0.1; done
-  fail "the screen did not turn red at $1,$2"
-}
-wait_not_red() {
-  for _ in $(seq 100); do screen_red "$1" "$2" || return 0; sleep 0.1; done
-  fail "the screen stayed red at $1,$2"
-}
-
-# A stroke with the left button from x1 y1 to x2 y2 in eight mouse moves;
-# `path` gets the points the mouse was at ("x,y;x,y;...").
-stroke() {
-  local x1=$1 y1=$2 x2=$3 y2=$4 steps=8 i x y
-  path="$x1,$y1"
-  xdotool mousemove "$x1" "$y1" sleep 0.1 mousedown 1
-  for i in $(seq 1 $steps); do
-    x=$((x1 + (x2 - x1) * i / steps))
-    y=$((y1 + (y2 - y1) * i / steps))
-    xdotool mousemove "$x" "$y" sleep 0.05
-    path="$path;$x,$y"
-  done
-  xdotool mouseup 1
-}
-
-palette_shown() { window_shown TavrixPenPaletteWndClass; }
-wait_palette() { wait_window TavrixPenPaletteWndClass; }
-wait_palette_gone() { wait_window_gone TavrixPenPaletteWndClass; }
-
-prepare_folder
-reset_capture_settings
-start_program_retrying
-wait_window RecStartupFrameWndClass Tavrix 30000
-click_control RecStartupFrameWndClass startup.xml checkRecordAudio  # no sound: the picture is checked
-click_control RecStartupFrameWndClass startup.xml startBtn
-wait_window RecTSFrameWndClass
-sleep 0.3
-click_control RecTSFrameWndClass TSSkin.xml btnOK
-wait_window RecStatusFrameWndClass "*" 20000
-focus_target
-step "recording; the presented window has the keyboard"
+# The presented program: a grey window on the right, with the keyboard.
+show_target 700 80 480 260 3C3C3C
+start_recording
 sleep 1
 
 # 1. On with the pen button, a stroke, off with F9.
@@ -189,27 +81,8 @@ grep -q '^key 120$' "$clicks" && fail "F9 reached the presented window"
 sleep 1.5
 
 # 5. Stopped and saved.
-click_control RecStatusFrameWndClass status.xml btnStop
-wait_window RecProcessWndClass
-click_control RecProcessWndClass process.xml doneBtn
-dialog=""
-for _ in $(seq 150); do
-  dialog=$(xdotool search --onlyvisible --name '^Save Record File$' 2>/dev/null | head -1)
-  [ -n "$dialog" ] && break
-  sleep 0.2
-done
-[ -n "$dialog" ] || fail "the Save dialog did not show"
-sleep 0.5
-xdotool windowfocus --sync "$dialog" 2>/dev/null
-sleep 0.3
-xdotool key ctrl+a
-xdotool type --delay 10 "Z:${run//\//\\}\\lesson"
-xdotool key Return
-wait_window RecStartupFrameWndClass Tavrix 60000
-for _ in $(seq 50); do [ -s "$run/lesson.avi" ] && break; sleep 0.2; done
-[ -s "$run/lesson.avi" ] || fail "lesson.avi was not saved"
+stop_and_save lesson
 window_shown TavrixInkWndClass && fail "the drawing's window is still on the screen after the recording"
-step "saved lesson.avi"
 
 # The saved frames, cut to the strokes' area and to the click's.
 frames() {  # <x> <y> <width> <height> <out>
