@@ -10,6 +10,7 @@ HWND g_target = nullptr;
 bool g_f10Down = false;  // so a held key pauses once, not at every auto-repeat
 int g_drawKeys = 0;
 bool g_f9Down = false;   // likewise F9: held, it switches drawing once
+DWORD g_f9Time = 0;      // when the last F9 press or repeat came
 bool g_zTaken = false;   // a Ctrl+Z press kept from the programs: its release is kept too
 
 bool ModifierHeld() {
@@ -20,6 +21,19 @@ bool ModifierHeld() {
 
 bool Held(int key) { return (GetAsyncKeyState(key) & 0x8000) != 0; }
 
+// A press of a key already down is the keyboard repeating it, but only
+// while the repeats keep coming: a release this hook never saw (the system
+// skips a hook whose thread was busy too long) must not swallow the next
+// press. The first repeat comes after the keyboard delay, the later ones
+// sooner.
+bool IsRepeat(bool wasDown, DWORD lastTime, DWORD now) {
+    if (!wasDown) return false;
+    int delay = 1;  // 0 to 3: 250 to 1000 ms
+    SystemParametersInfoW(SPI_GETKEYBOARDDELAY, 0, &delay, 0);
+    const DWORD window = 250u * static_cast<DWORD>(delay + 1) + 150u;
+    return now - lastTime <= window;
+}
+
 // The drawing keys: true when the key is Tavrix's and must not reach the
 // presented program. F9 switches drawing while a recording runs or is paused;
 // Ctrl+Z (no other modifier) undoes while drawing is on, and auto-repeats.
@@ -27,9 +41,11 @@ bool TakeDrawKey(const KBDLLHOOKSTRUCT& key, bool down) {
     if (key.vkCode == VK_F9) {
         const bool mine = g_drawKeys >= kDrawKeysF9 && g_target != nullptr && !(key.flags & LLKHF_ALTDOWN) &&
                           !ModifierHeld();
-        if (down && mine && !g_f9Down) PostMessageW(g_target, WM_HOTKEY, kDrawHotKeyId, MAKELPARAM(0, VK_F9));
+        const bool repeat = IsRepeat(g_f9Down, g_f9Time, key.time);
+        if (down && mine && !repeat) PostMessageW(g_target, WM_HOTKEY, kDrawHotKeyId, MAKELPARAM(0, VK_F9));
         const bool wasDown = g_f9Down;
-        g_f9Down = down && (mine || wasDown);
+        g_f9Down = down && (mine || (wasDown && repeat));
+        if (down) g_f9Time = key.time;
         return mine || (!down && wasDown);
     }
     if (key.vkCode == 'Z') {

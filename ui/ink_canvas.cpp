@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr uint32_t kCatchPixel = 0x01000000;  // black at an opacity of 1
-
 uint8_t Coverage(float signedInside) {
     // signedInside: how far (in pixels) the pixel's centre lies inside the
     // shape's edge; half a pixel either side of the edge is blended.
@@ -266,14 +264,20 @@ Rect InkCanvas::AdvanceRings(uint64_t nowMs) {
     return IntersectRects(dirty, Bounds());
 }
 
-Rect InkCanvas::SetCatchesMouse(bool catches) {
-    if (catches == m_catchesMouse) return Rect{};
-    m_catchesMouse = catches;
-    return Bounds();
+bool InkCanvas::Blank() const {
+    return !m_anyStroke && !m_drawing && m_rings.empty();
 }
 
-bool InkCanvas::Blank() const {
-    return !m_anyStroke && !m_drawing && m_rings.empty() && !m_catchesMouse;
+bool InkCanvas::AnyInk(const Rect& area) const {
+    const Rect r = IntersectRects(area, Bounds());
+    if (IsEmptyRect(r) || Blank()) return false;
+    if (!RingsIn(r).empty()) return true;
+    for (int32_t y = r.top; y < r.bottom; ++y) {
+        const size_t row = static_cast<size_t>(y) * m_width;
+        for (int32_t x = r.left; x < r.right; ++x)
+            if (m_base[row + x] != 0 || (m_drawing && m_mask[row + x] != 0)) return true;
+    }
+    return false;
 }
 
 void InkCanvas::RasterizeStroke(const InkStroke& stroke, const Rect& clip) {
@@ -371,17 +375,16 @@ uint32_t InkCanvas::ComposedPixel(int32_t x, int32_t y, const std::vector<RingPa
             if (c != 0) p = Over(Premultiplied(ring.colour, c), p);
         }
     }
-    if (m_catchesMouse && (p >> 24) == 0) p = kCatchPixel;
     return p;
 }
 
-void InkCanvas::Compose(const Rect& area, uint32_t* screen, int32_t stride) const {
-    const Rect r = IntersectRects(area, Bounds());
+void InkCanvas::Compose(const Rect& area, uint32_t* screen, int32_t stride, const Rect& picture) const {
+    const Rect r = IntersectRects(IntersectRects(area, Bounds()), picture);
     if (IsEmptyRect(r) || screen == nullptr) return;
     const std::vector<RingPaint> rings = RingsIn(r);
     for (int32_t y = r.top; y < r.bottom; ++y) {
-        uint32_t* out = screen + static_cast<size_t>(y) * stride;
-        for (int32_t x = r.left; x < r.right; ++x) out[x] = ComposedPixel(x, y, rings);
+        uint32_t* out = screen + static_cast<size_t>(y - picture.top) * stride;
+        for (int32_t x = r.left; x < r.right; ++x) out[x - picture.left] = ComposedPixel(x, y, rings);
     }
 }
 

@@ -44,18 +44,19 @@ public:
     Rect AdvanceRings(uint64_t nowMs);
     bool RingsAlive() const { return !m_rings.empty(); }
 
-    // While drawing is on, every pixel takes the mouse: the see-through ones
-    // get an opacity of 1 (of 255), which no eye sees and no recording keeps.
-    Rect SetCatchesMouse(bool catches);
-    bool CatchesMouse() const { return m_catchesMouse; }
-
-    // Nothing to show: no stroke, no ring, nothing catching the mouse.
+    // Nothing to show: no stroke, no ring.
     bool Blank() const;
+    // Whether anything shows inside `area`.
+    bool AnyInk(const Rect& area) const;
 
-    // The canvas's pixels inside `area` (clipped to the canvas) written into
-    // `screen`, a top-down picture of the canvas's size with `stride` pixels
-    // a row.
-    void Compose(const Rect& area, uint32_t* screen, int32_t stride) const;
+    // The canvas's pixels inside `area` written into `screen`, a top-down
+    // picture with `stride` pixels a row that holds the canvas's rectangle
+    // `picture` (a tile of the canvas; all of it without one). Only what lies
+    // in the canvas and in the picture is written.
+    void Compose(const Rect& area, uint32_t* screen, int32_t stride, const Rect& picture) const;
+    void Compose(const Rect& area, uint32_t* screen, int32_t stride) const {
+        Compose(area, screen, stride, Bounds());
+    }
 
     // One composed pixel (for tests and probes).
     uint32_t PixelAt(int32_t x, int32_t y) const;
@@ -94,7 +95,6 @@ private:
     uint64_t m_now = 0;  // the rings' clock: the last time given
     int32_t m_ringDiameter = kRingDiameter96;
     int32_t m_ringThickness = kRingThickness96;
-    bool m_catchesMouse = false;
     bool m_anyStroke = false;
 };
 

@@ -1,8 +1,10 @@
-// The drawing's layered window: its pictures, its input and its place among
-// the program's windows.
+// The drawing's windows: the tiles that show it, the window that takes the
+// mouse while drawing, and their place among the program's windows.
 #include "ui/ink_overlay_win.h"
 
 #include <windowsx.h>
+
+#include <algorithm>
 
 #include "support/log.h"
 #include "ui/screens_win.h"
@@ -10,10 +12,14 @@
 namespace {
 
 constexpr wchar_t kInkClassName[] = L"TavrixInkWndClass";
+constexpr wchar_t kTileClassName[] = L"TavrixInkTileWndClass";
+constexpr wchar_t kCatchClassName[] = L"TavrixInkCatchWndClass";
 constexpr UINT_PTR kRingTimerId = 1;
 // About one frame of the screen: a ring fades in steps no eye sees.
 constexpr UINT kRingTimerPeriodMs = 15;
 constexpr DWORD kInkExStyle = WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TRANSPARENT;
+// The window that takes the mouse while drawing: black at 1 of 255.
+constexpr BYTE kCatchOpacity = 1;
 
 RECT ToRECT(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
@@ -21,7 +27,184 @@ void PlaceTopmost(HWND window, HWND after) {
     SetWindowPos(window, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
+// The drawing's windows are never activated, however they are clicked or
+// shown: the presented program keeps the keyboard. True when the message
+// was answered (with `result`).
+bool KeepInactive(UINT uMsg, LPARAM lParam, LRESULT& result) {
+    if (uMsg == WM_MOUSEACTIVATE) {
+        result = MA_NOACTIVATE;
+        return true;
+    }
+    if (uMsg == WM_WINDOWPOSCHANGING) reinterpret_cast<WINDOWPOS*>(lParam)->flags |= SWP_NOACTIVATE;
+    return false;
+}
+
 }  // namespace
+
+// One square of the drawing: a layered window with per-pixel opacity and
+// its own picture, shown while something is drawn on it.
+class InkTile : public CWindowWnd {
+public:
+    ~InkTile() override {
+        if (m_dc && m_oldBitmap != nullptr) SelectObject(m_dc.get(), m_oldBitmap);
+    }
+
+    bool Open(const Rect& onCanvas, const Rect& area) {
+        m_rect = onCanvas;
+        const int32_t width = onCanvas.right - onCanvas.left, height = onCanvas.bottom - onCanvas.top;
+        m_screen = POINT{area.left + onCanvas.left, area.top + onCanvas.top};
+        m_dc.reset(CreateCompatibleDC(nullptr));
+        if (!m_dc) return false;
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;  // top-down, as the canvas's rows
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        m_bitmap.reset(CreateDIBSection(m_dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        if (!m_bitmap || bits == nullptr) return false;
+        m_pixels = static_cast<uint32_t*>(bits);
+        std::fill(m_pixels, m_pixels + static_cast<size_t>(width) * height, 0u);
+        m_oldBitmap = SelectObject(m_dc.get(), m_bitmap.get());
+        return Create(nullptr, L"", WS_POPUP, kInkExStyle, m_screen.x, m_screen.y, width, height) != nullptr;
+    }
+
+    // Shows the canvas's pixels of `dirty` here; hides the tile when nothing
+    // of the canvas shows on it. True when it came onto the screen now.
+    bool Present(const InkCanvas& canvas, const Rect& dirty) {
+        const Rect area = IntersectRects(dirty, m_rect);
+        if (IsEmptyRect(area)) return false;
+        const int32_t width = m_rect.right - m_rect.left, height = m_rect.bottom - m_rect.top;
+        canvas.Compose(area, m_pixels, width, m_rect);
+        if (!canvas.AnyInk(m_rect)) {
+            if (m_shown) ::ShowWindow(m_hWnd, SW_HIDE);
+            m_shown = false;
+            return false;
+        }
+        POINT source{0, 0};
+        SIZE size{width, height};
+        BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        const RECT changed = ToRECT(Offset(area, -m_rect.left, -m_rect.top));
+        UPDATELAYEREDWINDOWINFO info = {};
+        info.cbSize = sizeof(info);
+        info.pptDst = &m_screen;
+        info.psize = &size;
+        info.hdcSrc = m_dc.get();
+        info.pptSrc = &source;
+        info.pblend = &blend;
+        info.dwFlags = ULW_ALPHA;
+        // Only the changed pixels travel once the window has its picture (a
+        // hidden tile is given it whole again when it shows).
+        info.prcDirty = m_shown ? &changed : nullptr;
+        if (!UpdateLayeredWindowIndirect(m_hWnd, &info)) {
+            const DWORD error = GetLastError();
+            TAVRIX_LOG(LevelDebug) << "a tile of the drawing could not be shown, error " << error;
+            return false;
+        }
+        if (m_shown) return false;
+        ::ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
+        m_shown = true;
+        return true;
+    }
+
+    bool Shown() const { return m_shown; }
+
+protected:
+    const wchar_t* GetWindowClassName() const override { return kTileClassName; }
+    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override {
+        if (uMsg == WM_NCHITTEST) return HTTRANSPARENT;
+        LRESULT result = 0;
+        if (KeepInactive(uMsg, lParam, result)) return result;
+        return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
+    }
+
+private:
+    Rect m_rect;  // on the canvas
+    POINT m_screen{};
+    UniqueDC m_dc;
+    UniqueBitmap m_bitmap;
+    HGDIOBJ m_oldBitmap = nullptr;
+    uint32_t* m_pixels = nullptr;
+    bool m_shown = false;
+};
+
+// A band of the area that takes the mouse while drawing is on and hands it
+// to the overlay in canvas pixels.
+class InkCatch : public CWindowWnd {
+public:
+    InkCatch(InkOverlay& overlay, Point origin) : m_overlay(overlay), m_origin(origin) {}
+
+    bool Open(const Rect& onScreen) {
+        if (Create(nullptr, L"", WS_POPUP, kInkExStyle, onScreen.left, onScreen.top, onScreen.right - onScreen.left,
+                   onScreen.bottom - onScreen.top) == nullptr) {
+            return false;
+        }
+        return SetLayeredWindowAttributes(m_hWnd, 0, kCatchOpacity, LWA_ALPHA) != FALSE;
+    }
+
+    void SetCatching(bool catching) {
+        LONG_PTR ex = GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE);
+        ex = catching ? (ex & ~static_cast<LONG_PTR>(WS_EX_TRANSPARENT)) : (ex | WS_EX_TRANSPARENT);
+        SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, ex);
+        if (!catching) {
+            if (GetCapture() == m_hWnd) ReleaseCapture();
+            ::ShowWindow(m_hWnd, SW_HIDE);
+            return;
+        }
+        SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_FRAMECHANGED);
+    }
+
+protected:
+    const wchar_t* GetWindowClassName() const override { return kCatchClassName; }
+    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override {
+        const Point p{GET_X_LPARAM(lParam) + m_origin.x, GET_Y_LPARAM(lParam) + m_origin.y};
+        switch (uMsg) {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+            SetCapture(m_hWnd);
+            m_overlay.StrokeDown(p);
+            return 0;
+        case WM_MOUSEMOVE:
+            m_overlay.StrokeMove(p);
+            return 0;
+        case WM_LBUTTONUP:
+            m_overlay.StrokeUp(p);
+            if (GetCapture() == m_hWnd) ReleaseCapture();
+            return 0;
+        case WM_CAPTURECHANGED:
+            if (reinterpret_cast<HWND>(lParam) != m_hWnd) m_overlay.StrokeLost();
+            return 0;
+        case WM_RBUTTONDOWN:
+            if (GetCapture() == m_hWnd) ReleaseCapture();
+            m_overlay.RightButtonDown();
+            return 0;
+        case WM_RBUTTONUP: return 0;
+        case WM_SETCURSOR:
+            SetCursor(LoadCursorW(nullptr, IDC_CROSS));
+            return TRUE;
+        case WM_ERASEBKGND: {
+            RECT r = {};
+            GetClientRect(m_hWnd, &r);
+            FillRect(reinterpret_cast<HDC>(wParam), &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+            return 1;
+        }
+        default: {
+            LRESULT result = 0;
+            if (KeepInactive(uMsg, lParam, result)) return result;
+            return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
+        }
+        }
+    }
+
+private:
+    InkOverlay& m_overlay;
+    Point m_origin;  // where its client area starts on the canvas
+};
+
+InkOverlay::InkOverlay() = default;
 
 InkOverlay::~InkOverlay() { Close(); }
 
@@ -34,18 +217,23 @@ bool InkOverlay::Open(const Rect& area, int dpi) {
     m_dpi = dpi;
     if (IsEmptyRect(m_area)) return false;
     const int32_t width = m_area.right - m_area.left, height = m_area.bottom - m_area.top;
-    if (Create(nullptr, L"", WS_POPUP, kInkExStyle, m_area.left, m_area.top, width, height) == nullptr) {
+    if (Create(nullptr, L"", WS_POPUP, WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, m_area.left, m_area.top, width,
+               height) == nullptr) {
         const DWORD error = GetLastError();
         TAVRIX_LOG(LevelDebug) << "the drawing's window could not be made, error " << error;
         return false;
     }
-    if (!MakePicture(width, height)) {
-        TAVRIX_LOG(LevelDebug) << "no memory for the drawing's pictures at " << width << "x" << height;
+    if (!MakeCatchWindows()) {
+        const DWORD error = GetLastError();
+        TAVRIX_LOG(LevelDebug) << "the drawing's catching windows could not be made, error " << error;
         Close();
         return false;
     }
-    m_canvas.SetRingSize(ScaleForDpi(kRingDiameter96, m_dpi), ScaleForDpi(kRingThickness96, m_dpi));
-    PresentWhole();
+    if (!MakeCanvas(width, height)) {
+        TAVRIX_LOG(LevelDebug) << "no memory for the drawing at " << width << "x" << height;
+        Close();
+        return false;
+    }
     return true;
 }
 
@@ -53,92 +241,89 @@ void InkOverlay::Close() {
     for (HWND window : m_above)
         if (IsWindow(window)) PlaceTopmost(window, HWND_NOTOPMOST);
     m_above.clear();
+    DropTiles();
+    m_catch.clear();
     if (m_hWnd != nullptr) {
         KillTimer(m_hWnd, kRingTimerId);
         DestroyWindow(m_hWnd);  // the thunk clears m_hWnd
     }
-    if (m_dc && m_oldBitmap != nullptr) SelectObject(m_dc.get(), m_oldBitmap);
-    m_oldBitmap = nullptr;
-    m_bitmap.reset();
-    m_dc.reset();
-    m_pixels = nullptr;
     m_canvas.Resize(0, 0);
+    m_tiles.clear();
+    m_columns = m_rows = 0;
     m_drawing = false;
-    m_shown = false;
-    m_presentedOnce = false;
 }
 
-bool InkOverlay::MakePicture(int32_t width, int32_t height) {
-    if (m_dc && m_oldBitmap != nullptr) SelectObject(m_dc.get(), m_oldBitmap);
-    m_oldBitmap = nullptr;
-    m_bitmap.reset();
-    m_pixels = nullptr;
-    if (!m_dc) m_dc.reset(CreateCompatibleDC(nullptr));
-    if (!m_dc) return false;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down, as the canvas's rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    m_bitmap.reset(CreateDIBSection(m_dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!m_bitmap || bits == nullptr) {
-        m_bitmap.reset();
-        return false;
-    }
-    m_pixels = static_cast<uint32_t*>(bits);
-    m_oldBitmap = SelectObject(m_dc.get(), m_bitmap.get());
+bool InkOverlay::MakeCanvas(int32_t width, int32_t height) {
+    DropTiles();
     if (!m_canvas.Resize(width, height)) return false;
-    m_canvas.SetCatchesMouse(m_drawing);
-    m_presentedOnce = false;
+    m_canvas.SetRingSize(ScaleForDpi(kRingDiameter96, m_dpi), ScaleForDpi(kRingThickness96, m_dpi));
+    m_columns = (width + kTileSize - 1) / kTileSize;
+    m_rows = (height + kTileSize - 1) / kTileSize;
+    m_tiles.clear();
+    m_tiles.resize(static_cast<size_t>(m_columns) * m_rows);
     return true;
 }
 
-void InkOverlay::PresentWhole() {
-    m_presentedOnce = false;
-    Present(m_canvas.Bounds());
+bool InkOverlay::MakeCatchWindows() {
+    m_catch.clear();
+    const int32_t middle = m_area.top + (m_area.bottom - m_area.top) / 2;
+    std::vector<Rect> bands{Rect{m_area.left, m_area.top, m_area.right, middle},
+                            Rect{m_area.left, middle, m_area.right, m_area.bottom}};
+    for (const Rect& band : bands) {
+        if (IsEmptyRect(band)) continue;
+        auto window = std::make_unique<InkCatch>(*this, Point{band.left - m_area.left, band.top - m_area.top});
+        if (!window->Open(band)) return false;
+        if (m_drawing) window->SetCatching(true);
+        m_catch.push_back(std::move(window));
+    }
+    return !m_catch.empty();
 }
 
+std::vector<HWND> InkOverlay::CatchWindows() const {
+    std::vector<HWND> windows;
+    for (const std::unique_ptr<InkCatch>& c : m_catch) windows.push_back(c->GetHWND());
+    return windows;
+}
+
+void InkOverlay::DropTiles() {
+    for (std::unique_ptr<InkTile>& tile : m_tiles) tile.reset();
+}
+
+size_t InkOverlay::VisibleTiles() const {
+    return static_cast<size_t>(std::count_if(m_tiles.begin(), m_tiles.end(),
+                                             [](const std::unique_ptr<InkTile>& t) { return t && t->Shown(); }));
+}
+
+void InkOverlay::PresentWhole() { Present(m_canvas.Bounds()); }
+
 void InkOverlay::Present(const Rect& dirty) {
-    if (m_hWnd == nullptr || m_pixels == nullptr || IsEmptyRect(dirty)) return;
     const Rect area = IntersectRects(dirty, m_canvas.Bounds());
-    m_canvas.Compose(area, m_pixels, m_canvas.Width());
-    // Nothing to show: the window goes off the screen, and costs the
-    // screen and the grabber nothing.
-    if (m_canvas.Blank()) {
-        if (m_shown) ::ShowWindow(m_hWnd, SW_HIDE);
-        m_shown = false;
-        return;
+    if (m_hWnd == nullptr || IsEmptyRect(area)) return;
+    bool cameUp = false;
+    for (int32_t row = area.top / kTileSize; row <= (area.bottom - 1) / kTileSize; ++row) {
+        for (int32_t column = area.left / kTileSize; column <= (area.right - 1) / kTileSize; ++column) {
+            const Rect onCanvas{column * kTileSize, row * kTileSize,
+                                std::min(m_canvas.Width(), (column + 1) * kTileSize),
+                                std::min(m_canvas.Height(), (row + 1) * kTileSize)};
+            std::unique_ptr<InkTile>& tile = m_tiles[static_cast<size_t>(row) * m_columns + column];
+            if (!tile) {
+                // Made where something shows; nothing was shown here before.
+                if (!m_canvas.AnyInk(IntersectRects(area, onCanvas))) continue;
+                tile = std::make_unique<InkTile>();
+                if (!tile->Open(onCanvas, m_area)) {
+                    TAVRIX_LOG(LevelDebug) << "a tile of the drawing could not be made at " << onCanvas.left << ","
+                                           << onCanvas.top;
+                    tile.reset();
+                    continue;
+                }
+                tile->Present(m_canvas, onCanvas);
+                cameUp = true;
+                continue;
+            }
+            cameUp = tile->Present(m_canvas, area) || cameUp;
+        }
     }
-    POINT destination{m_area.left, m_area.top};
-    SIZE size{m_canvas.Width(), m_canvas.Height()};
-    POINT source{0, 0};
-    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    const RECT changed = ToRECT(area);
-    UPDATELAYEREDWINDOWINFO info = {};
-    info.cbSize = sizeof(info);
-    info.pptDst = &destination;
-    info.psize = &size;
-    info.hdcSrc = m_dc.get();
-    info.pptSrc = &source;
-    info.pblend = &blend;
-    info.dwFlags = ULW_ALPHA;
-    // Only the changed pixels travel, once the window has its whole picture
-    // (a hidden window is given it whole again when it shows).
-    info.prcDirty = m_presentedOnce && m_shown ? &changed : nullptr;
-    if (!UpdateLayeredWindowIndirect(m_hWnd, &info)) {
-        const DWORD error = GetLastError();
-        TAVRIX_LOG(LevelDebug) << "the drawing could not be shown, error " << error;
-        return;
-    }
-    m_presentedOnce = true;
-    if (!m_shown) {
-        ::ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
-        m_shown = true;
-        RaiseAbove();
-    }
+    if (cameUp) RaiseAbove();
 }
 
 void InkOverlay::KeepAbove(HWND window) {
@@ -150,32 +335,18 @@ void InkOverlay::KeepAbove(HWND window) {
 }
 
 void InkOverlay::RaiseAbove() {
-    if (m_hWnd == nullptr) return;
-    PlaceTopmost(m_hWnd, HWND_TOPMOST);
     // Hidden ones too: shown later (the after-recording window at a pause),
     // they come up above the drawing.
     for (HWND window : m_above)
         if (IsWindow(window)) PlaceTopmost(window, HWND_TOPMOST);
 }
 
-void InkOverlay::SetMouseThrough(bool through) {
-    LONG_PTR ex = GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE);
-    ex = through ? (ex | WS_EX_TRANSPARENT) : (ex & ~static_cast<LONG_PTR>(WS_EX_TRANSPARENT));
-    SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, ex);
-    SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-}
-
 void InkOverlay::SetDrawing(bool drawing, InkTool tool) {
     m_tool = tool;
     if (m_hWnd == nullptr || drawing == m_drawing) return;
-    if (!drawing && m_canvas.Drawing()) {
-        m_canvas.EndStroke();
-        if (GetCapture() == m_hWnd) ReleaseCapture();
-    }
+    if (!drawing && m_canvas.Drawing()) m_canvas.EndStroke();
     m_drawing = drawing;
-    SetMouseThrough(!drawing);
-    Present(m_canvas.SetCatchesMouse(drawing));
+    for (std::unique_ptr<InkCatch>& c : m_catch) c->SetCatching(drawing);
     if (drawing) RaiseAbove();
 }
 
@@ -208,54 +379,51 @@ void InkOverlay::FollowScreens() {
     if (area == m_area) return;
     TAVRIX_LOG(LevelDebug) << "the screens changed; the drawing now covers " << area.left << "," << area.top << ","
                            << area.right << "," << area.bottom;
-    if (IsEmptyRect(area)) {
-        // The recorded screen is gone: nothing drawn can be seen or recorded.
-        m_canvas.Clear();
-        m_area = area;
-        if (m_shown) ::ShowWindow(m_hWnd, SW_HIDE);
-        m_shown = false;
-        return;
-    }
-    const bool sameSize = area.right - area.left == m_canvas.Width() && area.bottom - area.top == m_canvas.Height();
+    DropTiles();
     m_area = area;
-    if (!sameSize && !MakePicture(area.right - area.left, area.bottom - area.top)) {
-        TAVRIX_LOG(LevelDebug) << "no memory for the drawing at its new size; drawing is no longer possible";
+    const bool sameSize = area.right - area.left == m_canvas.Width() && area.bottom - area.top == m_canvas.Height();
+    // The recorded screen gone, or no memory for the drawing at its new size:
+    // nothing drawn can be kept; the recording goes on without drawing.
+    if (IsEmptyRect(area) || (!sameSize && !MakeCanvas(area.right - area.left, area.bottom - area.top))) {
+        TAVRIX_LOG(LevelDebug) << "the drawing cannot follow the screens; drawing is no longer possible";
         Close();
         if (OnLost) OnLost();
         return;
     }
-    m_canvas.SetRingSize(ScaleForDpi(kRingDiameter96, m_dpi), ScaleForDpi(kRingThickness96, m_dpi));
     SetWindowPos(m_hWnd, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!MakeCatchWindows()) {
+        TAVRIX_LOG(LevelDebug) << "the drawing's catching windows could not follow the screens";
+        Close();
+        if (OnLost) OnLost();
+        return;
+    }
+    if (m_drawing) RaiseAbove();
     PresentWhole();
 }
 
-LRESULT InkOverlay::OnButtonDown(int x, int y) {
-    if (!m_drawing) return 0;
-    SetCapture(m_hWnd);
-    Present(m_canvas.BeginStroke(m_tool, StyleForTool(m_tool, m_dpi), Point{x, y}));
-    return 0;
+void InkOverlay::StrokeDown(Point p) {
+    if (m_drawing) Present(m_canvas.BeginStroke(m_tool, StyleForTool(m_tool, m_dpi), p));
 }
 
-LRESULT InkOverlay::OnMouseMove(int x, int y) {
-    if (m_canvas.Drawing()) Present(m_canvas.ExtendStroke(Point{x, y}));
-    return 0;
+void InkOverlay::StrokeMove(Point p) {
+    if (m_canvas.Drawing()) Present(m_canvas.ExtendStroke(p));
 }
 
-LRESULT InkOverlay::OnButtonUp(int x, int y) {
-    if (!m_canvas.Drawing()) return 0;
-    Present(m_canvas.ExtendStroke(Point{x, y}));
+void InkOverlay::StrokeUp(Point p) {
+    if (!m_canvas.Drawing()) return;
+    Present(m_canvas.ExtendStroke(p));
     m_canvas.EndStroke();
-    if (GetCapture() == m_hWnd) ReleaseCapture();
-    return 0;
 }
 
-LRESULT InkOverlay::OnRightButtonDown() {
-    if (!m_drawing) return 0;
+void InkOverlay::StrokeLost() {
     if (m_canvas.Drawing()) m_canvas.EndStroke();
-    if (GetCapture() == m_hWnd) ReleaseCapture();
+}
+
+void InkOverlay::RightButtonDown() {
+    if (!m_drawing) return;
+    StrokeLost();
     if (OnRightButton) OnRightButton();
-    return 0;
 }
 
 LRESULT InkOverlay::OnClick(POINT screenPoint, bool rightButton) {
@@ -281,31 +449,14 @@ LRESULT InkOverlay::OnDpiChanged(int dpi) {
 
 LRESULT InkOverlay::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     switch (uMsg) {
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: return OnButtonDown(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-    case WM_MOUSEMOVE:     return OnMouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-    case WM_LBUTTONUP:     return OnButtonUp(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-    case WM_RBUTTONDOWN:   return OnRightButtonDown();
-    case WM_RBUTTONUP:     return 0;
-    case WM_CAPTURECHANGED:
-        if (reinterpret_cast<HWND>(lParam) != m_hWnd && m_canvas.Drawing()) m_canvas.EndStroke();
-        return 0;
     case WM_TIMER:         return wParam == kRingTimerId ? OnRingTick() : 0;
     case WM_DISPLAYCHANGE: FollowScreens(); return 0;
     case WM_DPICHANGED:    return OnDpiChanged(LOWORD(wParam));
     case kClickMessage:    return OnClick(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, wParam != 0);
-    case WM_NCHITTEST:     return m_drawing ? HTCLIENT : HTTRANSPARENT;
-    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
-    case WM_SETCURSOR:
-        if (!m_drawing) break;
-        SetCursor(LoadCursorW(nullptr, IDC_CROSS));
-        return TRUE;
-    case WM_WINDOWPOSCHANGING:
-        // Never activated, however it is shown: the presented program keeps the keyboard.
-        reinterpret_cast<WINDOWPOS*>(lParam)->flags |= SWP_NOACTIVATE;
-        break;
-    default:
-        break;
+    default: {
+        LRESULT result = 0;
+        if (KeepInactive(uMsg, lParam, result)) return result;
+        return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
     }
-    return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
+    }
 }

@@ -52,6 +52,7 @@ click_control RecStatusFrameWndClass status.xml btnPen
 wait_palette
 probe_run latency 100 120 1800 6 3 40
 measure "drawing continuously" probe_run draw "$seconds" 500 330 150
+focus_target
 xdotool key F9
 wait_palette_gone
 measure "strokes shown, drawing off" idle

@@ -8,6 +8,7 @@
 # (the folder of this test's files), screen ("WIDTHxHEIGHT"), prefix_name.
 # Then the startup steps of startup_lib.sh are available too.
 
+export TAVRIX_BIN=$bin
 encoder_files=("$bin/ffmpeg.exe" "$bin/ffmpeg-core.exe")
 for f in ffmpeg.exe ffmpeg-core.exe tests/click_target.exe tests/ink_frames.exe tests/ink_probe.exe tests/e2e_window.exe; do
   [ -f "$bin/$f" ] || { echo "FAIL: $bin/$f is missing (the core comes from scripts/fetch-ffmpeg-core)"; exit 1; }
@@ -51,6 +52,8 @@ if [ ! -f "$WINEPREFIX/.made" ]; then
 fi
 /usr/lib/wine/wineserver64 -p
 server_started=1
+# A recording an earlier run left in this prefix would be offered at start.
+rm -rf "$WINEPREFIX"/drive_c/users/*/Temp/Rec*
 
 source "$here/startup_lib.sh"
 trap ink_finish EXIT
@@ -62,7 +65,7 @@ step() { note "${SECONDS}s: $*"; }
 clicks=$ink_root/clicks-$case_name.txt
 show_target() {
   rm -f "$clicks"
-  (cd "$bin/tests" && exec /usr/lib/wine/wine64 click_target.exe "$@" "$clicks" >/dev/null 2>&1) &
+  (cd "$bin/tests" && exec /usr/lib/wine/wine64 click_target.exe "${@:1:5}" "$clicks" "${@:6}" >/dev/null 2>&1) &
   target_pid=$!
   local id=""
   for _ in $(seq 100); do
@@ -154,11 +157,13 @@ stop_and_save() {
   step "saved $name.avi"
 }
 
-# The Linux process of a Wine program of the run folder, by its file name.
+# The Linux process of a Wine program by its file name, in this test's
+# prefix (other Wine programs of the same name may run on the machine).
 wine_process() {
   local p
   for p in /proc/[0-9]*; do
-    tr '\0' ' ' <"$p/cmdline" 2>/dev/null | grep -q "$1" && { echo "${p#/proc/}"; return 0; }
+    tr '\0' ' ' <"$p/cmdline" 2>/dev/null | grep -q "$1" || continue
+    tr '\0' '\n' <"$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && { echo "${p#/proc/}"; return 0; }
   done
   return 1
 }

@@ -230,15 +230,16 @@ TEST_F(InkCanvasTest, ARingIsCentredOnTheClickAndFades) {
     EXPECT_TRUE(canvas.Blank());
 }
 
-TEST_F(InkCanvasTest, WhileDrawingEveryPixelTakesTheMouse) {
+TEST_F(InkCanvasTest, TellsWhereAnythingShows) {
+    EXPECT_FALSE(canvas.AnyInk(canvas.Bounds()));
     Draw(InkTool::Pen, {{10, 10}, {20, 10}});
-    const uint32_t stroke = canvas.PixelAt(15, 10);
-    EXPECT_EQ(canvas.SetCatchesMouse(true), canvas.Bounds());
-    EXPECT_EQ(canvas.PixelAt(200, 150), 0x01000000u);  // black at an opacity of 1
-    EXPECT_EQ(canvas.PixelAt(15, 10), stroke);
-    EXPECT_TRUE(IsEmptyRect(canvas.SetCatchesMouse(true)));
-    canvas.SetCatchesMouse(false);
-    EXPECT_EQ(canvas.PixelAt(200, 150), 0u);
+    EXPECT_TRUE(canvas.AnyInk(Rect{0, 0, 64, 64}));
+    EXPECT_FALSE(canvas.AnyInk(Rect{64, 0, 128, 64}));
+    canvas.AddRing(Point{100, 30}, false, 0);
+    EXPECT_TRUE(canvas.AnyInk(Rect{64, 0, 128, 64}));
+    // The stroke being drawn counts before it is finished.
+    canvas.BeginStroke(InkTool::Pen, StyleForTool(InkTool::Pen, 96), Point{200, 150});
+    EXPECT_TRUE(canvas.AnyInk(Rect{192, 128, 256, 192}));
 }
 
 TEST_F(InkCanvasTest, ComposeWritesOnlyItsAreaAtTheGivenStride) {
@@ -251,6 +252,21 @@ TEST_F(InkCanvasTest, ComposeWritesOnlyItsAreaAtTheGivenStride) {
     EXPECT_EQ(screen[static_cast<size_t>(30) * stride], 0x12345678u);
     EXPECT_EQ(screen[40], 0x12345678u);
     EXPECT_EQ(screen[kWidth], 0x12345678u);  // the padding of a row is never written
+
+    // A tile of 64 x 64 whose top-left is the canvas's (128, 64).
+    std::vector<uint32_t> tile(64 * 64, 0x12345678);
+    canvas.Compose(Rect{100, 50, 150, 100}, tile.data(), 64, Rect{128, 64, 192, 128});
+    EXPECT_EQ(tile[0], canvas.PixelAt(128, 64));
+    EXPECT_EQ(tile[static_cast<size_t>(35) * 64 + 21], canvas.PixelAt(149, 99));
+    EXPECT_EQ(tile[22], 0x12345678u);                          // right of the area
+    EXPECT_EQ(tile[static_cast<size_t>(36) * 64], 0x12345678u);  // below it
+    // Nothing of an area beside the tile, and nothing past the canvas's edge.
+    canvas.Compose(Rect{0, 0, 128, 64}, tile.data(), 64, Rect{128, 64, 192, 128});
+    std::vector<uint32_t> edge(64 * 64, 0x12345678);
+    canvas.Compose(canvas.Bounds(), edge.data(), 64, Rect{300, 180, 364, 244});
+    EXPECT_EQ(edge[static_cast<size_t>(19) * 64 + 19], canvas.PixelAt(319, 199));
+    EXPECT_EQ(edge[static_cast<size_t>(20) * 64], 0x12345678u);
+    EXPECT_EQ(edge[20], 0x12345678u);
 }
 
 TEST(InkCanvasSize, ANewSizeStartsEmptyAndNoSizeIsRefused) {

@@ -69,9 +69,10 @@ TEST_F(FlowInkTest, PenButtonAndF9SwitchDrawingAndTheStrokesLastTheRecording) {
     // A tool from the palette; then a stroke of it, drawn by the overlay.
     Click(*Ink().Palette(), L"optRectangle");
     ASSERT_TRUE(PumpUntil([] { return Ink().State().tool == InkTool::Rectangle; }, 2000));
-    SendMessageW(overlay->GetHWND(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
-    SendMessageW(overlay->GetHWND(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(120, 90));
-    SendMessageW(overlay->GetHWND(), WM_LBUTTONUP, 0, MAKELPARAM(120, 90));
+    const HWND catching = overlay->CatchWindows().front();
+    SendMessageW(catching, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+    SendMessageW(catching, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(120, 90));
+    SendMessageW(catching, WM_LBUTTONUP, 0, MAKELPARAM(120, 90));
     ASSERT_EQ(overlay->Canvas().History().Strokes().size(), 1u);
     EXPECT_EQ(overlay->Canvas().History().Strokes().back().tool, InkTool::Rectangle);
 
@@ -93,8 +94,8 @@ TEST_F(FlowInkTest, PenButtonAndF9SwitchDrawingAndTheStrokesLastTheRecording) {
     EXPECT_FALSE(PaletteShown());  // the bar is away, and its palette with it
     PostMessageW(StatusHwnd, WM_HOTKEY, kUndoHotKeyId, 0);
     ASSERT_TRUE(PumpUntil([&] { return overlay->Canvas().History().Empty(); }, 2000));
-    SendMessageW(overlay->GetHWND(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 30));
-    SendMessageW(overlay->GetHWND(), WM_LBUTTONUP, 0, MAKELPARAM(60, 40));
+    SendMessageW(catching, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 30));
+    SendMessageW(catching, WM_LBUTTONUP, 0, MAKELPARAM(60, 40));
     PostMessageW(StatusHwnd, WM_HOTKEY, kDrawHotKeyId, 0);
     ASSERT_TRUE(PumpUntil([] { return !Ink().State().drawing; }, 2000));
 

@@ -185,6 +185,17 @@ TEST_F(HookTest, F9AndCtrlZAreTavrixsOnlyWhileARecordingAsksForThem) {
     EXPECT_EQ(CountOf(g_received.keyDowns, 'Z'), 2u);
     EXPECT_EQ(CountOf(g_received.keyDowns, VK_F9), 1u);
 
+    // A release the hook never saw (its thread was busy): the next press,
+    // well after the keyboard's repeat would have come, still counts.
+    g_received = Received();
+    setDrawKeys(kDrawKeysF9);
+    Key(VK_F9, false);
+    Pump(1500);
+    Key(VK_F9, false);
+    Key(VK_F9, true);
+    Pump(300);
+    EXPECT_EQ(CountOf(g_received.hotKeys, kDrawHotKeyId), 2u);
+
     // F10 pauses as before, whatever the drawing keys.
     g_received = Received();
     Press(VK_F10);

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "ui/ink_overlay_win.h"
 #include "uilib/uilib.h"
 
@@ -85,6 +87,18 @@ bool IsRed(COLORREF c) { return GetRValue(c) > 180 && GetGValue(c) < 80 && GetBV
 
 LONG_PTR ExStyle(HWND window) { return GetWindowLongPtrW(window, GWL_EXSTYLE); }
 
+// Whether every catching window is shown and takes the mouse.
+bool Catching(const InkOverlay& overlay) {
+    for (HWND w : overlay.CatchWindows())
+        if (!IsWindowVisible(w) || (ExStyle(w) & WS_EX_TRANSPARENT) != 0) return false;
+    return !overlay.CatchWindows().empty();
+}
+bool NotCatching(const InkOverlay& overlay) {
+    for (HWND w : overlay.CatchWindows())
+        if (IsWindowVisible(w) || (ExStyle(w) & WS_EX_TRANSPARENT) == 0) return false;
+    return true;
+}
+
 class InkOverlayTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -116,33 +130,49 @@ protected:
 };
 
 TEST_F(InkOverlayTest, StandsOverTheAreaTopmostLayeredAndSeeThroughToTheMouse) {
-    const HWND window = overlay.GetHWND();
-    RECT r = {};
-    GetWindowRect(window, &r);
-    EXPECT_EQ(r.left, 100);
-    EXPECT_EQ(r.top, 80);
-    EXPECT_EQ(r.right, 500);
-    EXPECT_EQ(r.bottom, 380);
-    const LONG_PTR ex = ExStyle(window);
-    for (LONG_PTR bit : {LONG_PTR{WS_EX_TOPMOST}, LONG_PTR{WS_EX_LAYERED}, LONG_PTR{WS_EX_TRANSPARENT},
-                         LONG_PTR{WS_EX_NOACTIVATE}, LONG_PTR{WS_EX_TOOLWINDOW}})
-        EXPECT_EQ(ex & bit, bit) << std::hex << bit;
-    // Nothing drawn: nothing on the screen.
-    EXPECT_FALSE(IsWindowVisible(window));
+    // The catching windows cover the area together, each less than it.
+    const std::vector<HWND> catching = overlay.CatchWindows();
+    ASSERT_EQ(catching.size(), 2u);
+    RECT top = {}, bottom = {};
+    GetWindowRect(catching[0], &top);
+    GetWindowRect(catching[1], &bottom);
+    EXPECT_EQ(top.left, 100);
+    EXPECT_EQ(top.top, 80);
+    EXPECT_EQ(top.right, 500);
+    EXPECT_EQ(top.bottom, bottom.top);
+    EXPECT_EQ(bottom.left, 100);
+    EXPECT_EQ(bottom.right, 500);
+    EXPECT_EQ(bottom.bottom, 380);
+    for (HWND window : catching) {
+        const LONG_PTR ex = ExStyle(window);
+        for (LONG_PTR bit : {LONG_PTR{WS_EX_TOPMOST}, LONG_PTR{WS_EX_LAYERED}, LONG_PTR{WS_EX_TRANSPARENT},
+                             LONG_PTR{WS_EX_NOACTIVATE}, LONG_PTR{WS_EX_TOOLWINDOW}})
+            EXPECT_EQ(ex & bit, bit) << std::hex << bit;
+    }
+    // Nothing drawn, drawing off: nothing on the screen.
+    EXPECT_TRUE(NotCatching(overlay));
+    EXPECT_EQ(overlay.VisibleTiles(), 0u);
+    EXPECT_FALSE(IsWindowVisible(overlay.GetHWND()));
 
+    const HWND hub = overlay.GetHWND();
     overlay.Close();
-    EXPECT_FALSE(IsWindow(window));
+    EXPECT_FALSE(IsWindow(hub));
+    for (HWND window : catching) EXPECT_FALSE(IsWindow(window));
     EXPECT_FALSE(overlay.IsOpen());
 }
 
 TEST_F(InkOverlayTest, DrawsWhereTheMouseGoesAndTheScreenShowsIt) {
     overlay.SetDrawing(true, InkTool::Pen);
-    EXPECT_TRUE(IsWindowVisible(overlay.GetHWND()));
-    EXPECT_EQ(ExStyle(overlay.GetHWND()) & WS_EX_TRANSPARENT, 0);
+    EXPECT_TRUE(Catching(overlay));
+    // A stroke from the top band into the bottom one (the middle is y 230).
     Drag(150, 150, 400, 200);
+    Drag(420, 200, 420, 360);
+    EXPECT_EQ(overlay.Canvas().PixelAt(420 - 100, 250 - 80) >> 24, 255u);
     // The stroke is in the picture where the mouse went, in the window's pixels.
     EXPECT_EQ(overlay.Canvas().PixelAt(275 - 100, 175 - 80) >> 24, 255u);
-    EXPECT_EQ(overlay.Canvas().PixelAt(275 - 100, 175 - 80 + 10), 0x01000000u);  // only the catching veil
+    EXPECT_EQ(overlay.Canvas().PixelAt(275 - 100, 175 - 80 + 10), 0u);
+    // Shown on the tiles they cross (256 pixels square from the area's corner).
+    EXPECT_EQ(overlay.VisibleTiles(), 3u);
     EXPECT_EQ(g_clicksBelow, 0);  // the presses drew; the program below got none
     // The presented program kept the keyboard through all of it.
     EXPECT_EQ(GetForegroundWindow(), below);
@@ -150,7 +180,7 @@ TEST_F(InkOverlayTest, DrawsWhereTheMouseGoesAndTheScreenShowsIt) {
 
     // Off: the stroke stays on the screen, and a click goes to the window below.
     overlay.SetDrawing(false, InkTool::Pen);
-    EXPECT_EQ(ExStyle(overlay.GetHWND()) & WS_EX_TRANSPARENT, WS_EX_TRANSPARENT);
+    EXPECT_TRUE(NotCatching(overlay));
     ASSERT_TRUE(PumpUntil([] { return IsRed(ScreenPixel(275, 175)); }, 2000)) << std::hex << ScreenPixel(275, 175);
     Mouse(300, 300);
     Mouse(300, 300, MOUSEEVENTF_LEFTDOWN);
@@ -161,10 +191,12 @@ TEST_F(InkOverlayTest, DrawsWhereTheMouseGoesAndTheScreenShowsIt) {
     EXPECT_TRUE(IsRed(ScreenPixel(275, 175)));
     EXPECT_EQ(GetForegroundWindow(), below);
 
-    // Undo takes it away, on the screen too; the window, blank, goes.
+    // Undo takes them away, on the screen too; the tiles, blank, go.
+    overlay.Undo();
     overlay.Undo();
     EXPECT_EQ(overlay.Canvas().PixelAt(175, 95), 0u);
-    EXPECT_FALSE(IsWindowVisible(overlay.GetHWND()));
+    EXPECT_EQ(overlay.VisibleTiles(), 0u);
+    EXPECT_TRUE(PumpUntil([] { return !IsRed(ScreenPixel(275, 175)); }, 2000));
 }
 
 TEST_F(InkOverlayTest, ARightClickAsksItsOwnerToSwitchDrawingOff) {
@@ -179,19 +211,19 @@ TEST_F(InkOverlayTest, ARightClickAsksItsOwnerToSwitchDrawingOff) {
     Mouse(200, 200, MOUSEEVENTF_RIGHTUP);
     ASSERT_TRUE(PumpUntil([&] { return asked == 1; }, 2000));
     EXPECT_FALSE(overlay.IsDrawing());
-    EXPECT_EQ(ExStyle(overlay.GetHWND()) & WS_EX_TRANSPARENT, WS_EX_TRANSPARENT);
+    EXPECT_TRUE(NotCatching(overlay));
     EXPECT_EQ(g_clicksBelow, 0);
 }
 
 TEST_F(InkOverlayTest, AClickRingShowsAroundTheClickAndGoes) {
     overlay.PostMessage(InkOverlay::kClickMessage, 0, MAKELPARAM(300, 250));
     ASSERT_TRUE(PumpUntil([&] { return overlay.Canvas().RingsAlive(); }, 1000));
-    EXPECT_TRUE(IsWindowVisible(overlay.GetHWND()));
+    EXPECT_EQ(overlay.VisibleTiles(), 1u);
     EXPECT_NE(overlay.Canvas().PixelAt(300 - 100 + 11, 250 - 80) >> 24, 0u);
     // Outside the area, or while drawing, nothing shows.
     overlay.PostMessage(InkOverlay::kClickMessage, 0, MAKELPARAM(700, 700));
     ASSERT_TRUE(PumpUntil([&] { return !overlay.Canvas().RingsAlive(); }, 1500));
-    EXPECT_FALSE(IsWindowVisible(overlay.GetHWND()));
+    EXPECT_EQ(overlay.VisibleTiles(), 0u);
     overlay.SetDrawing(true, InkTool::Pen);
     overlay.PostMessage(InkOverlay::kClickMessage, 1, MAKELPARAM(300, 250));
     Pump(100);
@@ -207,12 +239,13 @@ TEST_F(InkOverlayTest, TheProgramsWindowsStayAboveItAndGoBackAfterwards) {
     overlay.SetDrawing(true, InkTool::Pen);
     // Above the drawing in the z-order: a click on the bar is the bar's.
     bool barFirst = false;
+    const std::vector<HWND> catching = overlay.CatchWindows();
     for (HWND w = GetTopWindow(nullptr); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
         if (w == bar) {
             barFirst = true;
             break;
         }
-        if (w == overlay.GetHWND()) break;
+        if (std::find(catching.begin(), catching.end(), w) != catching.end()) break;
     }
     EXPECT_TRUE(barFirst);
     overlay.Close();

@@ -10,9 +10,12 @@
 //       where the picture's top-left pixel is on the screen.
 //   ink_frames ring <file> <width> <height> <left> <top>
 //       "<frame> yellow <count> centre <x> <y>": the yellow pixels and the
-//       middle of them (a click ring's centre), in screen pixels.
+//       centre of the circle through them (a click ring's centre), in screen
+//       pixels. The circle is fitted to the pixels (least squares), so a part
+//       of the ring hidden under the mouse pointer does not move the centre.
 //
 // Exit code 0, or 2 on bad arguments or an unreadable file.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -125,19 +128,44 @@ int main(int argc, char** argv) {
             }
             std::printf("%d red %d covered %d farthest %.1f\n", index, red, covered ? 1 : 0, farthest);
         } else {
+            // x^2 + y^2 + D x + E y + F = 0 through the pixels: the centre is
+            // (-D/2, -E/2). Normal equations of the least-squares fit.
+            double m[3][4] = {};
             int yellow = 0;
-            double sx = 0, sy = 0;
             for (int y = 0; y < height; ++y)
                 for (int x = 0; x < width; ++x) {
                     if (!IsYellow(pixel(x, y))) continue;
                     ++yellow;
-                    sx += x;
-                    sy += y;
+                    const double row[3] = {static_cast<double>(x), static_cast<double>(y), 1.0};
+                    const double rhs = -(static_cast<double>(x) * x + static_cast<double>(y) * y);
+                    for (int i = 0; i < 3; ++i) {
+                        for (int j = 0; j < 3; ++j) m[i][j] += row[i] * row[j];
+                        m[i][3] += row[i] * rhs;
+                    }
                 }
-            if (yellow > 0)
-                std::printf("%d yellow %d centre %.2f %.2f\n", index, yellow, left + sx / yellow, top + sy / yellow);
-            else
-                std::printf("%d yellow 0 centre - -\n", index);
+            // Gaussian elimination with partial pivoting.
+            bool solved = yellow >= 3;
+            for (int c = 0; c < 3 && solved; ++c) {
+                int best = c;
+                for (int r = c + 1; r < 3; ++r)
+                    if (std::fabs(m[r][c]) > std::fabs(m[best][c])) best = r;
+                if (std::fabs(m[best][c]) < 1e-9) {
+                    solved = false;
+                    break;
+                }
+                for (int k = 0; k < 4; ++k) std::swap(m[c][k], m[best][k]);
+                for (int r = 0; r < 3; ++r) {
+                    if (r == c) continue;
+                    const double f = m[r][c] / m[c][c];
+                    for (int k = 0; k < 4; ++k) m[r][k] -= f * m[c][k];
+                }
+            }
+            if (solved) {
+                const double d = m[0][3] / m[0][0], e = m[1][3] / m[1][1];
+                std::printf("%d yellow %d centre %.2f %.2f\n", index, yellow, left - d / 2, top - e / 2);
+            } else {
+                std::printf("%d yellow %d centre - -\n", index, yellow);
+            }
         }
     }
     std::fclose(file);
