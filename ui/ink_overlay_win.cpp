@@ -23,6 +23,9 @@ constexpr BYTE kCatchOpacity = 1;
 
 RECT ToRECT(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
+// A freehand stroke only ever adds pixels; a shape is drawn anew at each move.
+bool Freehand(InkTool tool) { return tool == InkTool::Pen || tool == InkTool::Highlighter; }
+
 void PlaceTopmost(HWND window, HWND after) {
     SetWindowPos(window, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
@@ -72,13 +75,14 @@ public:
     }
 
     // Shows the canvas's pixels of `dirty` here; hides the tile when nothing
-    // of the canvas shows on it. True when it came onto the screen now.
-    bool Present(const InkCanvas& canvas, const Rect& dirty) {
+    // of the canvas shows on it (`adds`: the change only added ink, so a tile
+    // on the screen stays). True when it came onto the screen now.
+    bool Present(const InkCanvas& canvas, const Rect& dirty, bool adds) {
         const Rect area = IntersectRects(dirty, m_rect);
         if (IsEmptyRect(area)) return false;
         const int32_t width = m_rect.right - m_rect.left, height = m_rect.bottom - m_rect.top;
         canvas.Compose(area, m_pixels, width, m_rect);
-        if (!canvas.AnyInk(m_rect)) {
+        if (!(adds && m_shown) && !canvas.AnyInk(m_rect)) {
             if (m_shown) ::ShowWindow(m_hWnd, SW_HIDE);
             m_shown = false;
             return false;
@@ -296,7 +300,7 @@ size_t InkOverlay::VisibleTiles() const {
 
 void InkOverlay::PresentWhole() { Present(m_canvas.Bounds()); }
 
-void InkOverlay::Present(const Rect& dirty) {
+void InkOverlay::Present(const Rect& dirty, bool adds) {
     const Rect area = IntersectRects(dirty, m_canvas.Bounds());
     if (m_hWnd == nullptr || IsEmptyRect(area)) return;
     bool cameUp = false;
@@ -316,11 +320,11 @@ void InkOverlay::Present(const Rect& dirty) {
                     tile.reset();
                     continue;
                 }
-                tile->Present(m_canvas, onCanvas);
+                tile->Present(m_canvas, onCanvas, false);
                 cameUp = true;
                 continue;
             }
-            cameUp = tile->Present(m_canvas, area) || cameUp;
+            cameUp = tile->Present(m_canvas, area, adds) || cameUp;
         }
     }
     if (cameUp) RaiseAbove();
@@ -362,7 +366,7 @@ void InkOverlay::ShowRing(POINT screenPoint, bool rightButton) {
     if (m_hWnd == nullptr) return;
     const Point at{screenPoint.x - m_area.left, screenPoint.y - m_area.top};
     if (at.x < 0 || at.y < 0 || at.x >= m_canvas.Width() || at.y >= m_canvas.Height()) return;
-    Present(m_canvas.AddRing(at, rightButton, GetTickCount64()));
+    Present(m_canvas.AddRing(at, rightButton, GetTickCount64()), true);
     SetTimer(m_hWnd, kRingTimerId, kRingTimerPeriodMs, nullptr);
 }
 
@@ -403,16 +407,16 @@ void InkOverlay::FollowScreens() {
 }
 
 void InkOverlay::StrokeDown(Point p) {
-    if (m_drawing) Present(m_canvas.BeginStroke(m_tool, StyleForTool(m_tool, m_dpi), p));
+    if (m_drawing) Present(m_canvas.BeginStroke(m_tool, StyleForTool(m_tool, m_dpi), p), Freehand(m_tool));
 }
 
 void InkOverlay::StrokeMove(Point p) {
-    if (m_canvas.Drawing()) Present(m_canvas.ExtendStroke(p));
+    if (m_canvas.Drawing()) Present(m_canvas.ExtendStroke(p), Freehand(m_canvas.LiveStroke().tool));
 }
 
 void InkOverlay::StrokeUp(Point p) {
     if (!m_canvas.Drawing()) return;
-    Present(m_canvas.ExtendStroke(p));
+    Present(m_canvas.ExtendStroke(p), Freehand(m_canvas.LiveStroke().tool));
     m_canvas.EndStroke();
 }
 

@@ -90,8 +90,10 @@ private:
 
     bool MakeCanvas(int32_t width, int32_t height);
     bool MakeCatchWindows();
-    // Shows the canvas's pixels of `dirty` on the tiles it touches.
-    void Present(const Rect& dirty);
+    // Shows the canvas's pixels of `dirty` on the tiles it touches. `adds`:
+    // the change only added ink (a freehand stroke going on, a new ring),
+    // so no tile can have become empty.
+    void Present(const Rect& dirty, bool adds = false);
     void PresentWhole();
     void DropTiles();
     void RaiseAbove();
