@@ -11,6 +11,7 @@
 #include "app/window_state.h"
 #include "hook/hook_dll.h"
 #include "tests/win/flow_harness.h"
+#include "tests/win/region_win_support.h"
 #include "ui/ink_overlay_win.h"
 #include "ui/ink_session_win.h"
 #include "ui/pen_palette.h"
@@ -27,13 +28,10 @@ bool PaletteShown() {
     return Ink().Palette() != nullptr && IsWindowVisible(Ink().Palette()->GetHWND()) != FALSE;
 }
 
+// A real click at a screen point.
 void MouseClickAt(int x, int y) {
-    SetCursorPos(x, y);
-    INPUT input[2] = {};
-    input[0].type = input[1].type = INPUT_MOUSE;
-    input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_LEFTDOWN;
-    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, input, sizeof(INPUT));
+    region_test::MouseAt(x, y, MOUSEEVENTF_LEFTDOWN);
+    region_test::MouseAt(x, y, MOUSEEVENTF_LEFTUP);
 }
 
 class FlowInkTest : public FlowTest {

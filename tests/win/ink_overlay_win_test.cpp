@@ -9,10 +9,14 @@
 
 #include <algorithm>
 
+#include "tests/win/region_win_support.h"
 #include "ui/ink_overlay_win.h"
 #include "uilib/uilib.h"
 
 namespace {
+
+using region_test::Pump;
+using region_test::ScreenPixel;
 
 const wchar_t kBelowClass[] = L"InkTestPresented";
 int g_clicksBelow = 0;
@@ -37,18 +41,6 @@ LRESULT CALLBACK BelowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void Pump(DWORD ms) {
-    const DWORD end = GetTickCount() + ms;
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(5);
-    } while (static_cast<LONG>(end - GetTickCount()) > 0);
-}
-
 template <class Condition>
 bool PumpUntil(Condition condition, DWORD timeoutMs) {
     const DWORD end = GetTickCount() + timeoutMs;
@@ -60,27 +52,13 @@ bool PumpUntil(Condition condition, DWORD timeoutMs) {
 }
 
 // Real mouse input at a screen point: the cursor goes there, then the buttons.
-void Mouse(int x, int y, DWORD buttons = 0) {
-    SetCursorPos(x, y);
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | buttons;
-    SendInput(1, &input, sizeof(input));
-    Pump(40);
-}
+void Mouse(int x, int y, DWORD buttons = 0) { region_test::MouseAt(x, y, buttons); }
 
 void Drag(int x1, int y1, int x2, int y2) {
     Mouse(x1, y1);
     Mouse(x1, y1, MOUSEEVENTF_LEFTDOWN);
     for (int i = 1; i <= 6; ++i) Mouse(x1 + (x2 - x1) * i / 6, y1 + (y2 - y1) * i / 6);
     Mouse(x2, y2, MOUSEEVENTF_LEFTUP);
-}
-
-COLORREF ScreenPixel(int x, int y) {
-    HDC screen = GetDC(nullptr);
-    const COLORREF c = GetPixel(screen, x, y);
-    ReleaseDC(nullptr, screen);
-    return c;
 }
 
 bool IsRed(COLORREF c) { return GetRValue(c) > 180 && GetGValue(c) < 80 && GetBValue(c) < 80; }
