@@ -1,7 +1,7 @@
 // The drawing's windows over the recorded area, in physical pixels, topmost,
 // never activated, recorded by the screen grabber where the teacher sees
 // them:
-//   - the tiles: layered windows with per-pixel opacity, 256 pixels square,
+//   - the tiles: layered windows with per-pixel opacity, 128 pixels square,
 //     that show the canvas; a tile is made where something is drawn, so a
 //     change costs the few tiles it touches, never the whole screen's
 //     picture. They never take the mouse (WS_EX_TRANSPARENT).
@@ -38,7 +38,7 @@ public:
     // off, and the click was not on one of the windows kept above it.
     static constexpr UINT kClickMessage = WM_APP + 40;
     // The tiles' size in pixels.
-    static constexpr int32_t kTileSize = 256;
+    static constexpr int32_t kTileSize = 128;
 
     InkOverlay();
     ~InkOverlay() override;

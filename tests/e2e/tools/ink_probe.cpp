@@ -68,11 +68,14 @@ int Latency(int x0, int y0, int x1, int step, int rows, int gap) {
             const double start = Now();
             Mouse(x, y);
             bool seen = false;
+            // Polled a millisecond apart: a probe spinning on the screen would
+            // take a processor from the programs it times.
             while (Now() - start < 250) {
                 if (RedOnScreen(screen, x, y)) {
                     seen = true;
                     break;
                 }
+                Sleep(1);
             }
             if (seen)
                 times.push_back(Now() - start);
