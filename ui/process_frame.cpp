@@ -69,12 +69,12 @@ void CRecProcessFrameWnd::ResumeRecording() {
 void CRecProcessFrameWnd::DiscardRecording() {
     TAVRIX_LOG(LevelDebug) << "the recording is discarded";
     m_discarding = true;
-    InkSession::Instance().Ended();
     if (StatusHwnd != nullptr) KillTimer(StatusHwnd, kElapsedTimerId);
     // The encoder throws the recording away and exits at once, however long
     // the lesson: no join, no waiting. It goes first: hiding windows may take
     // the system a moment.
     const bool deleted = EncoderProcess::Discard();
+    InkSession::Instance().Ended();
     ::ShowWindow(m_hWnd, SW_HIDE);
     ::ShowWindow(StatusHwnd, SW_HIDE);
     ResetElapsedTime();
