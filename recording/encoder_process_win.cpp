@@ -6,10 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/record_options.h"
-#include "encoder/protocol.h"
+#include "protocol/commands.h"
+#include "protocol/files.h"
 #include "recording/capture_command_win.h"
-#include "recording/finish_wait_win.h"
+#include "recording/record_options.h"
+#include "support/child_process_win.h"
+#include "support/files_win.h"
 #include "support/log.h"
 #include "support/text_win.h"
 #include "support/unique_win.h"
@@ -27,9 +29,6 @@ namespace {
 
 const wchar_t kEncoderFileName[] = L"ffmpeg.exe";
 const char kTempFolderPrefix[] = "RecClass";
-const char kTempFileName[] = "\\temp.avi";
-const wchar_t kStopTimedOutText[] =
-    L"录制程序长时间没有结束，已被强行关闭，这次的录像可能不完整。";
 
 // The running child of the current recording and the parent's end of its
 // command pipe. Everything is closed between recordings.
@@ -74,9 +73,11 @@ std::string MakeTempFolder() {
 
 }  // namespace
 
+bool WaitBlocking(HANDLE process, DWORD limitMs) { return WaitForSingleObject(process, limitMs) == WAIT_OBJECT_0; }
+
 std::string MakeTempRecordingPath() {
     const std::string folder = MakeTempFolder();
-    return folder.empty() ? std::string() : folder + kTempFileName;
+    return folder.empty() ? std::string() : folder + "\\" + kRecordingFileName;
 }
 
 namespace EncoderProcess {
@@ -93,16 +94,6 @@ bool Launch(bool held) {
     const std::wstring folder = RecordingFolderOf(WidenText(RecordingPath, CP_ACP));
     if (!folder.empty()) CreateDirectoryW(folder.c_str(), nullptr);
 
-    SECURITY_ATTRIBUTES inherit = {};
-    inherit.nLength = sizeof(inherit);
-    inherit.bInheritHandle = TRUE;
-    UniqueHandle commandRead;
-    UniqueHandle commandWrite;
-    if (!CreatePipe(commandRead.put(), commandWrite.put(), &inherit, 0)) return false;
-    if (!SetHandleInformation(commandWrite.get(), HANDLE_FLAG_INHERIT, 0)) return false;
-    DWORD written = 0;
-    if (held && (!WriteFile(commandWrite.get(), kHoldCommand, 2, &written, nullptr) || written != 2)) return false;
-
     const RecordOptions& options = *RecordOptions::Instance();
     const Rect captureRect = options.captureRect;
     const CaptureFlags flags = ComposeCaptureFlags(options);
@@ -113,24 +104,23 @@ bool Launch(bool held) {
     // started without its options must not run.
     if (commandLine.empty()) return false;
 
-    // The encoder's output is read by nobody: it gets no output handles.
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = commandRead.get();
-    PROCESS_INFORMATION process = {};
     // The program runs elevated: the encoder is started by its full path in
     // the program's folder, never looked up in the current folder or PATH.
-    const std::wstring encoderPath = ProgramFolder(nullptr) + kEncoderFileName;
-    if (!CreateProcessW(encoderPath.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                        CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &process))
+    // Its output is read by nobody: it gets no output handles.
+    ChildStart start;
+    start.program = ProgramFolder(nullptr) + kEncoderFileName;
+    start.commandLine = commandLine;
+    start.inputPipe = true;
+    if (held) start.firstInput = kHoldCommand;
+    Child child;
+    DWORD error = 0;
+    if (!StartChild(start, child, error)) {
+        TAVRIX_LOG(LevelDebug) << "the encoder could not be started, error " << error;
         return false;
-    g_encoder.child.process.reset(process.hProcess);
-    g_encoder.child.thread.reset(process.hThread);
-    g_encoder.child.processId = process.dwProcessId;
-    g_encoder.commandWrite = std::move(commandWrite);
+    }
+    g_encoder.child = std::move(child.process);
+    g_encoder.commandWrite = std::move(child.input);
     g_encoder.held = held;
-    // commandRead closes here: the child holds its own copy.
     return true;
 }
 
@@ -164,60 +154,61 @@ bool Prepare() {
 
 bool IsPrepared() { return g_encoder.held; }
 
-void DiscardPrepared() {
-    if (g_encoder.held) Discard();
+void DiscardPrepared(const ProcessWait& wait) {
+    if (g_encoder.held) Discard(wait);
 }
 
 void Pause() { Send(kPauseCommand); }
 
 void Resume() { Send(kResumeCommand); }
 
-DWORD Stop(DWORD waitLimitMs) {
+StopResult Stop(const ProcessWait& wait, DWORD waitLimitMs) {
     // Every handle of this recording is closed on the way out, whatever happens.
     EncoderState ending = std::move(g_encoder);
     g_encoder = EncoderState();
     DWORD written = 0;
     const HANDLE process = ending.child.process.get();
+    StopResult result;
     // No encoder of ours: nothing to finish, the file is what it is.
-    if (process == nullptr) return 0;
+    if (process == nullptr) return result;
     // When the quit cannot be written the encoder is gone already: no wait.
     if (!WriteFile(ending.commandWrite.get(), kQuitCommand, 2, &written, nullptr)) {
-        DWORD code = kEncoderLost;
-        if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) GetExitCodeProcess(process, &code);
-        TAVRIX_LOG(LevelDebug) << "the encoder was gone before the finish, exit code " << code;
-        return code;
+        result.exitCode = kEncoderLost;
+        if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) GetExitCodeProcess(process, &result.exitCode);
+        TAVRIX_LOG(LevelDebug) << "the encoder was gone before the finish, exit code " << result.exitCode;
+        return result;
     }
-    const FinishWait wait = WaitPumping(process, waitLimitMs, WidenText(RecordingPath, CP_ACP));
-    if (wait.ended) {
-        TAVRIX_LOG(LevelDebug) << "the encoder finished with exit code " << wait.exitCode;
-        return wait.exitCode;
+    if (wait(process, waitLimitMs)) {
+        GetExitCodeProcess(process, &result.exitCode);
+        TAVRIX_LOG(LevelDebug) << "the encoder finished with exit code " << result.exitCode;
+        return result;
     }
     // An encoder that never finishes must not hold the program forever.
     TAVRIX_LOG(LevelDebug) << "the encoder did not finish in time and is ended";
     TerminateProcess(process, kEncoderLost);
     WaitForSingleObject(process, 5000);
-    ending = EncoderState();
-    MessageBoxW(nullptr, kStopTimedOutText, L"提示", MB_OK | MB_ICONWARNING);
-    return kEncoderLost;
+    result.exitCode = kEncoderLost;
+    result.endedByForce = true;
+    return result;
 }
 
-bool Discard() {
+bool Discard(const ProcessWait& wait) {
     EncoderState ending = std::move(g_encoder);
     g_encoder = EncoderState();
     const HANDLE process = ending.child.process.get();
     DWORD written = 0;
     if (process != nullptr) {
-        FinishWait wait;
-        if (WriteFile(ending.commandWrite.get(), kDiscardCommand, 2, &written, nullptr))
-            wait = WaitPumping(process, kDiscardWaitLimitMs);
-        if (!wait.ended) {
+        const bool ended = WriteFile(ending.commandWrite.get(), kDiscardCommand, 2, &written, nullptr) &&
+                           wait(process, kDiscardWaitLimitMs);
+        if (!ended) {
             // An encoder that does not know the command, or does not obey it
             // at once, is ended: the recording goes anyway.
             TerminateProcess(process, kEncoderLost);
             WaitForSingleObject(process, 2000);
-            GetExitCodeProcess(process, &wait.exitCode);
         }
-        TAVRIX_LOG(LevelDebug) << "the encoder was discarded, exit code " << wait.exitCode;
+        DWORD code = 0;
+        GetExitCodeProcess(process, &code);
+        TAVRIX_LOG(LevelDebug) << "the encoder was discarded, exit code " << code;
     }
     return DeleteRecordingFiles(WidenText(RecordingPath, CP_ACP));
 }
@@ -250,15 +241,10 @@ bool DeleteRecordingFiles(const std::wstring& recordingPath) {
     const std::wstring folder = RecordingFolderOf(recordingPath);
     bool gone = DeleteFileW(recordingPath.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND ||
                 GetLastError() == ERROR_PATH_NOT_FOUND;
-    WIN32_FIND_DATAW found = {};
-    HANDLE search = FindFirstFileW((recordingPath + L".*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-            const std::wstring file = folder + L"\\" + found.cFileName;
-            if (!DeleteFileW(file.c_str())) gone = false;
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
+    for (const FoundFile& found : FilesMatching(recordingPath + L".*")) {
+        if (found.folder) continue;
+        const std::wstring file = folder + L"\\" + found.name;
+        if (!DeleteFileW(file.c_str())) gone = false;
     }
     if (!folder.empty()) RemoveDirectoryW(folder.c_str());  // only when nothing else is in it
     return gone;
@@ -272,7 +258,7 @@ void MoveToNewRecordingFolder() {
 
 void TerminateEncoderProcesses() {
     // Ended by force, a waiting encoder would leave its log behind.
-    EncoderProcess::DiscardPrepared();
+    EncoderProcess::DiscardPrepared(WaitBlocking);
     UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return;
     PROCESSENTRY32W entry = {};

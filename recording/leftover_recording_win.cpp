@@ -2,18 +2,18 @@
 
 #include <algorithm>
 
-#include "encoder/matroska_scan.h"
-#include "encoder/protocol.h"
+#include "protocol/command_line.h"
+#include "protocol/files.h"
 #include "recording/encoder_process_win.h"
-#include "recording/finish_wait_win.h"
 #include "recording/leftover_recording.h"
+#include "support/child_process_win.h"
+#include "support/files_win.h"
 #include "support/log.h"
+#include "support/media_file_win.h"
 #include "support/text_win.h"
 #include "support/unique_win.h"
 
 namespace {
-
-const wchar_t kRecordingFileName[] = L"temp.avi";
 
 struct FoundFolder {
     std::wstring path;
@@ -22,19 +22,12 @@ struct FoundFolder {
 
 std::vector<FolderFile> FilesIn(const std::wstring& folder) {
     std::vector<FolderFile> files;
-    WIN32_FIND_DATAW found = {};
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return files;
-    do {
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0)
-                files.push_back({"<folder>", 1});  // a folder inside: not one of ours
-            continue;
-        }
-        files.push_back({NarrowText(found.cFileName, CP_UTF8),
-                         (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow});
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    for (const FoundFile& found : FilesMatching(folder + L"\\*")) {
+        if (found.folder)
+            files.push_back({"<folder>", 1});  // a folder inside: not one of ours
+        else
+            files.push_back({NarrowText(found.name, CP_UTF8), found.size});
+    }
     return files;
 }
 
@@ -63,22 +56,7 @@ int64_t AviFileDurationNs(const std::wstring& path) {
 }  // namespace
 
 int64_t SegmentDurationNs(const std::wstring& segmentPath) {
-    UniqueFile file(CreateFileW(segmentPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return 0;
-    LARGE_INTEGER size = {};
-    if (!GetFileSizeEx(file.get(), &size)) return 0;
-    const HANDLE handle = file.get();
-    const ReadAt read = [handle](uint64_t offset, uint8_t* buffer, size_t wanted) -> size_t {
-        OVERLAPPED at = {};
-        at.Offset = static_cast<DWORD>(offset);
-        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-        DWORD got = 0;
-        const DWORD ask = wanted > 0x10000000 ? 0x10000000 : static_cast<DWORD>(wanted);
-        if (!ReadFile(handle, buffer, ask, &got, &at)) return 0;
-        return got;
-    };
-    const MatroskaSummary summary = ScanMatroska(read, static_cast<uint64_t>(size.QuadPart));
+    const MatroskaSummary summary = ScanMatroskaFile(segmentPath);
     int64_t longest = 0;
     for (const TrackSpan& track : summary.tracks) {
         if (track.kind != TrackKind::Video || track.blocks == 0) continue;
@@ -92,17 +70,11 @@ std::vector<LeftoverRecording> FindLeftoverRecordings(const std::wstring& tempFo
     const std::wstring temp = tempFolderIn.empty() ? TempFolder() : tempFolderIn;
     const std::wstring skip = RecordingFolderOf(skipRecordingPath);
     std::vector<FoundFolder> folders;
-    WIN32_FIND_DATAW found = {};
-    HANDLE search = FindFirstFileW((temp + L"\\Rec*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-            if (!IsRecordingFolderName(NarrowText(found.cFileName, CP_UTF8))) continue;
-            const std::wstring path = temp + L"\\" + found.cFileName;
-            if (SameFolder(path, skip)) continue;
-            folders.push_back({path, found.ftCreationTime});
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
+    for (const FoundFile& found : FilesMatching(temp + L"\\Rec*")) {
+        if (!found.folder || !IsRecordingFolderName(NarrowText(found.name, CP_UTF8))) continue;
+        const std::wstring path = temp + L"\\" + found.name;
+        if (SameFolder(path, skip)) continue;
+        folders.push_back({path, found.created});
     }
     std::sort(folders.begin(), folders.end(), [](const FoundFolder& a, const FoundFolder& b) {
         return CompareFileTime(&a.made, &b.made) < 0;
@@ -111,7 +83,7 @@ std::vector<LeftoverRecording> FindLeftoverRecordings(const std::wstring& tempFo
     std::vector<LeftoverRecording> leftovers;
     for (const FoundFolder& folder : folders) {
         const std::vector<FolderFile> files = FilesIn(folder.path);
-        const std::wstring recording = folder.path + L"\\" + kRecordingFileName;
+        const std::wstring recording = folder.path + L"\\" + kRecordingFileNameWide;
         switch (JudgeRecordingFolder(files)) {
         case FolderVerdict::Litter:
             TAVRIX_LOG(LevelDebug) << "an empty recording folder is removed: " << NarrowText(folder.path, CP_ACP);
@@ -141,69 +113,27 @@ std::vector<LeftoverRecording> FindLeftoverRecordings(const std::wstring& tempFo
     return leftovers;
 }
 
-DWORD JoinLeftoverSegments(const std::wstring& recordingPath) {
-    const std::wstring encoder = ProgramFolder(nullptr) + L"ffmpeg.exe";
-    std::wstring commandLine =
-        std::wstring(kEncoderProgramWord) + L" " + kJoinSegmentsOption + L" " + QuotedWord(L"", recordingPath);
-    TAVRIX_LOG(LevelDebug) << NarrowText(commandLine, CP_ACP);
+DWORD JoinLeftoverSegments(const std::wstring& recordingPath, const ProcessWait& wait) {
+    ChildStart start;
+    start.program = ProgramFolder(nullptr) + L"ffmpeg.exe";
+    start.commandLine = ComposeJoinSegmentsCommandLine(recordingPath);
+    TAVRIX_LOG(LevelDebug) << NarrowText(start.commandLine, CP_ACP);
     // Its standard input is not read: it gets nothing, as do its outputs.
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION started = {};
-    if (!CreateProcessW(encoder.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                        CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &started)) {
-        const DWORD error = GetLastError();
+    Child child;
+    DWORD error = 0;
+    if (!StartChild(start, child, error)) {
         TAVRIX_LOG(LevelDebug) << "the encoder could not be started to join, error " << error;
         return 2;
     }
-    ProcessRecord process;
-    process.process.reset(started.hProcess);
-    process.thread.reset(started.hThread);
-    const FinishWait wait = WaitPumping(process.process.get(), EncoderProcess::kStopWaitLimitMs, recordingPath);
-    if (!wait.ended) {
-        TerminateProcess(process.process.get(), EncoderProcess::kEncoderLost);
-        WaitForSingleObject(process.process.get(), 5000);
+    const HANDLE process = child.process.process.get();
+    if (!wait(process, EncoderProcess::kStopWaitLimitMs)) {
+        TerminateProcess(process, EncoderProcess::kEncoderLost);
+        WaitForSingleObject(process, 5000);
         TAVRIX_LOG(LevelDebug) << "the join did not end in time and was ended";
         return EncoderProcess::kEncoderLost;
     }
-    TAVRIX_LOG(LevelDebug) << "the join ended with exit code " << wait.exitCode;
-    return wait.exitCode;
-}
-
-namespace {
-
-void OfferEach(const std::vector<LeftoverRecording>& leftovers, const SaveDialog& askForPath,
-               const SaveDialogError& dialogError) {
-    for (const LeftoverRecording& leftover : leftovers) {
-        TAVRIX_LOG(LevelDebug) << "a recording was left behind: " << NarrowText(leftover.recordingPath, CP_ACP) << ", "
-                               << leftover.segments.size() << " segments, " << leftover.durationNs / 1000000 << " ms";
-        const int answer = MessageBoxW(nullptr, LeftoverQuestion(leftover.durationNs).c_str(), L"提示",
-                                       MB_YESNO | MB_ICONQUESTION | MB_TOPMOST);
-        if (answer != IDYES) {
-            if (!DeleteRecordingFiles(leftover.recordingPath)) MessageBoxW(nullptr, L"失败", L"", MB_OK);
-            continue;
-        }
-        // A finished recording needs no join.
-        const DWORD code = leftover.segments.empty() ? 0 : JoinLeftoverSegments(leftover.recordingPath);
-        if (code != 0) {
-            MessageBoxW(nullptr, FinishFailureText(static_cast<int>(code)).c_str(), L"提示", MB_OK | MB_ICONERROR);
-            continue;
-        }
-        OfferSaveDialog(leftover.recordingPath, askForPath, dialogError);
-    }
-}
-
-}  // namespace
-
-void OfferLeftoverRecordings(const std::wstring& skipRecordingPath) {
-    OfferLeftoverRecordingsWith(std::wstring(), skipRecordingPath, ShowSaveDialog, SaveDialogErrorCode);
-}
-
-void OfferLeftoverRecordings(const std::vector<LeftoverRecording>& leftovers) {
-    OfferEach(leftovers, ShowSaveDialog, SaveDialogErrorCode);
-}
-
-void OfferLeftoverRecordingsWith(const std::wstring& tempFolder, const std::wstring& skipRecordingPath,
-                                 const SaveDialog& askForPath, const SaveDialogError& dialogError) {
-    OfferEach(FindLeftoverRecordings(tempFolder, skipRecordingPath), askForPath, dialogError);
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    TAVRIX_LOG(LevelDebug) << "the join ended with exit code " << code;
+    return code;
 }

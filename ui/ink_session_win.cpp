@@ -6,6 +6,7 @@
 #include "app/record_options.h"
 #include "app/window_state.h"
 #include "hook/hook_dll.h"
+#include "ui/pause_key_win.h"
 #include "support/log.h"
 #include "ui/ink_overlay_win.h"
 #include "ui/pen_palette.h"
@@ -115,7 +116,7 @@ void InkSession::Apply(const InkState& next) {
     const bool toolChanged = next.tool != m_state.tool;
     m_state = next;
     if (Overlay() != nullptr) m_overlay->SetDrawing(m_state.drawing, m_state.tool);
-    setDrawKeys(static_cast<int>(KeysForInkState(m_state)));
+    SetDrawKeys(static_cast<int>(KeysForInkState(m_state)));
     UpdateRingHook();
     if (m_palette != nullptr && m_palette->GetHWND() != nullptr) {
         if (toolChanged) m_palette->ShowTool(m_state.tool);

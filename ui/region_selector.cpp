@@ -115,15 +115,9 @@ int RegionSelector::Create(HINSTANCE instance, void* userData, RegionSelectedCal
     m_keyBrush.reset(CreateSolidBrush(kKeyColor));
     m_outlinePen.reset(CreatePen(PS_SOLID, 1, kOutlineColor));
 
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_CROSS);
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    wc.lpszClassName = m_className;
-    RegisterWindowClassOnce(wc);  // already there when a selector was made before
+    // Already there when a selector was made before.
+    RegisterWindowClassOnce(instance, m_className, WindowProc, CS_HREDRAW | CS_VREDRAW, IDC_CROSS,
+                            static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 
     const DWORD exStyle = WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
     m_background = CreateWindowExW(exStyle, m_className, m_backgroundText, WS_POPUP, m_origin.x, m_origin.y,
@@ -405,22 +399,20 @@ LRESULT RegionSelector::OnPaint(HWND hwnd) {
     UniqueGdiObject update(CreateRectRgn(0, 0, 0, 0));
     const bool complex = update && hwnd == m_mask &&
                          GetUpdateRgn(hwnd, static_cast<HRGN>(update.get()), FALSE) == COMPLEXREGION;
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
-    if (hwnd != m_mask) {
-        const RECT screen{0, 0, m_model.screenWidth(), m_model.screenHeight()};
-        FillRect(dc, &screen, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        EndPaint(hwnd, &ps);
-        return 0;
+    {
+        const ScopedPaint paint(hwnd);
+        if (hwnd != m_mask) {
+            const RECT screen{0, 0, m_model.screenWidth(), m_model.screenHeight()};
+            FillRect(paint.dc(), &screen, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+            return 0;
+        }
+        PaintMaskRegion(paint.dc(), paint.area(), complex ? static_cast<HRGN>(update.get()) : nullptr);
+        if (m_model.ShowsRectangle()) {
+            const Point p = m_model.buttons();
+            MoveButton(m_cancelButton, p.x, p.y);
+            MoveButton(m_okButton, p.x + kButtonWidth, p.y);
+        }
     }
-
-    PaintMaskRegion(dc, ps.rcPaint, complex ? static_cast<HRGN>(update.get()) : nullptr);
-    if (m_model.ShowsRectangle()) {
-        const Point p = m_model.buttons();
-        MoveButton(m_cancelButton, p.x, p.y);
-        MoveButton(m_okButton, p.x + kButtonWidth, p.y);
-    }
-    EndPaint(hwnd, &ps);
 
     ShowButtons(m_model.ButtonsShown() ? SW_SHOWNORMAL : SW_HIDE);
     if (m_model.state() == StateHidden) {

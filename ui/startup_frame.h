@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "app/record_options.h"
+#include "recording/record_options.h"
 #include "ui/region_selector.h"
 #include "ui/skinned_frame.h"
 

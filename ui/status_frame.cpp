@@ -2,19 +2,20 @@
 
 #include <new>
 
-#include "app/record_options.h"
-#include "app/window_state.h"
-#include "hook/hook_dll.h"
 #include "recording/disk_space_win.h"
 #include "recording/encoder_process_win.h"
-#include "recording/leftover_recording_win.h"
-#include "recording/save_recording_win.h"
+#include "recording/record_options.h"
 #include "support/log.h"
 #include "support/text_win.h"
 #include "ui/frame_table.h"
 #include "ui/ink_session_win.h"
+#include "ui/leftover_offer_win.h"
+#include "ui/message_box_win.h"
+#include "ui/pause_key_win.h"
 #include "ui/process_frame.h"
+#include "ui/save_recording_win.h"
 #include "ui/screens_win.h"
+#include "ui/window_state.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ RecStatusFrame::~RecStatusFrame() {
         ShowElapsedText = nullptr;
         InkSession::Instance().ShowPenButton = nullptr;
         InkSession::Instance().PenButtonOnScreen = nullptr;
-        setCaptureKeyWindow(nullptr);
+        SetPauseKeyWindow(nullptr);
     }
 }
 
@@ -73,7 +74,7 @@ void RecStatusFrame::OnSkinReady() {
         }
     }
 
-    setCaptureKeyWindow(StatusHwnd);
+    SetPauseKeyWindow(StatusHwnd);
     SetTimer(StatusHwnd, kElapsedTimerId, kElapsedTimerPeriodMs, nullptr);
 }
 
@@ -153,7 +154,7 @@ LRESULT RecStatusFrame::OnEncoderLost(DWORD exitCode) {
     TAVRIX_LOG(LevelDebug) << "the encoder ended by itself with exit code " << exitCode << "; the recording is kept";
     ::ShowWindow(StatusHwnd, SW_HIDE);
     if (ProcessHwnd != nullptr) ::ShowWindow(ProcessHwnd, SW_HIDE);
-    MessageBoxW(nullptr, kEncoderLostText, L"提示", MB_OK | MB_ICONERROR);
+    ShowMessageBox(BoxCaption::Tip, kEncoderLostText, MB_OK | MB_ICONERROR);
     // What was recorded stays where it is, and the next recording goes
     // elsewhere; what can be joined is offered now.
     MoveToNewRecordingFolder();
@@ -168,7 +169,7 @@ void RecStatusFrame::CheckFreeSpace() {
     if (!IsWindowVisible(StatusHwnd) || EnoughSpaceToGoOn(RecordingFreeBytes())) return;
     TAVRIX_LOG(LevelDebug) << "too little free disk space; the recording is paused";
     PauseIfShown();
-    MessageBoxW(nullptr, kTooLittleSpacePausedText, L"提示", MB_OK | MB_ICONWARNING);
+    ShowMessageBox(BoxCaption::Tip, kTooLittleSpacePausedText, MB_OK | MB_ICONWARNING);
 }
 
 LRESULT RecStatusFrame::OnHotKey() {
@@ -195,7 +196,7 @@ void RecStatusFrame::PauseRecording() {
         // finished and offered for saving instead.
         TAVRIX_LOG(LevelDebug) << "no after-recording window; the recording is finished and saved";
         InkSession::Instance().Ended();
-        MessageBoxW(nullptr, kNoPauseWindowText, L"提示", MB_OK | MB_ICONWARNING);
+        ShowMessageBox(BoxCaption::Tip, kNoPauseWindowText, MB_OK | MB_ICONWARNING);
         SaveRecording();
         return;
     }

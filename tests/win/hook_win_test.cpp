@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "hook/hook_dll.h"
+#include "tests/win/win_test_support.h"
 
 namespace {
 
@@ -23,18 +24,6 @@ LRESULT CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) g_received.keyDowns.push_back(wParam);
     if (message == WM_SYSKEYDOWN || message == WM_SYSKEYUP || message == WM_SYSCHAR) return 0;  // no menu mode
     return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-void Pump(DWORD ms) {
-    const DWORD end = GetTickCount() + ms;
-    while (static_cast<LONG>(end - GetTickCount()) > 0) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(5);
-    }
 }
 
 void Key(WORD vk, bool up) {
