@@ -31,6 +31,7 @@ void ApplyStartChoices(RecordOptions& options, const StartChoices& choices, cons
         options.recordAudio = 0;
     }
     options.videoQuality = choices.qualityNormal ? 0 : 1;
+    options.showClicks = choices.showClicks ? 1 : 0;
 }
 
 void ApplyRegionSelection(RecordOptions& options, const Rect& region) {

@@ -18,6 +18,7 @@ struct RecordOptions {
     int32_t showTip = 1;       // 1 show the tip window before the countdown
     int32_t audioSources = 1;  // bit 0 speaker, bit 1 microphone; 3 both, mixed
     int32_t customArea = 0;    // 1 the area is a region the user dragged out
+    int32_t showClicks = 1;    // 1 each click shows a ring in the recording
 
     // The one record, made with the defaults on first use (the full screen as
     // ScreenWidth x ScreenHeight stood then). Never freed, copied or reset.
@@ -33,9 +34,10 @@ struct StartChoices {
     bool audioMix = false;
     bool audioSpeaker = true;  // neither mix nor speaker: the microphone
     bool qualityNormal = true;
+    bool showClicks = true;
 };
 
-// The writes Start makes, in order: area, custom flag, sound, quality.
+// The writes Start makes, in order: area, custom flag, sound, quality, click rings.
 // `monitor` is the monitor the startup window stands on (the full screen a
 // teacher means: moved onto the projector's screen, the projector's);
 // `workArea` its work area, or null when that query failed (the rectangle is

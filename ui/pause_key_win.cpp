@@ -7,11 +7,12 @@ namespace {
 
 const wchar_t kHookDllName[] = L"hookDLL.dll";
 
-// The DLL's three exports, resolved once.
+// The DLL's exports, resolved once.
 struct PauseKeyFunctions {
     decltype(&installHook) install = nullptr;
     decltype(&uninstallHook) uninstall = nullptr;
     decltype(&setCaptureKeyWindow) setWindow = nullptr;
+    decltype(&setDrawKeys) setDrawKeys = nullptr;
 };
 
 template <class Function>
@@ -32,6 +33,7 @@ const PauseKeyFunctions& Functions() {
         found.install = Export<decltype(&installHook)>(module, "installHook");
         found.uninstall = Export<decltype(&uninstallHook)>(module, "uninstallHook");
         found.setWindow = Export<decltype(&setCaptureKeyWindow)>(module, "setCaptureKeyWindow");
+        found.setDrawKeys = Export<decltype(&setDrawKeys)>(module, "setDrawKeys");
         return found;
     }();
     return functions;
@@ -55,4 +57,8 @@ void UninstallPauseKey() {
 
 void SetPauseKeyWindow(HWND window) {
     if (Functions().setWindow != nullptr) Functions().setWindow(window);
+}
+
+void SetDrawKeys(int keys) {
+    if (Functions().setDrawKeys != nullptr) Functions().setDrawKeys(keys);
 }

@@ -13,3 +13,6 @@ bool InstallPauseKey();
 void UninstallPauseKey();
 // The window that gets the pause key as WM_HOTKEY from now on (null: nobody).
 void SetPauseKeyWindow(HWND window);
+// Which drawing keys (F9, Ctrl+Z) the hook delivers from now on
+// (kDrawKeys... of hook/hook_dll.h).
+void SetDrawKeys(int keys);

@@ -6,6 +6,7 @@
 #include "support/text_win.h"
 #include "ui/finish_wait_win.h"
 #include "ui/frame_table.h"
+#include "ui/ink_session_win.h"
 #include "ui/message_box_win.h"
 #include "ui/save_recording_win.h"
 #include "ui/window_state.h"
@@ -50,6 +51,7 @@ void CRecProcessFrameWnd::Notify(TNotifyUI& msg) {
     } else if (name == L"discardBtn") {
         DiscardRecording();
     } else if (name == L"doneBtn") {
+        InkSession::Instance().Ended();  // the lesson is over: its drawing leaves the screen
         SaveRecording();
     }
 }
@@ -74,6 +76,7 @@ void CRecProcessFrameWnd::DiscardRecording() {
     // the lesson: no join, no waiting. It goes first: hiding windows may take
     // the system a moment.
     const bool deleted = EncoderProcess::Discard(PumpingWait());
+    InkSession::Instance().Ended();
     ::ShowWindow(m_hWnd, SW_HIDE);
     ::ShowWindow(StatusHwnd, SW_HIDE);
     ResetElapsedTime();

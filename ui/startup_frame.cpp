@@ -96,6 +96,7 @@ void CRecStartupFrameWnd::OnSkinReady() {
 
     m_optionVideoQualityNormal = option(L"optionVideoQualityNormal");
     m_optionVideoQualityGood = option(L"optionVideoQualityGood");
+    m_checkShowClicks = option(L"checkShowClicks");
 }
 
 void CRecStartupFrameWnd::Notify(TNotifyUI& msg) {
@@ -179,6 +180,7 @@ StartChoices CRecStartupFrameWnd::ReadStartChoices() const {
     choices.audioMix = IsOptionSelected(m_optionAudioMix);
     choices.audioSpeaker = IsOptionSelected(m_optionAudioSpeaker);
     choices.qualityNormal = IsOptionSelected(m_optionVideoQualityNormal);
+    choices.showClicks = IsOptionSelected(m_checkShowClicks);
     return choices;
 }
 

@@ -63,4 +63,5 @@ private:
     COptionUI* m_optionAudioMicro = nullptr;
     COptionUI* m_optionVideoQualityNormal = nullptr;
     COptionUI* m_optionVideoQualityGood = nullptr;
+    COptionUI* m_checkShowClicks = nullptr;
 };

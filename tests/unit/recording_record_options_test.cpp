@@ -16,6 +16,7 @@ TEST(RecordOptions, DefaultsOnFirstUseAndOneRecord) {
     EXPECT_EQ(options->showTip, 1);
     EXPECT_EQ(options->audioSources, 1);
     EXPECT_EQ(options->customArea, 0);
+    EXPECT_EQ(options->showClicks, 1);
     EXPECT_EQ(RecordOptions::Instance(), options);
 }
 
@@ -104,6 +105,16 @@ TEST_F(StartChoicesTest, SoundAndQuality) {
     ApplyStartChoices(options, c, nullptr);
     EXPECT_EQ(options.recordAudio, 0);
     EXPECT_EQ(options.audioSources, 1);
+}
+
+TEST_F(StartChoicesTest, ClickRingsAsTheCheckBoxSays) {
+    StartChoices choices;
+    choices.showClicks = false;
+    ApplyStartChoices(options, choices, nullptr);
+    EXPECT_EQ(options.showClicks, 0);
+    choices.showClicks = true;
+    ApplyStartChoices(options, choices, nullptr);
+    EXPECT_EQ(options.showClicks, 1);
 }
 
 }  // namespace

@@ -26,3 +26,12 @@ tavrix_add_test(tavrix_ui_noencoder_win_tests
 set_target_properties(tavrix_ui_noencoder_win_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ui_noencoder_dir})
 add_custom_command(TARGET tavrix_ui_noencoder_win_tests POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:hookDLL> ${ui_noencoder_dir}/)
+
+# Drawing on the lesson: the overlay's window, input and place among the
+# windows; and the drawing through a recording with the real status bar and
+# the test encoder.
+tavrix_add_test(tavrix_ui_ink_win_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_ink_overlay_win_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/ui_ink_recording_win_test.cpp
+  LIBS tavrix_win_test_support tavrix_win)
+add_dependencies(tavrix_ui_ink_win_tests tavrix_fake_encoder hookDLL)

@@ -245,12 +245,17 @@ const ShippedSkin kShipped[] = {
       {L"optionAreaFullWithoutTaskbar", L"Option"}, {L"checkRecordAudio", L"Option"},
       {L"optionAudioMix", L"Option"}, {L"optionAudioSpeaker", L"Option"}, {L"optionAudioMicro", L"Option"},
       {L"btnSoundXP", L"Button"}, {L"txtAudioXP", L"Text"}, {L"optionVideoQualityNormal", L"Option"},
-      {L"optionVideoQualityGood", L"Option"}}},
+      {L"optionVideoQualityGood", L"Option"}, {L"checkShowClicks", L"Option"}}},
     {L"ready.xml", {{L"numText", L"Text"}, {L"backBtn", L"Button"}}},
-    {L"status.xml", {{L"timeText", L"Label"}, {L"btnMin", L"Button"}, {L"btnClose", L"Button"}, {L"btnStop", L"Button"}}},
+    {L"status.xml",
+     {{L"timeText", L"Label"}, {L"btnMin", L"Button"}, {L"btnClose", L"Button"}, {L"btnStop", L"Button"},
+      {L"btnPen", L"Button"}}},
     {L"process.xml",
      {{L"closeBtn", L"Button"}, {L"resumeBtn", L"Button"}, {L"discardBtn", L"Button"}, {L"doneBtn", L"Button"}}},
     {L"TSSkin.xml", {{L"OptTip", L"Option"}, {L"btnOK", L"Button"}, {L"btnClose", L"Button"}}},
+    {L"pen.xml",
+     {{L"optPen", L"Option"}, {L"optHighlighter", L"Option"}, {L"optArrow", L"Option"}, {L"optRectangle", L"Option"},
+      {L"btnUndo", L"Button"}, {L"btnClear", L"Button"}}},
 };
 
 // Whether the label's text (or `text` instead) fits inside it with its font.
@@ -327,6 +332,9 @@ TEST(ShippedSkins, LongestTextsStillFit) {
     auto* time = static_cast<CLabelUI*>(pm.FindControl(L"timeText")->GetInterface(L"Label"));
     EXPECT_TRUE(TextFits(pm, time, L"100:00:00")) << "a hundred hours";
     EXPECT_TRUE(TextFits(pm, time, L"88:88:88"));
+    // The pen button also says when drawing is not possible.
+    auto* pen = static_cast<CLabelUI*>(pm.FindControl(L"btnPen")->GetInterface(L"Label"));
+    EXPECT_TRUE(TextFits(pm, pen, L"画笔不可用"));
 }
 
 TEST(ShippedSkins, RegionPicturesAreThirtyFiveByTwentyWithAlpha) {
