@@ -5,7 +5,6 @@
 #include "protocol/command_line.h"
 #include "protocol/files.h"
 #include "recording/encoder_process_win.h"
-#include "recording/finish_wait_win.h"
 #include "recording/keep_awake_win.h"
 #include "recording/leftover_recording.h"
 #include "recording/work_folder_win.h"
@@ -13,7 +12,6 @@
 #include "support/files_win.h"
 #include "support/log.h"
 #include "support/media_file_win.h"
-#include "support/named_buttons_win.h"
 #include "support/text_win.h"
 #include "support/unique_win.h"
 
@@ -114,7 +112,7 @@ std::vector<LeftoverRecording> FindLeftoverRecordings(const std::wstring& tempFo
     return leftovers;
 }
 
-DWORD JoinLeftoverSegments(const std::wstring& recordingPath) {
+DWORD JoinLeftoverSegments(const std::wstring& recordingPath, const ProcessWait& wait) {
     ChildStart start;
     start.program = ProgramFolder(nullptr) + L"ffmpeg.exe";
     start.commandLine = ComposeJoinSegmentsCommandLine(recordingPath);
@@ -126,69 +124,16 @@ DWORD JoinLeftoverSegments(const std::wstring& recordingPath) {
         TAVRIX_LOG(LevelDebug) << "the encoder could not be started to join, error " << error;
         return 2;
     }
-    const ProcessRecord& process = child.process;
+    const HANDLE process = child.process.process.get();
     const KeepAwake awake;  // the PC stays awake while the lesson is joined
-    const FinishWait wait = WaitPumping(process.process.get(), EncoderProcess::kStopWaitLimitMs, recordingPath);
-    if (!wait.ended) {
-        TerminateProcess(process.process.get(), EncoderProcess::kEncoderLost);
-        WaitForSingleObject(process.process.get(), 5000);
+    if (!wait(process, EncoderProcess::kStopWaitLimitMs)) {
+        TerminateProcess(process, EncoderProcess::kEncoderLost);
+        WaitForSingleObject(process, 5000);
         TAVRIX_LOG(LevelDebug) << "the join did not end in time and was ended";
         return EncoderProcess::kEncoderLost;
     }
-    TAVRIX_LOG(LevelDebug) << "the join ended with exit code " << wait.exitCode;
-    return wait.exitCode;
-}
-
-LeftoverAnswer AskAboutLeftover(int64_t durationNs) {
-    const std::wstring question = LeftoverQuestion(durationNs) + L"\n\n" + kLeftoverLaterHint;
-    const int answer = MessageBoxWithButtons(question.c_str(), L"提示", MB_YESNOCANCEL | MB_ICONQUESTION | MB_TOPMOST,
-                                             {{IDYES, L"现在保存"}, {IDNO, L"删除"}, {IDCANCEL, L"以后再说"}});
-    const LeftoverAnswer first = LeftoverAnswerOf(answer);
-    if (first != LeftoverAnswer::Delete) return first;
-    // One hurried click never deletes a lesson: deleting is asked once more,
-    // and only its 是 deletes.
-    const int sure = MessageBoxW(nullptr, kLeftoverDeleteQuestion, L"提示",
-                                 MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2 | MB_TOPMOST);
-    return sure == IDYES ? LeftoverAnswer::Delete : LeftoverAnswer::Later;
-}
-
-namespace {
-
-void OfferEach(const std::vector<LeftoverRecording>& leftovers, const SaveDialog& askForPath,
-               const SaveDialogError& dialogError) {
-    for (const LeftoverRecording& leftover : leftovers) {
-        TAVRIX_LOG(LevelDebug) << "a recording was left behind: " << NarrowText(leftover.recordingPath, CP_ACP) << ", "
-                               << leftover.segments.size() << " segments, " << leftover.durationNs / 1000000 << " ms";
-        const LeftoverAnswer answer = AskAboutLeftover(leftover.durationNs);
-        if (answer == LeftoverAnswer::Later) {
-            TAVRIX_LOG(LevelDebug) << "the recording is kept for the next start";
-            continue;
-        }
-        if (answer == LeftoverAnswer::Delete) {
-            if (!DeleteRecordingFiles(leftover.recordingPath)) MessageBoxW(nullptr, L"失败", L"", MB_OK);
-            continue;
-        }
-        // A finished recording needs no join.
-        const DWORD code = leftover.segments.empty() ? 0 : JoinLeftoverSegments(leftover.recordingPath);
-        if (code != 0) {
-            MessageBoxW(nullptr, FinishFailureText(static_cast<int>(code)).c_str(), L"提示", MB_OK | MB_ICONERROR);
-            continue;
-        }
-        OfferSaveDialog(leftover.recordingPath, askForPath, dialogError);
-    }
-}
-
-}  // namespace
-
-void OfferLeftoverRecordings(const std::wstring& skipRecordingPath) {
-    OfferLeftoverRecordingsWith(std::wstring(), skipRecordingPath, ShowSaveDialog, SaveDialogErrorCode);
-}
-
-void OfferLeftoverRecordings(const std::vector<LeftoverRecording>& leftovers) {
-    OfferEach(leftovers, ShowSaveDialog, SaveDialogErrorCode);
-}
-
-void OfferLeftoverRecordingsWith(const std::wstring& tempFolder, const std::wstring& skipRecordingPath,
-                                 const SaveDialog& askForPath, const SaveDialogError& dialogError) {
-    OfferEach(FindLeftoverRecordings(tempFolder, skipRecordingPath), askForPath, dialogError);
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    TAVRIX_LOG(LevelDebug) << "the join ended with exit code " << code;
+    return code;
 }

@@ -3,10 +3,10 @@
 #include <wtsapi32.h>
 
 #include "recording/encoder_process_win.h"
-#include "recording/finish_wait_win.h"
 #include "support/log.h"
 #include "support/unique_win.h"
-#include "app/window_state.h"
+#include "ui/finish_wait_win.h"
+#include "ui/window_state.h"
 
 namespace {
 

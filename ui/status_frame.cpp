@@ -2,22 +2,24 @@
 
 #include <new>
 
-#include "app/record_options.h"
-#include "app/window_state.h"
-#include "hook/hook_dll.h"
-#include "recording/disk_space_win.h"
-#include "recording/encoder_process_win.h"
-#include "recording/leftover_recording_win.h"
-#include "recording/save_recording_win.h"
 #include "protocol/exit_codes.h"
 #include "protocol/files.h"
+#include "recording/disk_space_win.h"
+#include "recording/encoder_process_win.h"
+#include "recording/record_options.h"
 #include "support/files_win.h"
-#include "ui/classroom_events_win.h"
 #include "support/log.h"
 #include "support/text_win.h"
+#include "ui/classroom_events_win.h"
 #include "ui/frame_table.h"
+#include "ui/ink_session_win.h"
+#include "ui/leftover_offer_win.h"
+#include "ui/message_box_win.h"
+#include "ui/pause_key_win.h"
 #include "ui/process_frame.h"
+#include "ui/save_recording_win.h"
 #include "ui/screens_win.h"
+#include "ui/window_state.h"
 
 namespace {
 
@@ -43,7 +45,9 @@ uint64_t RecordedBytes() {
 RecStatusFrame::~RecStatusFrame() {
     if (StatusHwnd != nullptr && StatusHwnd == m_hWnd) {
         ShowElapsedText = nullptr;
-        setCaptureKeyWindow(nullptr);
+        InkSession::Instance().ShowPenButton = nullptr;
+        InkSession::Instance().PenButtonOnScreen = nullptr;
+        SetPauseKeyWindow(nullptr);
     }
 }
 
@@ -60,6 +64,14 @@ void RecStatusFrame::OnSkinReady() {
     m_pauseKeyLabel = m_pm.FindControl(L"pauseKeyLabel");
     CControlUI* timeText = m_timeText;
     ShowElapsedText = [timeText](const std::wstring& text) { timeText->SetText(text); };
+    CControlUI* pen = m_pm.FindControl(L"btnPen");
+    m_penClicks.Add(pen);
+    InkSession::Instance().ShowPenButton = PenButtonLook(pen);
+    InkSession::Instance().PenButtonOnScreen = [this, pen] {
+        RECT r = pen->GetPos();
+        MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
 
     // The after-recording window: made now, hidden, owned by the corner
     // markers when they exist.
@@ -76,7 +88,7 @@ void RecStatusFrame::OnSkinReady() {
         }
     }
 
-    setCaptureKeyWindow(StatusHwnd);
+    SetPauseKeyWindow(StatusHwnd);
     SetTimer(StatusHwnd, kElapsedTimerId, kElapsedTimerPeriodMs, nullptr);
 }
 
@@ -84,13 +96,24 @@ CRecProcessFrameWnd* RecStatusFrame::AfterRecordingWindow() const {
     return m_process != nullptr && ProcessHwnd != nullptr && IsWindow(ProcessHwnd) ? m_process : nullptr;
 }
 
-LRESULT RecStatusFrame::HandleOwnMessage(UINT uMsg, WPARAM wParam, LPARAM, bool& handled) {
+LRESULT RecStatusFrame::HandleOwnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& handled) {
+    LRESULT result = 0;
+    CControlUI* clicked = nullptr;
+    handled = m_penClicks.Handle(m_hWnd, uMsg, lParam, result, clicked);
+    if (clicked != nullptr) InkSession::Instance().PenButton();
+    if (handled) return result;
     handled = true;
     switch (uMsg) {
     case WM_TIMER:  return OnTick();
-    case WM_HOTKEY: return OnHotKey();
+    case WM_HOTKEY: return InkSession::Instance().HotKey(wParam) ? 0 : OnHotKey();
     case WM_SHOWWINDOW:
         if (wParam != FALSE) PostMessage(kPlaceBarMessage);
+        // Up for a new recording or after a pause: the drawing follows.
+        if (wParam != FALSE) InkSession::Instance().BarShown(m_hWnd);
+        handled = false;
+        return 0;
+    case WM_MOVE:
+        InkSession::Instance().BarMoved();
         handled = false;
         return 0;
     case WM_DISPLAYCHANGE:
@@ -152,10 +175,11 @@ LRESULT RecStatusFrame::OnEncoderLost(DWORD exitCode) {
     m_handlingLoss = true;
     StopElapsedClock();
     EncoderProcess::Forget();
+    InkSession::Instance().Ended();
     TAVRIX_LOG(LevelDebug) << "the encoder ended by itself with exit code " << exitCode << "; the recording is kept";
     ::ShowWindow(StatusHwnd, SW_HIDE);
     if (ProcessHwnd != nullptr) ::ShowWindow(ProcessHwnd, SW_HIDE);
-    MessageBoxW(nullptr, kEncoderLostText, L"提示", MB_OK | MB_ICONERROR);
+    ShowMessageBox(BoxCaption::Tip, kEncoderLostText, MB_OK | MB_ICONERROR);
     // What was recorded stays where it is, and the next recording goes
     // elsewhere; what can be joined is offered now.
     MoveToNewRecordingFolder();
@@ -174,7 +198,7 @@ void RecStatusFrame::CheckFreeSpace() {
     if (verdict != SpaceVerdict::Pause) return;
     TAVRIX_LOG(LevelDebug) << "too little free disk space for the finish; the recording is paused";
     PauseIfShown();
-    MessageBoxW(nullptr, kTooLittleSpacePausedText, L"提示", MB_OK | MB_ICONWARNING);
+    ShowMessageBox(BoxCaption::Tip, kTooLittleSpacePausedText, MB_OK | MB_ICONWARNING);
 }
 
 void RecStatusFrame::ShowDiskWarning(bool show) {
@@ -204,7 +228,7 @@ LRESULT RecStatusFrame::OnPauseFor(PauseReason reason) {
 }
 
 LRESULT RecStatusFrame::OnTellPause(PauseReason reason) {
-    MessageBoxW(nullptr, PauseReasonText(reason).c_str(), L"提示", MB_OK | MB_ICONWARNING | MB_TOPMOST);
+    ShowMessageBox(BoxCaption::Tip, PauseReasonText(reason), MB_OK | MB_ICONWARNING | MB_TOPMOST);
     return 0;
 }
 
@@ -225,12 +249,14 @@ void RecStatusFrame::PauseRecording() {
     StopElapsedClock();
     if (UpdateElapsedTime()) m_timeText->SetText(ElapsedText);
     ::ShowWindow(StatusHwnd, SW_HIDE);
+    InkSession::Instance().Paused();
     if (RecordOptions::Instance()->customArea == 1 && CornerHwnd != nullptr) ::ShowWindow(CornerHwnd, SW_SHOW);
     if (AfterRecordingWindow() == nullptr) {
         // Nothing on screen could resume or end a paused recording: it is
         // finished and offered for saving instead.
         TAVRIX_LOG(LevelDebug) << "no after-recording window; the recording is finished and saved";
-        MessageBoxW(nullptr, kNoPauseWindowText, L"提示", MB_OK | MB_ICONWARNING);
+        InkSession::Instance().Ended();
+        ShowMessageBox(BoxCaption::Tip, kNoPauseWindowText, MB_OK | MB_ICONWARNING);
         SaveRecording();
         return;
     }
