@@ -219,8 +219,7 @@ case_session_end() {
     [ -n "$folder" ] || fail "no recording folder in the work folder: $(ls -R "$work" 2>/dev/null | head)"
     note "kept in the work folder: $(ls "$folder" | tr '\n' ' ')"
     grep -q "session" "$run/tavrix.log" || fail "the session's end is not in the log"
-    /usr/lib/wine/wineserver64 -w 2>/dev/null  # the session is over: its server ends; the next start begins anew
-    /usr/lib/wine/wineserver64 -p 2>/dev/null
+    # Wine's own services may have gone with the session: back for the next start.
     "$wine" wineboot >/dev/null 2>&1
 
     start_program_retrying

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "protocol/environment.h"
+#include "recording/capture_command.h"
 #include "recording/encoder_process_win.h"
 #include "recording/folder_lock_win.h"
 #include "recording/keep_awake_win.h"
