@@ -7,16 +7,16 @@
 
 #include <windows.h>
 
-#include "app/record_options.h"
-#include "app/window_state.h"
 #include "hook/hook_dll.h"
-#include "tests/win/flow_harness.h"
-#include "tests/win/region_win_support.h"
+#include "recording/record_options.h"
+#include "tests/win/ui_test_support.h"
+#include "tests/win/win_test_support.h"
 #include "ui/ink_overlay_win.h"
 #include "ui/ink_session_win.h"
 #include "ui/pen_palette.h"
 #include "ui/process_frame.h"
 #include "ui/status_frame.h"
+#include "ui/window_state.h"
 
 namespace {
 
@@ -30,8 +30,8 @@ bool PaletteShown() {
 
 // A real click at a screen point.
 void MouseClickAt(int x, int y) {
-    region_test::MouseAt(x, y, MOUSEEVENTF_LEFTDOWN);
-    region_test::MouseAt(x, y, MOUSEEVENTF_LEFTUP);
+    MouseAt(x, y, MOUSEEVENTF_LEFTDOWN);
+    MouseAt(x, y, MOUSEEVENTF_LEFTUP);
 }
 
 class FlowInkTest : public FlowTest {
