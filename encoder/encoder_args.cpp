@@ -93,18 +93,9 @@ std::wstring FitPictureFilter(int32_t fromWidth, int32_t fromHeight, int32_t toW
     if ((fromWidth == toWidth && fromHeight == toHeight) || fromWidth <= 0 || fromHeight <= 0 || toWidth <= 0 ||
         toHeight <= 0)
         return std::wstring();
-    // The side that fills first decides the scale; the other is rounded to
-    // an even count, as the picture format needs.
-    int64_t width = toWidth, height = toHeight;
-    if (static_cast<int64_t>(fromWidth) * toHeight > static_cast<int64_t>(toWidth) * fromHeight)
-        height = (static_cast<int64_t>(fromHeight) * toWidth + fromWidth / 2) / fromWidth;
-    else
-        width = (static_cast<int64_t>(fromWidth) * toHeight + fromHeight / 2) / fromHeight;
-    width = std::clamp<int64_t>(width & ~1ll, 2, toWidth);
-    height = std::clamp<int64_t>(height & ~1ll, 2, toHeight);
-    return L"scale=" + std::to_wstring(width) + L":" + std::to_wstring(height) + L",pad=" + std::to_wstring(toWidth) +
-           L":" + std::to_wstring(toHeight) + L":" + std::to_wstring((toWidth - width) / 2 & ~1ll) + L":" +
-           std::to_wstring((toHeight - height) / 2 & ~1ll) + L":black,setsar=1";
+    // Our own cores carry "scale" but not "pad": the picture fills the first
+    // segment's size (SegmentArguments keeps its pixels square).
+    return L"scale=" + std::to_wstring(toWidth) + L":" + std::to_wstring(toHeight);
 }
 
 std::vector<std::wstring> PipedAudioInput(const PipedAudio& audio) {
@@ -142,6 +133,9 @@ std::vector<std::wstring> SegmentArguments(const CorePlan& plan, const std::wstr
                      {L"-filter_complex", graph, L"-map", std::to_wstring(first) + L":v", L"-map", L"[mixed]"});
     }
     if (!plan.pictureFilter.empty()) words.insert(words.end(), {L"-vf", plan.pictureFilter});
+    // Square pixels in every segment, as in the first: the join copies one
+    // picture format from start to end.
+    if (!plan.pictureAspect.empty()) words.insert(words.end(), {L"-aspect", plan.pictureAspect});
     words.insert(words.end(), {L"-pix_fmt", L"yuv420p", L"-c:v", L"libx264", L"-r", L"10"});
     if (plan.quality == VideoQuality::Normal)
         words.insert(words.end(), {L"-crf", L"28", L"-maxrate", L"350k", L"-bufsize", L"700k", L"-profile:v", L"main",

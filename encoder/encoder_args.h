@@ -43,6 +43,7 @@ struct CorePlan {
     std::optional<CaptureArea> grabArea;
     // A segment's picture made to the recording's size ("-vf"); empty: as grabbed.
     std::wstring pictureFilter;
+    std::wstring pictureAspect;  // "-aspect" of a scaled picture: "<width>:<height>", its pixels square
 };
 
 // Decides the core's inputs: the screen filter where it is registered, else
@@ -74,11 +75,10 @@ std::vector<std::wstring> GrabberInput(const CaptureArea& area);
 // picture format needs. The same area when `screens` is empty.
 CaptureArea AreaOnScreens(const CaptureArea& area, const std::vector<Rect>& screens);
 
-// The filter that shows a picture of size `from` whole in one of size `to`:
-// scaled with its proportions kept, centred, the rest black. Empty when the
-// sizes are the same. Every segment of a recording is made at its first
-// segment's size, so the joined lesson plays at one size when the display
-// changed between two segments.
+// The filter that makes a picture of one size the size of another: scaled
+// to fill it. Empty when the sizes are the same. Every segment of a
+// recording is made at its first segment's size, so the joined lesson plays
+// at one size when the display changed between two segments.
 std::wstring FitPictureFilter(int32_t fromWidth, int32_t fromHeight, int32_t toWidth, int32_t toHeight);
 
 // The core's input words for raw samples read from a pipe.

@@ -68,6 +68,7 @@ CorePlan Recording::SegmentPlan() {
     plan.videoInput = GrabberInput(area);
     plan.pictureFilter = FitPictureFilter(area.width, area.height, m_width, m_height);
     if (!plan.pictureFilter.empty()) {
+        plan.pictureAspect = std::to_wstring(m_width) + L":" + std::to_wstring(m_height);
         TAVRIX_LOG(LevelInfo) << "the screen changed: " << area.width << "x" << area.height << " at " << area.x << ","
                               << area.y << " is made to " << m_width << "x" << m_height;
     }

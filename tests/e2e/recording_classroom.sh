@@ -103,8 +103,9 @@ case_join_killed() {
     start_recording
     local started=$SECONDS
     sleep 6
-    stop_recording
+    # Counted before the click: on a loaded machine the stop itself may take seconds.
     local recorded=$((SECONDS - started))
+    stop_recording
     click_control RecProcessWndClass process.xml doneBtn
     # The join has begun: the encoder and Tavrix are ended as a switched-off PC ends them.
     local log

@@ -189,23 +189,26 @@ TEST(AreaOnScreens, KeepsTheAreaOnTheScreensItIsOnOrMovesItToThePrimaryOne) {
     }
 }
 
-TEST(FitPictureFilter, ShowsTheWholePictureCentredAtTheFirstSegmentsSize) {
+TEST(FitPictureFilter, FillsTheFirstSegmentsSizeWithSquarePixels) {
     EXPECT_EQ(FitPictureFilter(1280, 800, 1280, 800), L"");
-    EXPECT_EQ(FitPictureFilter(1024, 768, 1280, 800), L"scale=1066:800,pad=1280:800:106:0:black,setsar=1");
-    EXPECT_EQ(FitPictureFilter(1920, 1080, 1280, 800), L"scale=1280:720,pad=1280:800:0:40:black,setsar=1");
-    EXPECT_EQ(FitPictureFilter(400, 300, 640, 480), L"scale=640:480,pad=640:480:0:0:black,setsar=1");
+    EXPECT_EQ(FitPictureFilter(1024, 768, 1280, 800), L"scale=1280:800");
+    EXPECT_EQ(FitPictureFilter(1920, 1080, 1280, 800), L"scale=1280:800");
     EXPECT_EQ(FitPictureFilter(0, 300, 640, 480), L"");
 
     CorePlan plan;
     plan.videoInput = GrabberInput(CaptureArea{0, 0, 1024, 768, 10});
     plan.pictureFilter = FitPictureFilter(1024, 768, 1280, 800);
+    plan.pictureAspect = L"1280:800";
     plan.audioInputs = {{L"-f", L"f32le", L"-i", L"a"}, {L"-f", L"s16le", L"-i", L"b"}};
     const std::vector<std::wstring> words = SegmentArguments(plan, L"s.mkv", L"gate");
     const int filter = Find(words, {L"-vf", plan.pictureFilter});
     ASSERT_NE(filter, -1);
     EXPECT_GT(filter, Find(words, {L"-map", L"1:v"}));   // after the inputs and the mixer
     EXPECT_LT(filter, Find(words, {L"-c:v", L"libx264"}));
+    EXPECT_NE(Find(words, {L"-aspect", L"1280:800"}), -1);
     EXPECT_NE(Find(words, {L"-video_size", L"1024x768"}), -1);
     plan.pictureFilter.clear();
+    plan.pictureAspect.clear();
     EXPECT_EQ(Find(SegmentArguments(plan, L"s.mkv"), {L"-vf"}), -1);
+    EXPECT_EQ(Find(SegmentArguments(plan, L"s.mkv"), {L"-aspect"}), -1);
 }

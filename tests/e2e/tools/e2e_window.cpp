@@ -144,8 +144,8 @@ BOOL CALLBACK Tell(HWND window, LPARAM param) {
 // The messages of the session's end, the lock screen and sleep.
 bool TellEvent(const wchar_t* className, const std::wstring& event, std::wstring& output) {
     Told told{className, 0, 0, 0, std::wstring()};
-    if (event == L"queryend") told = {className, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, std::wstring()};
-    else if (event == L"end") told = {className, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, std::wstring()};
+    if (event == L"queryend") told = {className, WM_QUERYENDSESSION, 0, static_cast<LPARAM>(ENDSESSION_LOGOFF), std::wstring()};
+    else if (event == L"end") told = {className, WM_ENDSESSION, TRUE, static_cast<LPARAM>(ENDSESSION_LOGOFF), std::wstring()};
     else if (event == L"lock") told = {className, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1, std::wstring()};
     else if (event == L"unlock") told = {className, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 1, std::wstring()};
     else if (event == L"suspend") told = {className, WM_POWERBROADCAST, PBT_APMSUSPEND, 0, std::wstring()};
