@@ -85,7 +85,7 @@ case_recovery() {
     if [ "$real" = 1 ]; then
         [ "$ms" -ge $(((recorded - 3) * 1000)) ] || fail "the leftover lasts $ms ms, recorded about $recorded s"
     fi
-    press_message_button 提示 "是(&Y)"
+    press_message_button 提示 现在保存
     # Joined by the encoder's recovery mode, then the usual Save dialog.
     for _ in $(seq 300); do
         xdotool search --onlyvisible --name '^Save Record File$' >/dev/null 2>&1 && break
