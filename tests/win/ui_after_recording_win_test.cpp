@@ -173,6 +173,10 @@ TEST_F(FinishTest, ALongFinishShowsProgressAndTheWindowsKeepAnswering) {
     std::atomic<bool> stop{false};
     std::atomic<DWORD> slowest{0};
     std::atomic<int> sawProgress{0};
+    // The shutdown at the bell while the lesson is joined: the progress
+    // window holds it up (Windows shows its reason).
+    std::atomic<int> shutdownAllowed{0};
+    std::atomic<int> shutdownAsked{0};
     const HWND target = startup.Handle();
     std::thread prober([&] {
         while (!stop) {
@@ -184,6 +188,12 @@ TEST_F(FinishTest, ALongFinishShowsProgressAndTheWindowsKeepAnswering) {
                 SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer);
                 const DWORD took = GetTickCount() - from;
                 if (took > slowest) slowest = took;
+                answer = 1;
+                if (shutdownAsked == 0 &&
+                    SendMessageTimeoutW(saving, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 5000, &answer)) {
+                    ++shutdownAsked;
+                    if (answer != FALSE) ++shutdownAllowed;
+                }
             }
             Sleep(50);
         }
@@ -194,6 +204,10 @@ TEST_F(FinishTest, ALongFinishShowsProgressAndTheWindowsKeepAnswering) {
     stop = true;
     prober.join();
     EXPECT_GT(sawProgress.load(), 5);
+    EXPECT_EQ(shutdownAsked.load(), 1);
+    EXPECT_EQ(shutdownAllowed.load(), 0);
+    // Finished: nothing holds the session's end up any more.
+    EXPECT_FALSE(IsFinishRunning());
     EXPECT_LT(slowest.load(), 100u);
     std::printf("slowest message round trip while finishing: %lu ms\n", static_cast<unsigned long>(slowest.load()));
     ASSERT_EQ(watcher.Seen().size(), 1u);
