@@ -58,11 +58,13 @@ std::optional<AudioSourceSetup> SpeakerSetup(const std::vector<AudioEndpointInfo
         notes.push_back(L"no capture endpoint is named \"" + std::wstring(chosen) + L"\"");
         return std::nullopt;
     }
-    // A stand-in named by the environment keeps to that endpoint.
+    // A stand-in named by the environment keeps to that endpoint: a new
+    // default microphone is no playback device.
     setup.endpointId = endpoints[static_cast<size_t>(index)].id;
     setup.endpointName = names[static_cast<size_t>(index)];
     setup.loopback = false;
     setup.followsDefault = false;
+    setup.movesWithDefault = false;
     notes.push_back(L"the speakers' sound is taken from the capture endpoint \"" + names[static_cast<size_t>(index)] + L"\"");
     return setup;
 }
@@ -70,14 +72,18 @@ std::optional<AudioSourceSetup> SpeakerSetup(const std::vector<AudioEndpointInfo
 // The microphone: the capture endpoint its name means, else the default one.
 AudioSourceSetup MicrophoneSetup(const std::wstring& microphone, const std::vector<AudioEndpointInfo>& endpoints,
                                  std::vector<std::wstring>& notes) {
-    // The microphone is the computer's microphone, whichever that is: it
-    // follows the default (a USB headset plugged in becomes the default).
+    // The microphone named keeps to its endpoint while that one works and
+    // goes back to it when it returns; a new default microphone (a USB
+    // headset plugged in) becomes its endpoint. Without a name to match,
+    // the default is recorded, whichever that is.
     AudioSourceSetup setup;
     setup.source = SoundSource::Microphone;
     const std::vector<std::wstring> names = NamesOf(endpoints);
     const int index = MatchEndpointName(microphone, names);
     if (index >= 0) {
         setup.endpointId = endpoints[static_cast<size_t>(index)].id;
+        setup.endpointName = names[static_cast<size_t>(index)];
+        setup.followsDefault = false;
         notes.push_back(L"the microphone \"" + microphone + L"\" is the capture endpoint \"" +
                         names[static_cast<size_t>(index)] + L"\"");
     } else {

@@ -14,7 +14,7 @@ void SourceRecovery::Lost(int64_t nowMs) {
 }
 
 void SourceRecovery::DefaultChanged(int64_t nowMs) {
-    if (!m_followsDefault && !m_lost) return;  // only a stand-in is ever taken from the default
+    if (!m_movesWithDefault && !m_lost) return;  // it keeps to its device while that one works
     m_defaultMoved = true;
     m_nextTryMs = nowMs;
 }
@@ -46,8 +46,8 @@ std::vector<std::wstring> SourceRecovery::Candidates(const std::wstring& wantedD
         if (!m_followsDefault) add(wantedDevice);
         add(m_current);
         add(defaultDevice);
-    } else if (m_followsDefault) {
-        if (m_defaultMoved) add(defaultDevice);
+    } else if (m_defaultMoved) {
+        add(defaultDevice);
     } else if (!m_onWanted) {
         add(wantedDevice);
     }

@@ -15,10 +15,13 @@ public:
     static constexpr int64_t kRetryMs = 300;
     static constexpr int64_t kWantedCheckMs = 1000;
 
-    // `followsDefault`: the source records the default device of its role,
-    // and moves when the default changes; otherwise it keeps to the device it
-    // was opened on, and takes the default only while that one is gone.
-    explicit SourceRecovery(bool followsDefault) : m_followsDefault(followsDefault) {}
+    // `followsDefault`: the source records whatever is the default device of
+    // its role; otherwise it keeps to its own device, takes the default only
+    // while that one is gone and goes back to it when it returns.
+    // `movesWithDefault`: a new default device becomes its own (a USB headset
+    // plugged in is the microphone a teacher means).
+    SourceRecovery(bool followsDefault, bool movesWithDefault)
+        : m_followsDefault(followsDefault), m_movesWithDefault(movesWithDefault || followsDefault) {}
 
     // The source records from `device` now; `wanted` unless it is a stand-in
     // for the device a source that keeps to its device wants.
@@ -35,15 +38,20 @@ public:
     // The devices to try, in order. `wantedDevice` is the device a source
     // that keeps to its device wants, as the system has it now (empty: not
     // there); `defaultDevice` the role's default now (empty: none).
+    // Opening one of them makes it the source's own when the default moved
+    // (MovingToDefault) or it is the wanted one.
     std::vector<std::wstring> Candidates(const std::wstring& wantedDevice, const std::wstring& defaultDevice) const;
 
     bool IsLost() const { return m_lost; }
+    // A default that changed is due to become the source's device.
+    bool MovingToDefault() const { return !m_lost && m_defaultMoved; }
     // Recording from a stand-in while the wanted device is gone.
     bool OnStandIn() const { return !m_lost && !m_onWanted; }
     const std::wstring& Current() const { return m_current; }
 
 private:
     bool m_followsDefault;
+    bool m_movesWithDefault;
     bool m_lost = false;
     bool m_onWanted = true;
     bool m_defaultMoved = false;

@@ -35,6 +35,9 @@ constexpr int64_t kLevelIntervalMs = 50;           // a level line this often
 // delivers nothing for this long has gone, whatever the system says (Wine
 // reports no error when the sound server's device goes away).
 constexpr int64_t kStallMs = 1000;
+// A session just opened may take longer for its first packet (seen under
+// Wine: up to about two seconds on a busy machine).
+constexpr int64_t kFirstPacketMs = 3000;
 
 struct HistoryPacket {
     int64_t time = 0;  // the first frame's time on the adapter's clock
@@ -118,7 +121,8 @@ void Send(AudioSource::Shared& shared, const StatusLine& line) {
 class SourceRun {
 public:
     explicit SourceRun(const std::shared_ptr<AudioSource::Shared>& shared)
-        : m_shared(shared), m_setup(shared->setup), m_recovery(shared->setup.followsDefault) {}
+        : m_shared(shared), m_setup(shared->setup), m_recovery(shared->setup.followsDefault, shared->setup.movesWithDefault),
+          m_wantedName(shared->setup.endpointName) {}
 
     void Run() {
         ComPtr<IMMDeviceEnumerator> enumerator;
@@ -178,13 +182,15 @@ private:
         const int64_t now = NowMs();
         if (got) {
             m_lastPacketMs = now;
+            m_delivering = true;
             if (m_lostReported) Back();
         }
+        const int64_t stall = m_delivering ? kStallMs : kFirstPacketMs;
         if (FAILED(hr)) {
             Lose(hr == AUDCLNT_E_DEVICE_INVALIDATED ? "the device went away (" + HexResult(hr) + ")"
                                                     : "the device stopped delivering (" + HexResult(hr) + ")");
-        } else if (m_setup.deliversSilence && now - m_lastPacketMs >= kStallMs) {
-            Lose("no sound came for " + std::to_string(kStallMs / 1000) + " s");
+        } else if (m_setup.deliversSilence && now - m_lastPacketMs >= stall) {
+            Lose("no sound came for " + std::to_string(stall / 1000) + " s");
         }
     }
 
@@ -209,7 +215,8 @@ private:
     void Back() {
         m_lostReported = false;
         m_failuresLogged = 0;
-        TAVRIX_LOG(LevelInfo) << m_shared->label << ": back, on " << Utf8FromWide(m_recovery.Current());
+        TAVRIX_LOG(LevelInfo) << m_shared->label << ": back, on " << Utf8FromWide(m_recovery.Current())
+                              << (m_recovery.OnStandIn() ? " (the default device, until its own returns)" : "");
         Send(*m_shared, SourceEvent(StatusEvent::Back, m_setup.source));
     }
 
@@ -218,14 +225,21 @@ private:
     std::wstring WantedDevice() const {
         if (m_setup.followsDefault) return std::wstring();
         if (IsDeviceActive(m_enumerator, m_wantedId)) return m_wantedId;
-        if (m_setup.endpointName.empty()) return std::wstring();
+        if (m_wantedName.empty()) return std::wstring();
         for (const AudioEndpointInfo& endpoint : CaptureEndpoints())
-            if (endpoint.name == m_setup.endpointName) return endpoint.id;
+            if (endpoint.name == m_wantedName) return endpoint.id;
+        return std::wstring();
+    }
+
+    std::wstring NameOf(const std::wstring& device) const {
+        for (const AudioEndpointInfo& endpoint : CaptureEndpoints())
+            if (endpoint.id == device) return endpoint.name;
         return std::wstring();
     }
 
     void Reopen(int64_t now) {
         const bool wasLost = m_recovery.IsLost();
+        const bool toDefault = m_recovery.MovingToDefault();
         const std::wstring wanted = WantedDevice();
         const std::wstring fallback = DefaultDeviceId(m_enumerator, m_setup.loopback ? eRender : eCapture);
         std::string error;
@@ -234,17 +248,19 @@ private:
             std::unique_ptr<CaptureSession> session =
                 OpenCaptureSession(m_enumerator, device, m_setup.loopback, &m_format, format, error);
             if (!session) continue;
-            const bool isWanted = m_setup.followsDefault || device == wanted;
-            if (isWanted && !m_setup.followsDefault) m_wantedId = device;
+            const bool isWanted = m_setup.followsDefault || toDefault || device == wanted || device == m_wantedId;
+            if (isWanted && !m_setup.followsDefault) {
+                m_wantedId = device;
+                if (toDefault) m_wantedName = NameOf(device);
+            }
             m_session = std::move(session);
             m_recovery.Opened(device, isWanted, now);
             m_lastPacketMs = now;
+            m_delivering = false;
             if (!wasLost) {
                 TAVRIX_LOG(LevelInfo) << m_shared->label << ": moved to "
-                                      << (isWanted ? "the new default device " : "its own device again ")
+                                      << (toDefault ? "the new default device " : "its own device again ")
                                       << Utf8FromWide(device);
-            } else if (!isWanted) {
-                TAVRIX_LOG(LevelInfo) << m_shared->label << ": on the default device until its own returns";
             }
             // A microphone is back once its sound comes again; a device
             // that delivers nothing while silent is back once it opened.
@@ -283,7 +299,9 @@ private:
     SessionFormat m_format;
     SourceRecovery m_recovery;
     std::wstring m_wantedId;
+    std::wstring m_wantedName;
     int64_t m_lastPacketMs = 0;
+    bool m_delivering = false;  // the session has delivered since it opened
     bool m_lostReported = false;
     int m_failuresLogged = 0;
 };

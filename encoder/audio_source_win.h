@@ -25,11 +25,14 @@ struct AudioSourceSetup {
     SoundSource source = SoundSource::Microphone;
     std::wstring endpointId;  // a capture endpoint; empty: the default device of the role
     bool loopback = false;    // record what the playback endpoint plays
-    // The source moves to the new default device of its role when that
-    // changes; otherwise it keeps to its endpoint, found again by its id or
-    // else by `endpointName` when it returns.
+    // The source records the default device of its role, whichever that is;
+    // otherwise it keeps to its endpoint (found again by its id, else by
+    // `endpointName`), takes the default only while that one is gone, and
+    // goes back to it when it returns.
     bool followsDefault = true;
     std::wstring endpointName;
+    // A new default device of its role becomes its own.
+    bool movesWithDefault = true;
     // The endpoint delivers packets all the time, silent ones too (a
     // microphone); a playback device in loopback, and a monitor standing in
     // for it, deliver nothing while nothing plays.

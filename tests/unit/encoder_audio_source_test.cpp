@@ -144,7 +144,8 @@ void Play(SourceRecovery& recovery, const std::vector<RecoveryStep>& steps, cons
 }
 
 TEST(SourceRecovery, ASourceThatKeepsToItsDeviceTakesTheDefaultOnlyWhileItIsGone) {
-    SourceRecovery recovery(false);
+    // The speakers' stand-in endpoint: a new default microphone is nothing to it.
+    SourceRecovery recovery(false, false);
     Play(recovery,
          {
              {"opened usb wanted", 0, L"builtin", false, {}},
@@ -166,8 +167,27 @@ TEST(SourceRecovery, ASourceThatKeepsToItsDeviceTakesTheDefaultOnlyWhileItIsGone
          L"usb");
 }
 
+TEST(SourceRecovery, ANamedMicrophoneTakesANewDefaultAsItsOwnAndGoesBackToItWhenItReturns) {
+    SourceRecovery recovery(false, true);
+    Play(recovery,
+         {
+             {"opened builtin wanted", 0, L"builtin", false, {}},
+             // A USB headset plugged in becomes the default: it is the microphone now.
+             {"default", 1000, L"usb", true, {L"usb"}},
+             {"opened usb wanted", 1000, L"usb", false, {}},
+             // Unplugged: the headset first (it may be back already), then the default.
+             {"lost", 2000, L"builtin", true, {L"usb", L"builtin"}},
+             {"opened builtin stand-in", 2000, L"builtin", false, {}},
+             // Plugged in again: found within a second, though the default did not change back.
+             {"", 3000, L"builtin", true, {L"usb"}},
+             {"opened usb wanted", 3000, L"builtin", false, {}},
+             {"", 9000, L"builtin", false, {}},
+         },
+         L"usb");
+}
+
 TEST(SourceRecovery, ASourceThatFollowsTheDefaultMovesWithIt) {
-    SourceRecovery recovery(true);
+    SourceRecovery recovery(true, true);
     Play(recovery,
          {
              {"opened builtin wanted", 0, L"builtin", false, {}},
@@ -189,7 +209,7 @@ TEST(SourceRecovery, ASourceThatFollowsTheDefaultMovesWithIt) {
 }
 
 TEST(SourceRecovery, ALostSourceWithNothingToTryKeepsTrying) {
-    SourceRecovery recovery(false);
+    SourceRecovery recovery(false, false);
     recovery.Opened(L"monitor", true, 0);
     recovery.Lost(100);
     EXPECT_TRUE(recovery.IsLost());
