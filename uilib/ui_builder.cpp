@@ -10,6 +10,7 @@
 
 #include "support/unique_win.h"
 #include "uilib/ui_manager.h"
+#include "uilib/ui_meter.h"
 
 namespace {
 
@@ -50,6 +51,7 @@ CControlUI* MakeControl(const std::wstring& tag) {
     if (tag == L"Button") return new CButtonUI;
     if (tag == L"Option") return new COptionUI;
     if (tag == L"CheckBox") return new CCheckBoxUI;
+    if (tag == L"Meter") return new CMeterUI;
     return nullptr;
 }
 

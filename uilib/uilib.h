@@ -5,3 +5,4 @@
 #include "uilib/ui_builder.h"
 #include "uilib/ui_control.h"
 #include "uilib/ui_manager.h"
+#include "uilib/ui_meter.h"
