@@ -8,6 +8,7 @@
 #include "recording/encoder_process_win.h"
 #include "recording/leftover_recording.h"
 #include "recording/recording_name.h"
+#include "recording/saved_recording.h"
 #include "support/files_win.h"
 #include "support/log.h"
 #include "support/text_win.h"
@@ -135,8 +136,9 @@ SaveOutcome OfferSaveDialog(const std::wstring& temporary, const SaveDialog& ask
         }
         HideWindow(CornerHwnd);
         if (moved) {
-            // The lesson is saved: its logs and folder go.
+            // The lesson is saved: its logs and folder go; the startup window names where it went.
             DeleteRecordingFiles(temporary);
+            SetLastSavedRecording(chosen);
             return SaveOutcome::Saved;
         }
         // A failed move leaves the recording at the temporary path, where the
