@@ -10,6 +10,7 @@ tavrix_add_test(tavrix_flow_win_tests
           ${CMAKE_CURRENT_LIST_DIR}/flow_tip_win_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/flow_broken_bar_win_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/flow_recovery_win_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/ui_sound_win_test.cpp
   LIBS tavrix_flow_test_support tavrix_win)
 add_dependencies(tavrix_flow_win_tests tavrix_fake_encoder hookDLL)
 target_compile_definitions(tavrix_flow_win_tests PRIVATE TAVRIX_TEST_DATA="Z:${CMAKE_SOURCE_DIR}/tests/unit/data")

@@ -1,0 +1,41 @@
+// The recording's sound as a window shows it (the status bar, the
+// countdown): a meter for each chosen source whose level comes, red while its
+// source has a problem, and the warning's text; controls a skin lacks are
+// left out. Drawn from the recording's SoundWatch (recording/sound_watch.h).
+#pragma once
+
+#include <windows.h>
+
+#include "recording/sound_watch.h"
+#include "uilib/uilib.h"
+
+// Posted to the window that shows the sound (SetSoundWindow) whenever the
+// encoder said something on its status channel.
+constexpr UINT kSoundNewsMessage = WM_APP + 31;
+
+class SoundView {
+public:
+    // Looks the controls up by name: "soundMeters" (all meters),
+    // "speakersRow" and "microphoneRow" (a meter and its label),
+    // "meterSpeakers", "meterMicrophone" and the warning text "soundWarning".
+    void Attach(CPaintManagerUI& pm);
+
+    // Shows `watch` now. True when the warning's row appeared or went (the
+    // window may have to grow or shrink to show it).
+    bool Show(const SoundWatch& watch);
+    // Whether the warning's row is up.
+
+    bool WarningShown() const { return m_warning != nullptr && m_warning->IsVisible(); }
+
+private:
+    struct Row {
+        CControlUI* row = nullptr;
+        CMeterUI* meter = nullptr;
+    };
+    static void ShowRow(const Row& row, const SoundWatch& watch, SoundSource source);
+
+    CControlUI* m_meters = nullptr;
+    Row m_speakers;
+    Row m_microphone;
+    CControlUI* m_warning = nullptr;
+};
