@@ -1,6 +1,5 @@
 #include "encoder/core_process_win.h"
 
-#include <cwctype>
 #include <mutex>
 #include <thread>
 
@@ -12,25 +11,6 @@ namespace {
 
 // The exit code of a core the adapter had to end.
 constexpr UINT kEndedCoreCode = 9;
-
-// The stock core declares no DPI awareness, so on a scaled screen Windows
-// would hand its screen grabber virtualised coordinates: a cropped or shifted
-// picture. No process can set another's awareness, and a manifest file beside
-// the core is ignored when the build embeds one; the compatibility layer that
-// marks a program DPI aware can be asked for in the environment it starts
-// with, so the core (and only our children read this copy) gets it there.
-void AskChildrenForDpiAwareness() {
-    constexpr wchar_t kName[] = L"__COMPAT_LAYER";
-    constexpr wchar_t kLayer[] = L"HighDpiAware";
-    wchar_t current[512] = {};
-    const DWORD length = GetEnvironmentVariableW(kName, current, 512);
-    std::wstring layers = length > 0 && length < 512 ? std::wstring(current, length) : std::wstring();
-    std::wstring lower = layers;
-    for (wchar_t& c : lower) c = static_cast<wchar_t>(towlower(c));
-    if (lower.find(L"highdpiaware") != std::wstring::npos) return;
-    layers = layers.empty() ? kLayer : layers + L" " + kLayer;
-    SetEnvironmentVariableW(kName, layers.c_str());
-}
 
 }  // namespace
 
@@ -110,7 +90,6 @@ bool CoreProcess::Start(const std::wstring& commandLine, HANDLE job, HANDLE outp
         output = outputEnd.get();
     }
 
-    AskChildrenForDpiAwareness();
     ChildStart start;
     start.commandLine = commandLine;
     start.inputPipe = true;

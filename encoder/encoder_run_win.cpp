@@ -22,7 +22,7 @@ namespace {
 bool CoreIsThere(const std::wstring& corePath) {
     if (IsExistingFile(corePath)) return true;
     const std::wstring message = L"ffmpeg.exe: the encoder core " + corePath +
-                                 L" is missing; put a stock ffmpeg.exe there under the name ffmpeg-core.exe\n";
+                                 L" is missing; install Tavrix again to put it back\n";
     ReportToConsole(message);
     TAVRIX_LOG(LevelError) << Utf8FromWide(message.substr(0, message.size() - 1));
     return false;

@@ -10,7 +10,7 @@ build=$1
 bin=$build/bin
 wine=/usr/lib/wine/wine64
 if [ ! -f "$bin/ffmpeg-core.exe" ]; then
-  echo "FAILED: $bin/ffmpeg-core.exe is missing (scripts/fetch-ffmpeg-core could not fetch the stock build)"
+  echo "FAILED: $bin/ffmpeg-core.exe is missing (scripts/build-core builds it)"
   exit 1
 fi
 work=$(mktemp -d "$build/encoder-e2e.XXXXXX")

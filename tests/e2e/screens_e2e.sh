@@ -22,7 +22,7 @@ case_name=${1:?which case}
 here=$(cd "$(dirname "$0")" && pwd)
 bin=${TAVRIX_BIN:?TAVRIX_BIN must name the build bin folder}
 for f in ffmpeg.exe ffmpeg-core.exe; do
-  [ -f "$bin/$f" ] || { echo "FAIL: $bin/$f is missing (scripts/fetch-ffmpeg-core fetches the stock core)"; exit 1; }
+  [ -f "$bin/$f" ] || { echo "FAIL: $bin/$f is missing (scripts/build-core builds it)"; exit 1; }
 done
 encoder_files=("$bin/ffmpeg.exe" "$bin/ffmpeg-core.exe")
 screens_root=$(cd "$bin/.." && pwd)/e2e-screens

@@ -10,7 +10,7 @@ src=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 wine=/usr/lib/wine/wine64
 # A green run must mean that real sound went through the real encoder.
 if [ ! -f "$bin/ffmpeg-core.exe" ]; then
-  echo "FAIL: $bin/ffmpeg-core.exe is missing (scripts/fetch-ffmpeg-core fetches the stock build)"
+  echo "FAIL: $bin/ffmpeg-core.exe is missing (scripts/build-core builds it)"
   exit 1
 fi
 source "$src/scripts/sound-server.sh"

@@ -157,7 +157,7 @@ protected:
     void SetUp() override {
         // A missing core fails: a green run must mean the real encoder was tested.
         ASSERT_TRUE(Exists(BinFolder() + L"ffmpeg-core.exe"))
-            << "ffmpeg-core.exe is missing beside the adapter: scripts/fetch-ffmpeg-core could not fetch it";
+            << "ffmpeg-core.exe is missing beside the adapter: scripts/build-core did not run";
         UniqueKey key;
         ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\screen-capture-recorder", 0, nullptr, 0,
                                   KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, key.put(), nullptr),

@@ -54,7 +54,7 @@ TEST(EncoderJoin, KeepsAllThePictureWhenASegmentsSoundStopsEarly) {
     const std::wstring core = BinFolder() + L"ffmpeg-core.exe";
     // A missing core fails: a green run must mean the real encoder was tested.
     ASSERT_NE(GetFileAttributesW(core.c_str()), INVALID_FILE_ATTRIBUTES)
-        << "ffmpeg-core.exe is missing beside the adapter: scripts/fetch-ffmpeg-core could not fetch it";
+        << "ffmpeg-core.exe is missing beside the adapter: scripts/build-core did not run";
     const std::wstring folder = FreshFolder();
 
     // The core's test sources stand in for the screen and a microphone:
