@@ -7,8 +7,11 @@ CMeterUI* MeterNamed(CPaintManagerUI& pm, const wchar_t* name) {
     return control != nullptr ? static_cast<CMeterUI*>(control->GetInterface(L"Meter")) : nullptr;
 }
 
-void SetVisible(CControlUI* control, bool visible) {
-    if (control != nullptr) control->SetVisible(visible);
+// True when the visibility changed.
+bool SetVisible(CControlUI* control, bool visible) {
+    if (control == nullptr || control->IsVisible() == visible) return false;
+    control->SetVisible(visible);
+    return true;
 }
 
 }  // namespace
@@ -20,30 +23,32 @@ void SoundView::Attach(CPaintManagerUI& pm) {
     m_warning = pm.FindControl(L"soundWarning");
 }
 
-void SoundView::ShowRow(const Row& row, const SoundWatch& watch, SoundSource source) {
+bool SoundView::ShowRow(const Row& row, const SoundWatch& watch, SoundSource source) {
     // A source that could not be had shows its meter too, red: the teacher
     // sees which one is missing.
     const bool problem = watch.Shown(source) != SoundProblem::None;
     const bool shown = watch.Chosen(source) && (watch.Metered(source) || problem);
-    SetVisible(row.row != nullptr ? row.row : row.meter, shown);
-    if (row.meter == nullptr || !shown) return;
-    row.meter->SetWarning(problem);
-    row.meter->SetValue(watch.Metered(source) ? watch.Meter(source) : 0);
+    bool changed = SetVisible(row.row != nullptr ? row.row : row.meter, shown);
+    if (row.meter == nullptr || !shown) return changed;
+    changed = row.meter->SetWarning(problem) || changed;
+    changed = row.meter->SetValue(watch.Metered(source) ? watch.Meter(source) : 0) || changed;
+    return changed;
 }
 
 bool SoundView::Show(const SoundWatch& watch) {
-    ShowRow(m_speakers, watch, SoundSource::Speakers);
-    ShowRow(m_microphone, watch, SoundSource::Microphone);
+    bool changed = ShowRow(m_speakers, watch, SoundSource::Speakers);
+    changed = ShowRow(m_microphone, watch, SoundSource::Microphone) || changed;
     const auto rowShown = [](const Row& row) {
         const CControlUI* control = row.row != nullptr ? row.row : row.meter;
         return control != nullptr && control->IsVisible();
     };
     // A recording without sound (or an encoder that says nothing) shows no meters at all.
-    SetVisible(m_meters, rowShown(m_speakers) || rowShown(m_microphone));
-    if (m_warning == nullptr) return false;
+    changed = SetVisible(m_meters, rowShown(m_speakers) || rowShown(m_microphone)) || changed;
+    if (m_warning == nullptr) return changed;
     const std::wstring text = SoundWarningText(watch);
-    const bool was = m_warning->IsVisible();
-    m_warning->SetText(text);
-    m_warning->SetVisible(!text.empty());
-    return was != !text.empty();
+    if (text != m_warning->GetText()) {
+        m_warning->SetText(text);
+        changed = true;
+    }
+    return SetVisible(m_warning, !text.empty()) || changed;
 }

@@ -20,8 +20,8 @@ public:
     // "meterSpeakers", "meterMicrophone" and the warning text "soundWarning".
     void Attach(CPaintManagerUI& pm);
 
-    // Shows `watch` now. True when the warning's row appeared or went (the
-    // window may have to grow or shrink to show it).
+    // Shows `watch` now. True when anything on screen changed: a meter's
+    // fill or colour, a row, the warning.
     bool Show(const SoundWatch& watch);
     // Whether the warning's row is up.
 
@@ -32,7 +32,8 @@ private:
         CControlUI* row = nullptr;
         CMeterUI* meter = nullptr;
     };
-    static void ShowRow(const Row& row, const SoundWatch& watch, SoundSource source);
+    // True when the row changed on screen.
+    static bool ShowRow(const Row& row, const SoundWatch& watch, SoundSource source);
 
     CControlUI* m_meters = nullptr;
     Row m_speakers;

@@ -198,11 +198,12 @@ void RecStatusFrame::PauseRecording() {
 
 void RecStatusFrame::ShowSound() {
     TakeRecordingSound();
+    // After a change on screen the next waits a moment (the news that come
+    // meanwhile are shown with it); a change after a quiet spell shows at once.
     const int64_t now = SoundClockMs();
     const bool warningChanged = SoundWarningText(RecordingSound()).empty() == m_sound.WarningShown();
     if (!warningChanged && now - m_soundShownMs < kSoundShowIntervalMs) return;
-    m_soundShownMs = now;
-    m_sound.Show(RecordingSound());
+    if (m_sound.Show(RecordingSound())) m_soundShownMs = now;
     FitSoundWarning();
 }
 

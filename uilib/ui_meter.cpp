@@ -28,17 +28,19 @@ int CMeterUI::FilledWidth(double fill) const {
     return static_cast<int>(std::lround(std::clamp(fill, 0.0, 1.0) * width));
 }
 
-void CMeterUI::SetValue(double fill) {
+bool CMeterUI::SetValue(double fill) {
     fill = std::clamp(std::isnan(fill) ? 0.0 : fill, 0.0, 1.0);
     const bool shows = FilledWidth(fill) != FilledWidth(m_value);
     m_value = fill;
     if (shows) Invalidate();
+    return shows;
 }
 
-void CMeterUI::SetWarning(bool warning) {
-    if (m_warning == warning) return;
+bool CMeterUI::SetWarning(bool warning) {
+    if (m_warning == warning) return false;
     m_warning = warning;
     Invalidate();
+    return true;
 }
 
 void CMeterUI::PaintStatusImage(HDC hdc) {

@@ -15,10 +15,11 @@ public:
 
     // The level as a fill from 0 (empty) to 1 (full); repaints only when the
     // filled width changes by a pixel or more, so a meter moving with the
-    // sound costs a repaint only when it shows.
-    void SetValue(double fill);
+    // sound costs a repaint only when it shows. True when it repaints.
+    bool SetValue(double fill);
     double GetValue() const { return m_value; }
-    void SetWarning(bool warning);
+    // True when the meter's look changed.
+    bool SetWarning(bool warning);
     bool IsWarning() const { return m_warning; }
 
 protected:

@@ -8,7 +8,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "app/record_options.h"
 #include "app/window_state.h"
@@ -157,6 +160,49 @@ TEST_F(SoundFlowTest, AnEncoderThatSaysNothingOrWhatTheChannelDoesNotKnowChanges
     // The channel closing with the encoder is its end, as before: its exit code decides.
     EncoderProcess::Pause();
     EXPECT_EQ(EncoderProcess::Stop(), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+double NowMs() {
+    LARGE_INTEGER counter, frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return counter.QuadPart * 1000.0 / frequency.QuadPart;
+}
+
+// A benchmark, not run by default (tests/e2e/sound_bench.sh runs it): how
+// long a rise of the level takes from the moment it reaches the encoder to
+// the bar's meter, and a loss to the warning. The test encoder passes a line
+// on at its next level line, at most 50 ms later, as the encoder does with
+// what it captured; the rest is the channel, the reader and the bar.
+TEST_F(SoundFlowTest, DISABLED_BenchmarkHowSoonTheBarShowsWhatTheEncoderHears) {
+    const ScopedEnvironment silent(kFakeEncoderSoundVariable, L"speakers=silent");
+    const ScopedEnvironment relay(kFakeEncoderStatusFromVariable, m_said);
+    RecordUntilBarShown();
+    CMeterUI* meter = Meter(Bar(), L"meterSpeakers");
+    ASSERT_NE(meter, nullptr);
+    Pump(500);
+    std::vector<double> rises;
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_TRUE(PumpUntil([&] { return meter->GetValue() == 0; }, 2000));
+        Pump(static_cast<DWORD>(300 + 37 * i % 100));  // a quiet spell, ending anywhere between two level lines
+        const double said = NowMs();
+        Say("level speakers -6.0 -9.0\n");
+        ASSERT_TRUE(PumpUntil([&] { return meter->GetValue() > 0.5; }, 2000));
+        rises.push_back(NowMs() - said);
+    }
+    std::sort(rises.begin(), rises.end());
+    const double said = NowMs();
+    Say("source speakers lost unplugged\n");
+    ASSERT_TRUE(PumpUntil([&] { return Control(Bar(), L"soundWarning")->IsVisible(); }, 3000));
+    const double warned = NowMs() - said;
+    std::printf("a rise on the meter: median %.0f ms, slowest %.0f ms of %zu; a loss warned after %.0f ms\n",
+                rises[rises.size() / 2], rises.back(), rises.size(), warned);
+    EXPECT_LE(rises.back(), 150);
+    EXPECT_LE(warned, 2000);
 }
 
 }  // namespace
