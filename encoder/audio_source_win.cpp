@@ -30,7 +30,10 @@ constexpr DWORD kPollMs = 10;
 constexpr int64_t kHistorySpan = 30000000;         // 3 s kept for a segment that starts in the past
 constexpr int64_t kToleranceMs = 20;               // jitter absorbed by joining packets end to end
 constexpr int64_t kLagMs = 500;                    // silence filled when nothing came for this long
-constexpr int64_t kLevelIntervalMs = 50;           // a level line this often
+// A level line this often, on the clock's grid: every source's comes at the
+// same moment, and the channel carries them in one write (each write wakes
+// Tavrix, and under Wine each wake-up costs it more than the line).
+constexpr int64_t kLevelIntervalMs = 100;
 // A microphone delivers packets all the time, silent ones too: one that
 // delivers nothing for this long has gone, whatever the system says (Wine
 // reports no error when the sound server's device goes away).
@@ -138,7 +141,7 @@ public:
         LevelMeter meter(kind, m_format.input.channels);
         DeviceWatch watch(enumerator.get(), m_setup.loopback ? eRender : eCapture, m_shared->wake.get());
         m_lastPacketMs = NowMs();
-        int64_t nextLevelMs = NowMs() + kLevelIntervalMs;
+        int64_t nextLevelMs = (NowMs() / kLevelIntervalMs + 1) * kLevelIntervalMs;
         for (;;) {
             WaitForSingleObject(m_shared->wake.get(), kPollMs);
             Capture(meter);
@@ -148,7 +151,7 @@ public:
             if (now >= nextLevelMs) {
                 const LevelMeter::Level level = meter.Take();
                 Send(*m_shared, LevelLine(m_setup.source, level.peakDb, level.rmsDb));
-                nextLevelMs = std::max(nextLevelMs + kLevelIntervalMs, now);
+                nextLevelMs = (now / kLevelIntervalMs + 1) * kLevelIntervalMs;
             }
             if (!Pump()) break;
         }

@@ -30,13 +30,19 @@ struct StatusChannel::Shared {
 
 namespace {
 
+// Lines that come within this long of each other go out in one write (the
+// sources' levels, due at the same moment, come from threads of their own).
+constexpr auto kGatherWait = std::chrono::milliseconds(5);
+
 void WriteLines(const std::shared_ptr<StatusChannel::Shared>& shared) {
     std::unique_lock<std::mutex> lock(shared->mutex);
     for (;;) {
         shared->changed.wait(lock, [&] { return shared->stop || !shared->queue.empty(); });
         if (shared->queue.empty()) return;  // stopped, and everything is out
-        const std::string text = std::move(shared->queue.front().text);
-        shared->queue.pop_front();
+        if (!shared->stop) shared->changed.wait_for(lock, kGatherWait, [&] { return shared->stop; });
+        std::string text;
+        for (Queued& queued : shared->queue) text += queued.text;
+        shared->queue.clear();
         shared->writing = true;
         lock.unlock();
         DWORD written = 0;

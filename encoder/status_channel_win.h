@@ -1,6 +1,6 @@
 // The adapter's end of the status channel (protocol/status.h): its lines go
 // to standard output on a thread of their own, so a capture thread never
-// waits for Tavrix to read them.
+// waits for Tavrix to read them; lines that come together go in one write.
 #pragma once
 
 #include <windows.h>

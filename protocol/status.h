@@ -10,6 +10,7 @@
 //   source <name> back              it records again (the same device, or the new default)
 //   level <name> <peak> <rms>       its level in dBFS, one decimal, of the samples
 //                                   handed on to the core since the last level line
+//                                   (the encoder says it ten times a second)
 //   ready                           every chosen source has said opened or failed
 // <name> is "speakers" or "microphone"; <reason> is free text to the line's
 // end. Silence is kSilenceDb. Any other line is not one of the channel's.

@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr DWORD kLevelIntervalMs = 50;
+constexpr DWORD kLevelIntervalMs = 100;
 
 struct FakeSource {
     SoundSource source;
@@ -96,11 +96,13 @@ DWORD WINAPI SpeakLevels(void*) {
     std::string pending;
     for (;;) {
         Sleep(kLevelIntervalMs);
+        std::string levels;  // every source's level in one write, as the encoder sends them
         for (const FakeSource& s : g_sources) {
             if (!s.opened) continue;
             const double peak = s.lost ? kSilenceDb : s.peakDb;
-            Write(ComposeStatusLine(LevelLine(s.source, peak, peak <= kSilenceDb ? kSilenceDb : peak - 6)));
+            levels += ComposeStatusLine(LevelLine(s.source, peak, peak <= kSilenceDb ? kSilenceDb : peak - 6));
         }
+        if (!levels.empty()) Write(levels);
         if (!relayed.empty()) Relay(relayed, offset, pending);
     }
 }

@@ -1,6 +1,6 @@
 // The test encoder's status channel (protocol/status.h), spoken as the real
 // encoder speaks it: each chosen source opened or failed, then "ready", then
-// its level twenty times a second; driven by the tests through the
+// its level ten times a second; driven by the tests through the
 // environment (protocol/environment.h).
 #pragma once
 
