@@ -176,7 +176,7 @@ double NowMs() {
 // A benchmark, not run by default (tests/e2e/sound_bench.sh runs it): how
 // long a rise of the level takes from the moment it reaches the encoder to
 // the bar's meter, and a loss to the warning. The test encoder passes a line
-// on at its next level line, at most 50 ms later, as the encoder does with
+// on at its next level line, at most 100 ms later, as the encoder does with
 // what it captured; the rest is the channel, the reader and the bar.
 TEST_F(SoundFlowTest, DISABLED_BenchmarkHowSoonTheBarShowsWhatTheEncoderHears) {
     const ScopedEnvironment silent(kFakeEncoderSoundVariable, L"speakers=silent");
