@@ -44,6 +44,45 @@ std::string HexResult(HRESULT hr) {
     return text;
 }
 
+namespace {
+
+// Opened again: the core reads the format it was told at the start,
+// whatever the device's own; the system converts where it can.
+HRESULT InitializeToFormat(IMMDevice* device, CaptureSession& session, DWORD flags, const SessionFormat& format) {
+    const auto* wanted = reinterpret_cast<const WAVEFORMATEX*>(format.bytes.data());
+    HRESULT hr = device->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, session.client.putVoid());
+    if (SUCCEEDED(hr))
+        hr = session.client->Initialize(AUDCLNT_SHAREMODE_SHARED,
+                                        flags | AUDCLNT_STREAMFLAGS_AUTOCONVERTPCM | AUDCLNT_STREAMFLAGS_SRC_DEFAULT_QUALITY,
+                                        kBufferSpan, 0, wanted, nullptr);
+    if (SUCCEEDED(hr)) return hr;
+    // A system without conversion takes the format only when it is the device's own.
+    hr = device->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, session.client.putVoid());
+    if (SUCCEEDED(hr)) hr = session.client->Initialize(AUDCLNT_SHAREMODE_SHARED, flags, kBufferSpan, 0, wanted, nullptr);
+    return hr;
+}
+
+// Opened first: in the device's own mix format, which `opened` describes.
+HRESULT InitializeToMixFormat(IMMDevice* device, CaptureSession& session, DWORD flags, SessionFormat& opened,
+                              std::string& error) {
+    HRESULT hr = device->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, session.client.putVoid());
+    CoTaskMem<WAVEFORMATEX> mix;
+    if (SUCCEEDED(hr)) hr = session.client->GetMixFormat(mix.put());
+    if (FAILED(hr)) {
+        error = "the endpoint gives no format";
+        return hr;
+    }
+    if (!DescribeFormat(*mix, opened.input, opened.frameBytes)) {
+        error = "the endpoint's sample format is not one the core reads";
+        return E_FAIL;
+    }
+    const auto* raw = reinterpret_cast<const uint8_t*>(mix.get());
+    opened.bytes.assign(raw, raw + sizeof(WAVEFORMATEX) + mix->cbSize);
+    return session.client->Initialize(AUDCLNT_SHAREMODE_SHARED, flags, kBufferSpan, 0, mix.get(), nullptr);
+}
+
+}  // namespace
+
 std::unique_ptr<CaptureSession> OpenCaptureSession(IMMDeviceEnumerator* enumerator, const std::wstring& deviceId,
                                                    bool loopback, const SessionFormat* format, SessionFormat& opened,
                                                    std::string& error) {
@@ -59,40 +98,15 @@ std::unique_ptr<CaptureSession> OpenCaptureSession(IMMDeviceEnumerator* enumerat
     if (SUCCEEDED(device->GetId(id.put())) && id) session->deviceId = id.get();
     const DWORD flags = loopback ? AUDCLNT_STREAMFLAGS_LOOPBACK : 0;
     if (format) {
-        // Opened again: the core reads the format it was told at the start,
-        // whatever the device's own; the system converts where it can.
         opened = *format;
-        const auto* wanted = reinterpret_cast<const WAVEFORMATEX*>(format->bytes.data());
-        hr = device->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, session->client.putVoid());
-        if (SUCCEEDED(hr))
-            hr = session->client->Initialize(AUDCLNT_SHAREMODE_SHARED,
-                                             flags | AUDCLNT_STREAMFLAGS_AUTOCONVERTPCM | AUDCLNT_STREAMFLAGS_SRC_DEFAULT_QUALITY,
-                                             kBufferSpan, 0, wanted, nullptr);
-        if (FAILED(hr)) {
-            // A system without conversion takes the format only when it is the device's own.
-            hr = device->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, session->client.putVoid());
-            if (SUCCEEDED(hr))
-                hr = session->client->Initialize(AUDCLNT_SHAREMODE_SHARED, flags, kBufferSpan, 0, wanted, nullptr);
-        }
+        hr = InitializeToFormat(device.get(), *session, flags, *format);
         if (FAILED(hr)) {
             error = "the endpoint does not take the recording's sample format (" + HexResult(hr) + ")";
             return nullptr;
         }
     } else {
-        hr = device->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, session->client.putVoid());
-        CoTaskMem<WAVEFORMATEX> mix;
-        if (SUCCEEDED(hr)) hr = session->client->GetMixFormat(mix.put());
-        if (FAILED(hr)) {
-            error = "the endpoint gives no format";
-            return nullptr;
-        }
-        if (!DescribeFormat(*mix, opened.input, opened.frameBytes)) {
-            error = "the endpoint's sample format is not one the core reads";
-            return nullptr;
-        }
-        const auto* raw = reinterpret_cast<const uint8_t*>(mix.get());
-        opened.bytes.assign(raw, raw + sizeof(WAVEFORMATEX) + mix->cbSize);
-        hr = session->client->Initialize(AUDCLNT_SHAREMODE_SHARED, flags, kBufferSpan, 0, mix.get(), nullptr);
+        hr = InitializeToMixFormat(device.get(), *session, flags, opened, error);
+        if (FAILED(hr) && !error.empty()) return nullptr;
     }
     if (SUCCEEDED(hr)) hr = session->client->GetService(__uuidof(IAudioCaptureClient), session->capture.putVoid());
     if (SUCCEEDED(hr)) hr = session->client->Start();

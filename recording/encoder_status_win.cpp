@@ -16,8 +16,7 @@ namespace {
 constexpr size_t kMostWaiting = 512;
 
 SoundWatch g_sound;
-std::atomic<HWND> g_soundWindow{nullptr};
-std::atomic<UINT> g_soundMessage{0};
+std::atomic<SoundNewsCallback> g_soundNews{nullptr};
 
 }  // namespace
 
@@ -117,12 +116,7 @@ void BeginRecordingSound(bool speakers, bool microphone, bool recording) {
     if (recording) g_sound.SetRecording(true, SoundClockMs());
 }
 
-void SetSoundWindow(HWND window, UINT message) {
-    g_soundMessage = message;
-    g_soundWindow = window;
-}
-
-HWND SoundWindow() { return g_soundWindow; }
+void SetSoundNews(SoundNewsCallback news) { g_soundNews = news; }
 
 void TakeRecordingSound() {
     const int64_t now = SoundClockMs();
@@ -137,9 +131,9 @@ void TakeRecordingSound() {
     }
 }
 
-void PostSoundNews() {
-    const HWND window = g_soundWindow;
-    if (window != nullptr) PostMessageW(window, g_soundMessage, 0, 0);
+void TellSoundNews() {
+    const SoundNewsCallback news = g_soundNews;
+    if (news != nullptr) news();
 }
 
 int64_t SoundClockMs() { return static_cast<int64_t>(GetTickCount64()); }

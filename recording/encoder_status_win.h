@@ -46,19 +46,19 @@ private:
 SoundWatch& RecordingSound();
 void BeginRecordingSound(bool speakers, bool microphone, bool recording);
 
-// The window that shows the recording's sound (the countdown, then the
-// status bar) gets `message` posted whenever the encoder said something;
-// it then calls TakeRecordingSound. Null: nobody listens.
-void SetSoundWindow(HWND window, UINT message);
-HWND SoundWindow();
+// Called on the reading thread whenever the encoder said something (once
+// until the next TakeRecordingSound): the windows that show the sound set it
+// once, before any encoder starts. Null: nobody listens.
+using SoundNewsCallback = void (*)();
+void SetSoundNews(SoundNewsCallback news);
 
 // Feeds what the encoder said since the last call into RecordingSound and
 // writes its notices to the log (a warning for every problem, with the
 // source's name and the reason). UI thread.
 void TakeRecordingSound();
 
-// Posts the sound window its message (the reader's `ready` for the encoder's channel).
-void PostSoundNews();
+// Tells whoever SetSoundNews named (the reader's `ready` for the encoder's channel).
+void TellSoundNews();
 
 // Monotonic milliseconds, the clock the recording's sound is watched by.
 int64_t SoundClockMs();

@@ -3,13 +3,15 @@
 #include <new>
 #include <string>
 
-#include "app/window_state.h"
 #include "recording/encoder_process_win.h"
 #include "recording/encoder_status_win.h"
 #include "support/log.h"
 #include "support/text_win.h"
+#include "ui/finish_wait_win.h"
 #include "ui/frame_table.h"
+#include "ui/message_box_win.h"
 #include "ui/status_frame.h"
+#include "ui/window_state.h"
 
 int32_t CountdownValue = 3;
 
@@ -29,9 +31,9 @@ CReadyFrameWnd::~CReadyFrameWnd() {
     // Deleted during the count (the tip window that owns it went): the
     // waiting encoder goes too, and no tick may start it while it does.
     if (m_hWnd != nullptr) KillTimer(m_hWnd, kCountdownTimerId);
-    EncoderProcess::DiscardPrepared();
+    EncoderProcess::DiscardPrepared(PumpingWait());
     if (m_ownerSlot != nullptr && *m_ownerSlot == this) *m_ownerSlot = nullptr;
-    if (m_hWnd != nullptr && SoundWindow() == m_hWnd) SetSoundWindow(nullptr, 0);
+    if (m_hWnd != nullptr && SoundWindow() == m_hWnd) SetSoundWindow(nullptr);
 }
 
 const FrameDescription& CReadyFrameWnd::Description() const { return kReadyFrame; }
@@ -49,7 +51,7 @@ void CReadyFrameWnd::OnSkinReady() {
     // second is recorded: started only at zero, it took 0.6 to 1.2 s to take
     // its first picture. One that cannot be prepared is started at zero as before.
     m_sound.Attach(m_pm);
-    SetSoundWindow(m_hWnd, kSoundNewsMessage);
+    SetSoundWindow(m_hWnd);
     EncoderProcess::Prepare();
     ShowSound();
 }
@@ -58,7 +60,7 @@ LRESULT CReadyFrameWnd::HandleOwnMessage(UINT uMsg, WPARAM wParam, LPARAM, bool&
     // Closed through the system the program ends: the waiting encoder goes first.
     if (uMsg == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE) {
         KillTimer(m_hWnd, kCountdownTimerId);  // no zero may start it again while it goes
-        EncoderProcess::DiscardPrepared();
+        EncoderProcess::DiscardPrepared(PumpingWait());
     }
     if (uMsg == kSoundNewsMessage) {
         handled = true;
@@ -75,10 +77,10 @@ void CReadyFrameWnd::Notify(TNotifyUI& msg) {
 
 void CReadyFrameWnd::OnFinalMessage(HWND hWnd) {
     // Closed during the count: the waiting encoder goes with it, leaving nothing.
-    EncoderProcess::DiscardPrepared();
+    EncoderProcess::DiscardPrepared(PumpingWait());
     if (m_ownerSlot != nullptr && *m_ownerSlot == this) *m_ownerSlot = nullptr;
     m_ownerSlot = nullptr;
-    if (SoundWindow() == hWnd) SetSoundWindow(nullptr, 0);
+    if (SoundWindow() == hWnd) SetSoundWindow(nullptr);
     SkinnedFrame::OnFinalMessage(hWnd);
 }
 
@@ -102,7 +104,7 @@ LRESULT CReadyFrameWnd::OnTick() {
     }
     if (EncoderProcess::Start() == 0) {
         TAVRIX_LOG(LevelDebug) << "the encoder could not be started";
-        MessageBoxW(nullptr, L"Tavrix程序启动异常", L"error", MB_OK);
+        ShowMessageBox(BoxCaption::StartError, L"Tavrix程序启动异常");
         ::PostMessageW(StartupHwnd, WM_CLOSE, 0, 0);
         return 0;
     }
@@ -141,15 +143,15 @@ void CReadyFrameWnd::AbandonRecording() {
     // A broken skin has told the user already and ends the program.
     const bool told = m_status != nullptr && !m_status->SkinProblem().empty();
     TAVRIX_LOG(LevelDebug) << "no status bar for the recording; it is stopped and deleted";
-    EncoderProcess::Discard();
-    if (!told) MessageBoxW(nullptr, L"无法显示录制状态栏，录制已取消。", L"提示", MB_OK | MB_ICONERROR);
+    EncoderProcess::Discard(PumpingWait());
+    if (!told) ShowMessageBox(BoxCaption::Tip, L"无法显示录制状态栏，录制已取消。", MB_OK | MB_ICONERROR);
     ::ShowWindow(StartupHwnd, SW_RESTORE);
 }
 
 void CReadyFrameWnd::BackToStartup() {
     ResetCount();
     ::ShowWindow(m_hWnd, SW_HIDE);
-    EncoderProcess::DiscardPrepared();
+    EncoderProcess::DiscardPrepared(PumpingWait());
     ::ShowWindow(StartupHwnd, SW_RESTORE);
 }
 
@@ -178,7 +180,7 @@ bool CReadyFrameWnd::SoundCanStart() {
     const std::wstring question = MissingSoundQuestion(RecordingSound());
     if (question.empty()) return true;
     TAVRIX_LOG(LevelDebug) << "a chosen sound source cannot be opened; the teacher is asked";
-    const bool goOn = MessageBoxW(nullptr, question.c_str(), L"提示", MB_YESNO | MB_ICONWARNING) == IDYES;
+    const bool goOn = ShowMessageBox(BoxCaption::Tip, question, MB_YESNO | MB_ICONWARNING) == IDYES;
     TAVRIX_LOG(LevelDebug) << (goOn ? "the teacher starts without it" : "the teacher does not start without it");
     return goOn;
 }

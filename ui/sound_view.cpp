@@ -1,6 +1,18 @@
 #include "ui/sound_view.h"
 
+#include <atomic>
+
+#include "recording/encoder_status_win.h"
+
 namespace {
+
+std::atomic<HWND> g_soundWindow{nullptr};
+
+// On the encoder's reading thread: the window is told, and reads on its own thread.
+void PostSoundNews() {
+    const HWND window = g_soundWindow;
+    if (window != nullptr) PostMessageW(window, kSoundNewsMessage, 0, 0);
+}
 
 CMeterUI* MeterNamed(CPaintManagerUI& pm, const wchar_t* name) {
     CControlUI* control = pm.FindControl(name);
@@ -15,6 +27,13 @@ bool SetVisible(CControlUI* control, bool visible) {
 }
 
 }  // namespace
+
+void SetSoundWindow(HWND window) {
+    g_soundWindow = window;
+    SetSoundNews(PostSoundNews);
+}
+
+HWND SoundWindow() { return g_soundWindow; }
 
 void SoundView::Attach(CPaintManagerUI& pm) {
     m_meters = pm.FindControl(L"soundMeters");

@@ -13,6 +13,12 @@
 // encoder said something on its status channel.
 constexpr UINT kSoundNewsMessage = WM_APP + 31;
 
+// The window that shows the recording's sound (the countdown, then the
+// status bar) gets kSoundNewsMessage posted whenever the encoder said
+// something; it then calls TakeRecordingSound. Null: nobody listens.
+void SetSoundWindow(HWND window);
+HWND SoundWindow();
+
 class SoundView {
 public:
     // Looks the controls up by name: "soundMeters" (all meters),
@@ -24,7 +30,6 @@ public:
     // fill or colour, a row, the warning.
     bool Show(const SoundWatch& watch);
     // Whether the warning's row is up.
-
     bool WarningShown() const { return m_warning != nullptr && m_warning->IsVisible(); }
 
 private:

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "app/record_options.h"
+#include "recording/record_options.h"
 #include "ui/region_selector.h"
 #include "ui/skinned_frame.h"
 
@@ -70,6 +70,7 @@ private:
     COptionUI* m_optionAudioMicro = nullptr;
     COptionUI* m_optionVideoQualityNormal = nullptr;
     COptionUI* m_optionVideoQualityGood = nullptr;
+    COptionUI* m_checkShowClicks = nullptr;
     CControlUI* m_savedPanel = nullptr;
     CControlUI* m_savedFileText = nullptr;
     CControlUI* m_savedFolderText = nullptr;

@@ -2,6 +2,7 @@
 // stop, close and minimise buttons; stop, close, the system's close (Alt+F4,
 // the task bar) and the pause key (F10, through hookDLL.dll) pause the
 // recording. Its timer also watches the encoder and the free disk space.
+// Its pen button and F9 switch drawing on the lesson (ui/ink_session_win.h).
 // Beside the time, a level meter for each chosen sound source; under the
 // bar, a warning while a source is missing, lost or (the microphone) silent.
 #pragma once
@@ -9,6 +10,7 @@
 #include <windows.h>
 
 #include "ui/elapsed_time.h"
+#include "ui/pen_palette.h"
 #include "ui/skinned_frame.h"
 #include "ui/sound_view.h"
 
@@ -51,6 +53,8 @@ private:
     void FitSoundWarning();
 
     CControlUI* m_timeText = nullptr;
+    // The pen button's presses leave the keyboard with the presented program.
+    ClicksWithoutFocus m_penClicks;
     SoundView m_sound;
     int64_t m_soundShownMs = 0;
     int m_ticksSinceSpaceCheck = 0;

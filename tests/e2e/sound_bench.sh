@@ -24,7 +24,7 @@ root=$(cd "$here/../.." && pwd)
 encoder_bin=${ENCODER_BIN:-$TAVRIX_BIN}
 
 if [ "$which" = delay ]; then
-    (cd "$TAVRIX_BIN/tests" && /usr/lib/wine/wine64 tavrix_flow_win_tests.exe --gtest_also_run_disabled_tests \
+    (cd "$TAVRIX_BIN/tests" && /usr/lib/wine/wine64 tavrix_ui_win_tests.exe --gtest_also_run_disabled_tests \
         --gtest_filter='SoundFlowTest.DISABLED_Benchmark*') 2>&1 | grep -E "rise on the meter|OK|FAILED"
     exit "${PIPESTATUS[0]}"
 fi

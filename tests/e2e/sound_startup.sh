@@ -23,6 +23,31 @@ answer_speaker_message() {
     probe gone "#32770" 提示 5000 || fail "the message box did not close"
 }
 
+# The pixels of a control with the mouse away from it (no hover look), as a sum.
+control_look() {
+    local wx wy l t r b
+    read -r wx wy _ _ <<<"$(window_geometry "$1")"
+    read -r l t r b <<<"$(control_rect "$2" "$3")"
+    xdotool mousemove 0 0
+    sleep 0.2
+    import -window root -crop "$((r - l))x$((b - t))+$((wx + l))+$((wy + t))" rgb:- 2>/dev/null | md5sum
+}
+
+# select_option <class> <skin> <option>: real clicks on an option that is not
+# chosen until its look changes to chosen (a click that only activates the
+# window changes nothing).
+select_option() {
+    local before
+    before=$(control_look "$@")
+    for _ in $(seq 10); do
+        click_control "$@"
+        for _ in $(seq 10); do
+            [ "$(control_look "$@")" != "$before" ] && return 0
+        done
+    done
+    fail "option $3 did not show chosen after ten clicks"
+}
+
 prepare_folder
 start_program_retrying HOME="$(microphone_home)"
 wait_window RecStartupFrameWndClass Tavrix
@@ -37,10 +62,9 @@ window_shown RecStartupFrameWndClass || fail "the startup window is gone after n
 [ "$(logged_command_lines | wc -l)" = 0 ] || fail "an encoder was started"
 
 # Speaker only: the recording would be silent; yes goes on to the tip.
-# The first click after the message box may only bring the window back to the front.
-click_control RecStartupFrameWndClass startup.xml optionAudioSpeaker
-sleep 0.3
-click_control RecStartupFrameWndClass startup.xml optionAudioSpeaker
+# The first click after the message box may only bring the window back to the
+# front: click until the option shows it is chosen.
+select_option RecStartupFrameWndClass startup.xml optionAudioSpeaker
 shoot speaker-chosen
 click_control RecStartupFrameWndClass startup.xml startBtn
 answer_speaker_message "这次录像将没有声音" "是(&Y)" speaker-asked

@@ -42,7 +42,8 @@ check() {
   local name=$1 skin=$2 control=$3 expect=$4; shift 4
   (cd "$tests" && exec "$wine" skin_view.exe "$skin" --seconds 30 "$@") >/dev/null 2>&1 &
   local viewer=$! id=""
-  for _ in $(seq 200); do
+  # A loaded machine can take a while to start the viewer: up to a minute.
+  for _ in $(seq 600); do
     id=$(xdotool search --onlyvisible --name "^${skin//./\\.}\$" 2>/dev/null | head -1)
     [ -n "$id" ] && break
     sleep 0.1

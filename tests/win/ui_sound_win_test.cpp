@@ -13,13 +13,14 @@
 #include <string>
 #include <vector>
 
-#include "app/record_options.h"
-#include "app/window_state.h"
 #include "protocol/environment.h"
 #include "recording/encoder_process_win.h"
-#include "tests/win/flow_harness.h"
+#include "recording/record_options.h"
+#include "tests/win/ui_test_support.h"
+#include "ui/finish_wait_win.h"
 #include "ui/ready_frame.h"
 #include "ui/status_frame.h"
+#include "ui/window_state.h"
 #include "uilib/ui_meter.h"
 
 namespace {
@@ -139,7 +140,7 @@ TEST_F(SoundFlowTest, AnEncoderThatSaysNothingOrWhatTheChannelDoesNotKnowChanges
         EXPECT_FALSE(Control(Bar(), L"soundWarning")->IsVisible());
         EXPECT_TRUE(none.Seen().empty());
         EncoderProcess::Pause();
-        EXPECT_TRUE(EncoderProcess::Discard());
+        EXPECT_TRUE(EncoderProcess::Discard(PumpingWait()));
         ShowWindow(StatusHwnd, SW_HIDE);
     }
     // Lines it does not know, among those it knows: logged once, ignored.
@@ -159,7 +160,7 @@ TEST_F(SoundFlowTest, AnEncoderThatSaysNothingOrWhatTheChannelDoesNotKnowChanges
     EXPECT_FALSE(Control(Bar(), L"soundWarning")->IsVisible());
     // The channel closing with the encoder is its end, as before: its exit code decides.
     EncoderProcess::Pause();
-    EXPECT_EQ(EncoderProcess::Stop(), 0u);
+    EXPECT_EQ(EncoderProcess::Stop(PumpingWait()).exitCode, 0u);
 }
 
 }  // namespace
