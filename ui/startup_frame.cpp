@@ -348,33 +348,38 @@ void CRecStartupFrameWnd::ShowSavedRecording() {
                                               place.right - place.left));
 }
 
-void CRecStartupFrameWnd::OnOpenSavedFolder() {
+namespace {
+
+// The lesson saved last, when it is still where it was saved; a plain
+// message when it was moved or deleted meanwhile.
+const std::wstring* SavedRecordingStillThere(const char* notDone) {
     const std::wstring& path = LastSavedRecording();
-    if (path.empty()) return;
-    if (!IsExistingFile(path)) {
-        TAVRIX_LOG(LevelDebug) << "the saved lesson is gone; its folder is not opened";
-        TellUser(kSavedRecordingGoneText);
-        return;
-    }
-    // The folder with the lesson selected, by the system's file manager from the Windows folder.
+    if (path.empty()) return nullptr;
+    if (IsExistingFile(path)) return &path;
+    TAVRIX_LOG(LevelDebug) << "the saved lesson is gone; " << notDone;
+    TellUser(kSavedRecordingGoneText);
+    return nullptr;
+}
+
+}  // namespace
+
+void CRecStartupFrameWnd::OnOpenSavedFolder() {
+    const std::wstring* path = SavedRecordingStillThere("its folder is not opened");
+    if (path == nullptr) return;
+    // The folder with the lesson selected, by the system's file manager from
+    // the Windows folder (by its full path: the program runs elevated).
     wchar_t windows[MAX_PATH] = {};
     const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
-    const std::wstring explorer =
-        length > 0 && length < MAX_PATH ? std::wstring(windows) + L"\\explorer.exe" : std::wstring(L"explorer.exe");
-    const bool opened = OpenWithShell(explorer.c_str(), L"/select,\"" + path + L"\"");
+    const bool opened = length > 0 && length < MAX_PATH &&
+                        OpenWithShell((std::wstring(windows) + L"\\explorer.exe").c_str(), L"/select,\"" + *path + L"\"");
     TAVRIX_LOG(LevelDebug) << (opened ? "the saved lesson's folder is shown" : "the saved lesson's folder could not be shown");
     if (!opened) TellUser(L"文件夹打不开。");
 }
 
 void CRecStartupFrameWnd::OnPlaySavedRecording() {
-    const std::wstring& path = LastSavedRecording();
-    if (path.empty()) return;
-    if (!IsExistingFile(path)) {
-        TAVRIX_LOG(LevelDebug) << "the saved lesson is gone; it is not played";
-        TellUser(kSavedRecordingGoneText);
-        return;
-    }
-    const bool played = OpenWithShell(path.c_str(), std::wstring());
+    const std::wstring* path = SavedRecordingStillThere("it is not played");
+    if (path == nullptr) return;
+    const bool played = OpenWithShell(path->c_str(), std::wstring());
     TAVRIX_LOG(LevelDebug) << (played ? "the saved lesson is played" : "the saved lesson could not be played");
     if (!played) TellUser(L"录像打不开：这台电脑上可能没有能播放它的程序。");
 }
