@@ -5,11 +5,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 
 #include "protocol/commands.h"
 #include "protocol/files.h"
 #include "recording/capture_command_win.h"
+#include "recording/encoder_status_win.h"
 #include "recording/folder_lock_win.h"
 #include "recording/keep_awake_win.h"
 #include "recording/leftover_recording_win.h"
@@ -41,6 +43,7 @@ const char kTempFolderPrefix[] = "RecClass";
 struct EncoderState {
     UniqueHandle commandWrite;
     ProcessRecord child;
+    std::unique_ptr<EncoderStatusReader> status;  // its standard output
     bool held = false;  // started by Prepare and not yet told to go
     std::optional<KeepAwake> awake;  // the PC stays awake while it records or finishes
 };
@@ -134,7 +137,7 @@ bool Launch(bool held) {
     const Rect captureRect = options.captureRect;
     const CaptureFlags flags = ComposeCaptureFlags(options);
     std::wstring commandLine;
-    BuildCaptureCommandLine(captureRect, commandLine, WidenText(RecordingPath, CP_ACP), flags);
+    const int32_t chosen = BuildCaptureCommandLine(captureRect, commandLine, WidenText(RecordingPath, CP_ACP), flags);
     TAVRIX_LOG(LevelDebug) << NarrowText(commandLine, CP_ACP);
     // Without the capture settings the command line is empty; an encoder
     // started without its options must not run.
@@ -142,7 +145,7 @@ bool Launch(bool held) {
 
     // The program runs elevated: the encoder is started by its full path in
     // the program's folder, never looked up in the current folder or PATH.
-    // Its output is read by nobody: it gets no output handles.
+    // Its standard output (and error) is the status channel.
     ChildStart start;
     start.program = ProgramFolder(nullptr) + kEncoderFileName;
     start.commandLine = commandLine;
@@ -150,6 +153,8 @@ bool Launch(bool held) {
     if (held) start.firstInput = kHoldCommand;
     // In use from now on: another instance never offers nor deletes it.
     LockRecordingFolder(WidenText(RecordingPath, CP_ACP));
+    UniqueHandle statusRead, statusWrite;
+    if (CreatePipe(statusRead.put(), statusWrite.put(), nullptr, 0)) start.output = statusWrite.get();
     Child child;
     DWORD error = 0;
     if (!StartChild(start, child, error)) {
@@ -158,9 +163,14 @@ bool Launch(bool held) {
         if (!g_interrupted) UnlockRecordingFolder();
         return false;
     }
+    statusWrite.reset();  // the child has its own: the channel ends when it does
     g_encoder.child = std::move(child.process);
     g_encoder.commandWrite = std::move(child.input);
     g_encoder.held = held;
+    BeginRecordingSound(chosen >= 0 && (chosen & kCaptureSpeaker) != 0, chosen >= 0 && (chosen & kCaptureMicrophone) != 0,
+                        !held);
+    g_encoder.status = std::make_unique<EncoderStatusReader>();
+    if (statusRead) g_encoder.status->Start(std::move(statusRead), TellSoundNews);
     g_encoder.awake.emplace();
     g_interrupted = false;
     return true;
@@ -178,6 +188,7 @@ int Start() {
         }
         if (waiting && Send(kGoCommand)) {
             g_encoder.held = false;
+            RecordingSound().SetRecording(true, SoundClockMs());
             return 1;
         }
         TAVRIX_LOG(LevelDebug) << "the prepared encoder ended while it waited, exit code " << code
@@ -200,11 +211,15 @@ void DiscardPrepared(const ProcessWait& wait) {
     if (g_encoder.held) Discard(wait);
 }
 
-void Pause() { Send(kPauseCommand); }
+void Pause() {
+    Send(kPauseCommand);
+    RecordingSound().SetRecording(false, SoundClockMs());
+}
 
 bool Resume() {
     if (!g_interrupted) {
         Send(kResumeCommand);
+        RecordingSound().SetRecording(true, SoundClockMs());
         return true;
     }
     // The screen could not be read and the encoder kept what it had: a new
@@ -301,6 +316,10 @@ void Forget() {
         TAVRIX_LOG(LevelDebug) << "the encoder ended by itself, exit code " << code;
     }
     g_encoder = EncoderState();
+}
+
+std::vector<StatusLine> TakeStatusLines() {
+    return g_encoder.status ? g_encoder.status->Take() : std::vector<StatusLine>();
 }
 
 }  // namespace EncoderProcess

@@ -17,3 +17,13 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
            COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/sound_microphone.sh ${CMAKE_BINARY_DIR})
   set_tests_properties(sound_microphone_e2e PROPERTIES TIMEOUT 120)
 endif()
+
+# The sound a teacher can see, with the real encoder and sound server: a
+# silent microphone warned, a tone never warned, a removed microphone warned
+# and back in step.
+if(CMAKE_CROSSCOMPILING_EMULATOR)
+  foreach(case silent tone removed)
+    add_test(NAME e2e.sound.warning_${case} COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/sound_warnings.sh ${case})
+    set_tests_properties(e2e.sound.warning_${case} PROPERTIES TIMEOUT 240 ENVIRONMENT "TAVRIX_BIN=${TAVRIX_BIN_DIR}")
+  endforeach()
+endif()
