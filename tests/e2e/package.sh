@@ -16,6 +16,7 @@
 set -uo pipefail
 src=$1
 build=$2
+source "$src/scripts/lib/session.sh" && session_enter || exit 1  # the session ctest gives the test
 wine=/usr/lib/wine/wine64
 work=$build/package-test
 dist=$work/dist

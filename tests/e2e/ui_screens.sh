@@ -14,20 +14,17 @@
 #                 region dragged with real input is the same physical
 #                 rectangle in the registry and in the video, and shows the
 #                 red window where it stands.
-# They share a Wine prefix of their own, made once and kept in the build folder.
+# Each makes a Wine prefix of its own, copied from the session's template.
 #
-#   screens_e2e.sh <case>      (TAVRIX_BIN names the build's bin folder)
+#   ui_screens.sh <case>      (TAVRIX_BIN names the build's bin folder)
 set -uo pipefail
 case_name=${1:?which case}
 here=$(cd "$(dirname "$0")" && pwd)
-bin=${TAVRIX_BIN:?TAVRIX_BIN must name the build bin folder}
+source "$here/program_lib.sh"
 for f in ffmpeg.exe ffmpeg-core.exe; do
-  [ -f "$bin/$f" ] || { echo "FAIL: $bin/$f is missing (scripts/fetch-ffmpeg-core fetches the stock core)"; exit 1; }
+  [ -f "$bin/$f" ] || fail "$bin/$f is missing (the build makes it)"
 done
-encoder_files=("$bin/ffmpeg.exe" "$bin/ffmpeg-core.exe")
-screens_root=$(cd "$bin/.." && pwd)/e2e-screens
-mkdir -p "$screens_root"
-TAVRIX_SHOTS=${TAVRIX_SHOTS:-$screens_root/shots}
+encoder_files=("$bin/ffmpeg.exe" "$bin"/ffmpeg-core*.exe)
 
 # Where Wine's screen coordinates start on the X screen: the X root's (0, 0)
 # is the virtual screen's top-left, left of the primary monitor when a
@@ -36,18 +33,12 @@ screen_left=0
 screen_top=0
 
 xorg_pid=""
-server_started=""
-finish() {
-  stop_program
-  [ -n "$server_started" ] && /usr/lib/wine/wineserver64 -k 2>/dev/null
-  [ -n "$xorg_pid" ] && kill "$xorg_pid" 2>/dev/null
-  true
-}
+on_exit '[ -n "$xorg_pid" ] && kill "$xorg_pid" 2>/dev/null'
 
 # Xorg with the dummy video driver, two outputs placed by xrandr: DUMMY0 the
 # primary 1280x800 screen, DUMMY1 a 1024x768 projector left of it.
 start_two_monitor_display() {
-  local dir=$screens_root/xorg
+  local dir=$work_root/xorg
   rm -rf "$dir"
   mkdir -p "$dir"
   cat >"$dir/xorg.conf" <<'EOF'
@@ -77,47 +68,36 @@ Section "Screen"
   EndSubSection
 EndSection
 EOF
-  command -v Xorg >/dev/null || { echo "FAIL: no Xorg (scripts/setup installs xserver-xorg-core)"; exit 1; }
+  command -v Xorg >/dev/null || fail "no Xorg (scripts/setup installs xserver-xorg-core)"
   Xorg -displayfd 3 -config "$dir/xorg.conf" -noreset -nolisten tcp -logfile "$dir/xorg.log" \
     3>"$dir/display" >"$dir/output.txt" 2>&1 &
   xorg_pid=$!
   for _ in $(seq 100); do [ -s "$dir/display" ] && break; sleep 0.1; done
-  [ -s "$dir/display" ] || { tail -20 "$dir/output.txt"; echo "FAIL: Xorg with the dummy driver did not start"; exit 1; }
+  [ -s "$dir/display" ] || { tail -20 "$dir/output.txt"; fail "Xorg with the dummy driver did not start"; }
   export DISPLAY=:$(cat "$dir/display")
   xrandr --newmode 1024x768_tavrix 65.00 1024 1048 1184 1344 768 771 777 806 -hsync -vsync &&
     xrandr --addmode DUMMY1 1024x768_tavrix &&
     xrandr --output DUMMY0 --mode 1280x800 --pos 1024x0 --primary --output DUMMY1 --mode 1024x768_tavrix --pos 0x0 ||
-    { echo "FAIL: xrandr could not set up two outputs"; exit 1; }
+    fail "xrandr could not set up two outputs"
   # A full probe of the outputs: Wine reads the outputs' last probed state,
   # which until then still has DUMMY1 disconnected (Wine lists one monitor).
   xrandr >/dev/null
   screen_left=-1024
 }
 
-# The test's own prefix at the given display scaling: made once (about 15 s),
-# then only its LogPixels changed, which takes a wineserver restart.
+# The test's own prefix at the given display scaling, copied from the
+# template (its wineserver starts on this display, whose monitors it keeps).
 use_screens_prefix() {
-  local dpi=$1 wine=/usr/lib/wine/wine64
-  export WINEPREFIX=$screens_root/prefix
-  if [ ! -f "$WINEPREFIX/.made" ]; then
-    rm -rf "$WINEPREFIX"
-    "$wine" wineboot -i >/dev/null 2>&1
-    /usr/lib/wine/wineserver64 -w
-    [ -f "$WINEPREFIX/system.reg" ] || { echo "FAIL: no Wine prefix made at $WINEPREFIX"; exit 1; }
-    touch "$WINEPREFIX/.made"
-  fi
-  if [ "$(cat "$WINEPREFIX/.dpi" 2>/dev/null)" != "$dpi" ]; then
-    "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
-    /usr/lib/wine/wineserver64 -k
-    /usr/lib/wine/wineserver64 -w
-    echo "$dpi" >"$WINEPREFIX/.dpi"
-  fi
-  /usr/lib/wine/wineserver64 -p
-  server_started=1
+  local dpi=$1
+  prefix_copy "$(prefix_template win64)" "$work_root/prefix" || fail "no prefix of the test's own"
+  prefix_use "$work_root/prefix"
+  on_exit 'prefix_stop "$work_root/prefix"'
+  "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  "$wineserver" -k
+  "$wineserver" -w
+  prefix_serve "$work_root/prefix"
 }
 
-source "$here/startup_lib.sh"
-trap finish EXIT
 step() { note "${SECONDS}s: $*"; }
 
 # X root coordinates of a point in Wine's screen coordinates.
@@ -136,7 +116,7 @@ signed_setting() {
 # A red window at x y width height (Wine's screen coordinates); it goes with
 # the wineserver at the end.
 show_red_window() {
-  (cd "$bin/tests" && exec /usr/lib/wine/wine64 colour_window.exe "$@" FF0000 >/dev/null 2>&1) &
+  (cd "$bin/tests" && exec "$wine" colour_window.exe "$@" FF0000 >/dev/null 2>&1) &
   wait_window TavrixTestColourWindow
 }
 

@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # How late the lesson's first segment begins after the status bar appears,
-# with the real Tavrix.exe and the real encoder under Xvfb + wine64: Start is
+# with the real Tavrix.exe and the real encoder under Xvfb and Wine: Start is
 # clicked (no sound), and the moment the bar is seen is compared with the
 # moment the first segment's file appears (the core makes it once its screen
 # grabber is open, a frame before its first picture), both on this machine's
 # clock, polled every 10 to 50 ms. The logs cannot serve: each process's time
 # stamps count their milliseconds from its own first line. Not a test: a
-# measurement, run where scripts/test runs the end-to-end tests.
+# measurement, in a test session of its own or the one scripts/test gives it.
 #
-#   start_latency_bench.sh [ROUNDS] [OTHER_BIN]
+#   recording_start_latency_bench.sh [ROUNDS] [OTHER_BIN]
 #
 # OTHER_BIN: the bin/ folder of another build (an older commit) whose
 # Tavrix.exe and ffmpeg.exe are measured the same way, for a before/after.
@@ -17,8 +17,8 @@ rounds=${1:-3}
 other=${2:-}
 here=$(cd "$(dirname "$0")" && pwd)
 case_name=start_latency
-source "$here/startup_lib.sh"
-encoder_files=("$bin/ffmpeg.exe" "$bin/ffmpeg-core.exe")
+source "$here/program_lib.sh"
+encoder_files=("$bin/ffmpeg.exe" "$bin"/ffmpeg-core*.exe)
 
 measure() {  # measure <label> [bin folder whose program and encoder replace ours]
     local label=$1 from=${2:-} temp bar segment

@@ -2,14 +2,17 @@
 # The real Save dialog, driven by X input: a name typed without an extension
 # is saved with ".avi"; typing an existing name asks before replacing it; a
 # cancel deletes the recording.
-#   engine_save_dialog.sh <folder of the test programs> <folder for artifacts>
+# Screenshots of the dialog stay in build/<preset>/e2e/<test>/.
+#   recording_save_dialog.sh
 set -uo pipefail
-bin=$1
-artifacts=$2
-mkdir -p "$artifacts"
-work=$(mktemp -d /tmp/tavrix-e2e-save.XXXXXX)
-trap 'rm -rf "$work"' EXIT
-win_work="Z:${work//\//\\}"
+source "$(dirname "$0")/../../scripts/lib/session.sh"
+session_enter || exit 1
+bin=${TAVRIX_BIN:-$tavrix_root/build/win32/bin}/tests
+artifacts=$(cd "$bin/../.." && pwd)/e2e/${TAVRIX_TEST_NAME:-recording_save_dialog}
+rm -rf "$artifacts"; mkdir -p "$artifacts"
+work=$artifacts/files
+mkdir -p "$work"
+win_work=$(winpath "$work")
 title='^Save Record File$'
 fail=0
 failed() { echo "FAIL: $*"; fail=1; }
@@ -19,7 +22,7 @@ open_dialog() {
   printf '%s' "$2" >"$work/$1"
   # The probe's output is named apart from the recording: a save removes the
   # files beside the recording whose names continue its own ("first.avi.*").
-  /usr/lib/wine/wine64 "$bin/tavrix_engine_probe.exe" save "$win_work\\$1" >"$work/$1-probe.txt" 2>&1 &
+  "$wine" "$bin/tavrix_engine_probe.exe" save "$win_work\\$1" >"$work/$1-probe.txt" 2>&1 &
   probe=$!
   dialog=$(timeout 30 xdotool search --sync --onlyvisible --name "$title" | head -1)
   [ -n "$dialog" ] || { failed "no Save dialog for $1"; return 1; }

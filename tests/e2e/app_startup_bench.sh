@@ -1,18 +1,17 @@
 #!/usr/bin/env bash
 # Start-up benchmark (not a test): the time from launching a program under
-# wine64 until its first window is visible on the X display, for Tavrix.exe
+# Wine until its first window is visible on the X display, for Tavrix.exe
 # and for the minimal Win32 program that shows one window, under the same Wine,
 # prefix and persistent wineserver. Prints each run and the median.
 #
-#   TAVRIX_BIN=build/win64/bin tests/e2e/startup_benchmark.sh [runs]
+#   tests/e2e/app_startup_bench.sh [runs]     (TAVRIX_BIN: another build's bin/)
 #
-# Needs DISPLAY and WINEPREFIX like the end-to-end tests (scripts/test sets
-# them up; by hand see README.md).
+# Runs in a test session of its own, or in the one scripts/test gives it.
 set -uo pipefail
 runs=${1:-10}
 here=$(cd "$(dirname "$0")" && pwd)
 case_name=benchmark
-source "$here/startup_lib.sh"
+source "$here/program_lib.sh"
 
 # ms from launch to the moment the X server maps a top-level window whose
 # title is this exact one. The X server's own notice of the map is awaited

@@ -10,56 +10,24 @@
 # its onset in the 1 kHz band (5 ms windows), both decoded by the host's
 # ffmpeg; each flash is paired with the beep nearest it. Prints every offset
 # (sound time less picture time, ms), the first, the last and the largest.
-#   av_sync_bench.sh BUILD_DIR [SECONDS [PAUSES [LIMIT_MS]]]
+#   encoder_av_sync.sh [SECONDS [PAUSES [LIMIT_MS]]]
 #       records SECONDS (120) with PAUSES (10) pauses of 2.5 s; with LIMIT_MS
 #       it fails when an offset exceeds it or fewer than one beacon in two
 #       is found whole (a pause may fall between a flash and its beep).
-#   av_sync_bench.sh BUILD_DIR cpu
+#   encoder_av_sync.sh cpu
 #       the adapter's own CPU time over 60 s of recording, with speaker sound
 #       (the beacon beeping) and without sound.
-# Runs inside scripts/test's set-up (display, prefix, sound server) or, where
-# none is given, makes its own: build/win64/bench-prefix, a private display
-# and a private sound server.
+# Runs in the test session ctest gives it, or in one of its own.
 set -uo pipefail
-build=$(cd "$1" && pwd)
-mode=${2:-120}
-pauses=${3:-10}
-limit=${4:-}
-src=$(cd "$(dirname "$0")/../.." && pwd)
-wine=/usr/lib/wine/wine64
-
-own_xvfb=
-source "$src/scripts/sound-server.sh"
-# Started before the Chinese locale is set: the sink's monitor is then named
-# "Monitor of Null Output", as scripts/test has it.
-start_sound_server "$build/bench-sound" || exit 1
-stop_display() {
-  [ -n "$own_xvfb" ] || return 0
-  /usr/lib/wine/wineserver64 -k 2>/dev/null; kill "$own_xvfb" 2>/dev/null; own_xvfb=
-}
-if [ -z "${DISPLAY:-}" ]; then
-  export WINEPREFIX=${WINEPREFIX:-$build/bench-prefix} WINEDEBUG=-all LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
-  export WINEDLLOVERRIDES=mscoree,mshtml=
-  displayfile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
-  own_xvfb=$!
-  for _ in $(seq 50); do [ -s "$displayfile" ] && break; sleep 0.1; done
-  export DISPLAY=:$(cat "$displayfile"); rm -f "$displayfile"
-  [ -d "$WINEPREFIX" ] || "$wine" wineboot -i >/dev/null 2>&1
-  /usr/lib/wine/wineserver64 -p; "$wine" wineboot >/dev/null 2>&1
-fi
-export TAVRIX_SPEAKER_ENDPOINT="Monitor of Null Output"
-
-# The library sources the server's script again, which forgets who started it.
-started=$tavrix_sound_started
-source "$src/tests/e2e/sound_lib.sh"
-tavrix_sound_started=$started
+mode=${1:-120}
+pauses=${2:-10}
+limit=${3:-}
+source "$(dirname "$0")/encoder_lib.sh"
+sound_use || fail "no private sound server"
 beacon_pid=
-extra_cleanup() { [ -n "$beacon_pid" ] && kill "$beacon_pid" 2>/dev/null; }
-# The display goes first: the library's cleanup waits for every child.
-trap 'stop_display; cleanup; stop_sound_server' EXIT
+on_exit '[ -n "$beacon_pid" ] && kill "$beacon_pid" 2>/dev/null'
 [ -f "$bin/tests/av_beacon.exe" ] || fail "build the av_beacon target first"
-set_capture_area  # 160x120 at the top left corner, 10 frames a second
+set_capture_area 0 0 160 120  # the top left corner, 10 frames a second
 
 # Starts the beacon for $1 seconds and waits until its window is up.
 beacon_start() {
@@ -70,23 +38,16 @@ beacon_start() {
 }
 # Starts the adapter recording into $1 with speaker sound, or without sound
 # when $2 is "silent", and waits for its first segment.
-adapter_start() {
-  local sound=(-f dshow -i 'audio=virtual-audio-capturer') audio_opts=(-b:a 64k -strict -2 -c:a aac)
-  [ "${2:-}" = silent ] && { sound=(); audio_opts=(); }
-  log=$work/$1.encoder.log
-  rm -f "$work/commands"; mkfifo "$work/commands"
-  "$wine" "$bin/ffmpeg.exe" -y -pause_support -f dshow -i 'video=screen-capture-recorder' "${sound[@]}" \
-    -pix_fmt yuv420p -c:v libx264 -r 10 -crf 28 -maxrate 350k -profile main -preset veryfast "${audio_opts[@]}" \
-    "Z:${work//\//\\}\\$1" <"$work/commands" >"$work/$1.adapter.out" 2>&1 &
-  adapter_pid=$!
-  exec 3>"$work/commands"
-  wait_for_log "INFO: segment 1: "
+adapter_record() {
+  if [ "${2:-}" = silent ]; then
+    adapter_start "$1" "${quality_normal[@]}"
+  else
+    adapter_start "$1" "${speakers_input[@]}" "${quality_normal[@]}" "${audio_codec[@]}"
+  fi
 }
-adapter_finish() {
-  printf 'q\n' >&3
-  wait "$adapter_pid"; local rc=$?; adapter_pid=
-  exec 3>&-
-  [ "$rc" -eq 0 ] || fail "the adapter exited with $rc"
+adapter_done() {
+  adapter_finish
+  [ "$adapter_rc" -eq 0 ] || fail "the adapter exited with $adapter_rc"
 }
 # CPU seconds (user + system) the adapter's process has used so far.
 adapter_cpu() { awk -v t="$(getconf CLK_TCK)" '{ printf "%.2f", ($14 + $15) / t }' "/proc/$adapter_pid/stat"; }
@@ -94,11 +55,11 @@ adapter_cpu() { awk -v t="$(getconf CLK_TCK)" '{ printf "%.2f", ($14 + $15) / t 
 if [ "$mode" = cpu ]; then
   beacon_start 150
   for kind in speakers silent; do
-    adapter_start "$kind.avi" "$kind"
+    adapter_record "$kind.avi" "$kind"
     c0=$(adapter_cpu); t0=$(now)
     sleep 60
     c1=$(adapter_cpu); span=$(since "$t0")
-    adapter_finish
+    adapter_done
     awk -v k="$kind" -v c="$(awk -v a="$c0" -v b="$c1" 'BEGIN { print b - a }')" -v s="$span" \
       'BEGIN { printf "adapter CPU, %-8s: %.2f s in %.2f s of recording = %.2f s per minute (%.1f %% of one core)\n", k, c, s, c * 60 / s, c * 100 / s }'
   done
@@ -111,15 +72,16 @@ seconds=$mode
 pause_s=2.5
 segment_s=$(awk -v s="$seconds" -v p="$pauses" 'BEGIN { printf "%.2f", s / (p + 1) }')
 beacon_start $((seconds + pauses * 4 + 20))
-adapter_start out.avi
+adapter_record out.avi
+expect_core
 for n in $(seq "$pauses"); do
   sleep "$segment_s"
-  printf 'p\n' >&3; wait_for_log "segment $n ended"
+  adapter_send p; wait_for_log "segment $n ended"
   sleep "$pause_s"
-  printf 'r\n' >&3; wait_for_log "INFO: segment $((n + 1)): "
+  adapter_send r; wait_for_log "INFO: segment $((n + 1)): "
 done
 sleep "$segment_s"
-adapter_finish
+adapter_done
 kill "$beacon_pid" 2>/dev/null; beacon_pid=
 grep -q 'speakers: captured by the adapter' "$log" || fail "the speakers were not captured by the adapter"
 # Each segment's sound is placed by the grabber's own first picture time.
@@ -220,4 +182,4 @@ awk '
     }
   }' "$work/segments.txt" "$work/instants.txt" "$work/flashes.txt" "$work/beeps.txt"
 [ "$result" -eq 0 ] || fail "offsets beyond ${limit:-?} ms or too few beacons found whole (files in $work)"
-if [ -n "$limit" ]; then echo PASS; rm -rf "$work"; else echo "files in $work"; fi
+if [ -n "$limit" ]; then pass; else echo "files in $work"; fi

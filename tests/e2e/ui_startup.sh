@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# End-to-end tests of the program's start, its single instance, its end, and
-# the choices of its startup window, with the real Tavrix.exe under Xvfb and
-# wine64 and real X input.
+# End-to-end tests of the startup window's choices with the real Tavrix.exe
+# under Xvfb and Wine and real X input: the area (a region, its cancels, the
+# work area), the sound and the quality (each gives its encoder command
+# line), Start without a microphone, with too little disk space, and with
+# speaker sound that this machine cannot record.
 #
-#   startup_e2e.sh <case>
+#   ui_startup.sh <case>
 set -uo pipefail
 case_name=${1:?which case}
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/startup_lib.sh"
+source "$here/program_lib.sh"
 
 screen_size() {
     xdpyinfo 2>/dev/null | awk '/dimensions:/ { split($2, s, "x"); print s[1], s[2]; exit }'
@@ -51,8 +53,7 @@ case_region() {
     expect_command_line "$(logged_command_lines | tail -1)" "$VIDEO$SPEAKER$(microphone_piece 'In: default')$QUALITY_NORMAL$AUDIO_CODEC$MIX"
     # The region stays chosen: the markers are back with the startup window.
     window_shown RecCornerWndClass || fail "corner markers hidden after the recording of a region"
-    click_control RecStartupFrameWndClass startup.xml closeBtn
-    expect_exit 0
+    close_program
 }
 
 # Cancelling the selection (Escape while waiting, Escape after a rectangle was
@@ -108,8 +109,7 @@ case_region_cancel() {
     read -r sw sh <<<"$(screen_size)"
     [ "$area" = "0 0 $sw $sh" ] || fail "capture settings $area after cancelling, expected the full screen 0 0 $sw $sh"
     window_shown RecCornerWndClass && fail "corner markers shown for a full-screen recording"
-    click_control RecStartupFrameWndClass startup.xml closeBtn
-    expect_exit 0
+    close_program
 }
 
 # "optionAreaFullWithoutTaskbar" records the work area, after a region was
@@ -139,8 +139,7 @@ case_work_area() {
     read -r l t r b <<<"$(probe workarea)"
     local want="$l $t $(((r - l) - (r - l) % 2)) $(((b - t) - (b - t) % 2))"
     [ "$(capture_area)" = "$want" ] || fail "capture settings $(capture_area), expected the work area $want"
-    click_control RecStartupFrameWndClass startup.xml closeBtn
-    expect_exit 0
+    close_program
 }
 
 # Each sound choice and each quality gives its encoder command line.
@@ -173,8 +172,7 @@ case_sound_quality() {
     record_and_discard
     expect_command_line "$(logged_command_lines | tail -1)" "$VIDEO$QUALITY_GOOD"
 
-    click_control RecStartupFrameWndClass startup.xml closeBtn
-    expect_exit 0
+    close_program
 }
 
 # Without a microphone, Start with mixed sound tells the user, selects the
@@ -190,100 +188,95 @@ case_no_microphone() {
     shoot no-microphone
     window_shown RecTSFrameWndClass && fail "the start went on without a microphone"
     press_message_ok 提示
-    probe gone "#32770" 提示 5000 || fail "message box did not close"
     [ "$(logged_command_lines | wc -l)" = 0 ] || fail "an encoder was started"
     shoot speaker-selected
     record_and_discard
     expect_command_line "$(logged_command_lines | tail -1)" "$VIDEO$SPEAKER$QUALITY_NORMAL$AUDIO_CODEC"
-    click_control RecStartupFrameWndClass startup.xml closeBtn
-    expect_exit 0
+    close_program
 }
 
-# A process named ffmpeg.exe left running is ended before the window shows.
-case_stray_encoder() {
-    prepare_folder
-    mkdir -p "$run/stray"
-    cp "$tests_bin/e2e_window.exe" "$run/stray/ffmpeg.exe"
-    (cd "$run/stray" && exec "$wine" ffmpeg.exe sleep 600000) &
-    local stray=$!
-    sleep 1
-    kill -0 "$stray" 2>/dev/null || fail "the stray encoder did not start"
-    start_program_retrying
-    wait_window RecStartupFrameWndClass Tavrix 20000
-    if kill -0 "$stray" 2>/dev/null; then
-        kill "$stray"
-        fail "the stray ffmpeg.exe still runs while the startup window shows"
-    fi
-    wait "$stray" 2>/dev/null
-    click_control RecStartupFrameWndClass startup.xml closeBtn
-    expect_exit 0
-}
-
-# A second start ends at once with 0 and leaves the first one as it was.
-case_second_instance() {
-    prepare_folder
-    start_program_retrying
-    wait_window RecStartupFrameWndClass Tavrix
-    local code
-    (cd "$run" && timeout 20 "$wine" Tavrix.exe)
-    code=$?
-    [ "$code" = 0 ] || fail "the second instance ended with $code"
-    kill -0 "$tavrix_pid" 2>/dev/null || fail "the first instance ended"
-    window_shown RecStartupFrameWndClass Tavrix || fail "the first instance's window went"
-    click_control RecStartupFrameWndClass startup.xml closeBtn
-    expect_exit 0
-}
-
-# Closing the startup window (its close button, or Alt+F4) ends every
-# process named ffmpeg.exe and the program with exit code 0.
-case_close() {
-    local how
-    for how in button alt-f4; do
-        prepare_folder
-        start_program_retrying
-        wait_window RecStartupFrameWndClass Tavrix
-        mkdir -p "$run/stray"
-        cp "$tests_bin/e2e_window.exe" "$run/stray/ffmpeg.exe"
-        (cd "$run/stray" && exec "$wine" ffmpeg.exe sleep 600000) &
-        local stray=$!
-        sleep 1
-        kill -0 "$stray" 2>/dev/null || fail "the encoder stand-in did not start"
-        if [ "$how" = button ]; then
-            click_control RecStartupFrameWndClass startup.xml closeBtn
+# Start refused on a small volume: the temporary folder on a 64 MB volume,
+# a message, nothing recorded (skipped, exit 77, where no volume can be made).
+case_low_disk() {
+    small=$work_root/small-volume
+    mkdir -p "$small"
+    mount -t tmpfs -o size=64m tmpfs "$small" 2>/dev/null || { note "no small volume can be made here"; exit 77; }
+    on_exit 'umount "$small" 2>/dev/null; rmdir "$small" 2>/dev/null'
+    key='HKCU\Environment'
+    # The temporary folder Wine gives programs comes from the registry.
+    old_tmp=$("$wine" reg query "$key" /v TMP 2>/dev/null | tr -d '\r' | awk '$1 == "TMP" { $1 = ""; $2 = ""; sub(/^  */, ""); print }')
+    old_type=$("$wine" reg query "$key" /v TMP 2>/dev/null | tr -d '\r' | awk '$1 == "TMP" { print $2 }')
+    restore_tmp() {
+        stop_program
+        if [ -n "$old_tmp" ]; then
+            "$wine" reg add "$key" /v TMP /t "$old_type" /d "$old_tmp" /f >/dev/null 2>&1
         else
-            focus_title Tavrix
-            xdotool key alt+F4
+            "$wine" reg delete "$key" /v TMP /f >/dev/null 2>&1
         fi
-        note "closing by $how"
-        expect_exit 0
-        for _ in $(seq 50); do kill -0 "$stray" 2>/dev/null || break; sleep 0.1; done
-        if kill -0 "$stray" 2>/dev/null; then
-            kill "$stray"
-            fail "closing by $how left ffmpeg.exe running"
-        fi
-    done
+    }
+    on_exit restore_tmp
+    "$wine" reg add "$key" /v TMP /t REG_SZ /d "$(winpath "$small")" /f >/dev/null 2>&1
+    prepare_folder
+    start_program_retrying HOME="$(microphone_home)"
+    wait_window RecStartupFrameWndClass Tavrix 20000
+    click_control RecStartupFrameWndClass startup.xml startBtn
+    wait_window "#32770" 提示 10000
+    shoot refused
+    press_message_ok 提示
+    grep -q "too little free disk space to start a recording" "$run/tavrix.log" || fail "the refusal is not logged"
+    window_shown RecTSFrameWndClass && fail "the recording went on to the tip window"
+    grep -q "^- .* DEBUG: ffmpeg -y" "$run/tavrix.log" && fail "an encoder was started"
+    wait_window RecStartupFrameWndClass Tavrix
+    close_program
+    # A run that recorded nothing leaves no folder.
+    ls -d "$small"/Rec* >/dev/null 2>&1 && fail "the run left $(ls -la "$small"/)"
+    note "Start refused on a 64 MB volume"
 }
 
-# The registration tool cannot be started: "初始化失败" in a box without
-# caption, no window, exit code -1.
-case_registration_fails() {
+# Start with speaker sound where it cannot be had (no speaker filter, and
+# Wine refuses loopback): the teacher is told before anything starts, in the
+# program's voice, and chooses. No stops at the startup window; yes goes on
+# to the tip. Microphone only needs no speaker sound: no question.
+case_speaker_unavailable() {
+    unset TAVRIX_SPEAKER_ENDPOINT  # the real answer of this machine: no speaker sound
+    # expect_speaker_question <text in it> <screenshot>
+    expect_speaker_question() {
+        local text
+        text=$(probe message 提示 5000) || fail "no message box after Start without speaker sound"
+        [[ "$text" == *"$1"* ]] || fail "the message box says '$text'"
+        shoot "$2"
+    }
     prepare_folder
-    local system32=$WINEPREFIX/drive_c/windows/system32
-    [ -f "$system32/regsvr32.exe" ] || fail "no regsvr32.exe in the test prefix"
-    mv "$system32/regsvr32.exe" "$system32/regsvr32.exe.e2e-away"
-    restore_tool() { [ -f "$system32/regsvr32.exe.e2e-away" ] && mv "$system32/regsvr32.exe.e2e-away" "$system32/regsvr32.exe"; stop_program; }
-    trap restore_tool EXIT
-    start_program
-    local text
-    text=$(probe message "" 15000) || fail "no message box"
-    [ "$text" = "初始化失败" ] || fail "message box says '$text'"
-    shoot init-failed
-    probe exists RecStartupFrameWndClass "*" && fail "the startup window was made"
-    press_message_ok ""
-    expect_exit 255
-    grep -q "register video capture failed" "$run/tavrix.log" || fail "the failure is not in the log"
-    restore_tool
-    trap stop_program EXIT
+    start_program_retrying HOME="$(microphone_home)"
+    wait_window RecStartupFrameWndClass Tavrix
+
+    # Mixed sound: the recording would have the microphone only; no stays.
+    select_option RecStartupFrameWndClass startup.xml optionAudioMix
+    click_control RecStartupFrameWndClass startup.xml startBtn
+    expect_speaker_question "录像里只会有麦克风的声音" mixed-asked
+    press_message_button 提示 "否(&N)"
+    window_shown RecTSFrameWndClass && fail "the start went on after no"
+    window_shown RecStartupFrameWndClass || fail "the startup window is gone after no"
+    [ "$(logged_command_lines | wc -l)" = 0 ] || fail "an encoder was started"
+
+    # Speaker only (the first click after the box may only bring the window
+    # to the front): the recording would be silent; yes goes on to the tip.
+    select_option RecStartupFrameWndClass startup.xml optionAudioSpeaker
+    shoot speaker-chosen
+    click_control RecStartupFrameWndClass startup.xml startBtn
+    expect_speaker_question "这次录像将没有声音" speaker-asked
+    press_message_button 提示 "是(&Y)"
+    wait_window RecTSFrameWndClass
+    shoot tip-after-yes
+
+    stop_program
+    prepare_folder
+    start_program_retrying HOME="$(microphone_home)"
+    wait_window RecStartupFrameWndClass Tavrix
+    select_option RecStartupFrameWndClass startup.xml optionAudioMicro
+    click_control RecStartupFrameWndClass startup.xml startBtn
+    wait_window RecTSFrameWndClass
+    if window_shown "#32770" 提示; then fail "a question for a recording that needs no speaker sound"; fi
 }
 
 "case_$case_name" || exit 1

@@ -1,26 +1,30 @@
-# Shared steps of the end-to-end tests of the program's start and of its
-# startup window: a fresh folder with the program, its skin, hook DLL and the
-# test encoder; the program started under wine64; windows found by their
-# class through a probe, controls by their name through the skin's own layout;
-# real X input with xdotool; screenshots of what the user saw.
+# shellcheck shell=bash
+# Shared steps of the end-to-end tests of the real program (and of the
+# demo): a fresh folder with the program, its skin, hook DLL and the test
+# encoder; the program started under Wine in the test session; windows found
+# by their class through a probe, controls by their name through the skin's
+# own layout; real X input with xdotool; screenshots of what the user saw.
 #
-# Needs DISPLAY, WINEPREFIX (a persistent wineserver is expected) and
-# TAVRIX_BIN, the build's bin/ folder.
+# TAVRIX_BIN names the build's bin/ folder (the product's by default). The
+# session (display, prefix, sound server) is the one ctest gave the test,
+# else one of the script's own (scripts/lib/session.sh).
 
-wine=/usr/lib/wine/wine64
-bin=${TAVRIX_BIN:?TAVRIX_BIN must name the build bin folder}
+# shellcheck source=../../scripts/lib/session.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/session.sh"
+session_enter || exit 1
+bin=${TAVRIX_BIN:-$tavrix_root/build/win32/bin}
 tests_bin=$bin/tests
-work_root=$(cd "$bin/.." && pwd)/e2e-startup
+case_name=${case_name:-startup}
+# The test's own folder: tests run side by side, each in its own.
+work_root=${TAVRIX_WORK:-$(cd "$bin/.." && pwd)/e2e/${TAVRIX_TEST_NAME:-$case_name}}
+mkdir -p "$work_root"
 shots=${TAVRIX_SHOTS:-$work_root/shots}
 mkdir -p "$shots"
 # The encoder copied beside the program: the test encoder unless told otherwise.
 encoder_files=("${encoder_files[@]:-$tests_bin/ffmpeg.exe}")
 
 run=""          # the test's program folder
-tavrix_pid=""   # the wine64 process of the program under test
-case_name=${case_name:-startup}
-
-note() { echo "[$case_name] $*"; }
+tavrix_pid=""   # the Wine process of the program under test
 
 # A screenshot once the windows had time to repaint what was uncovered.
 shoot() {
@@ -28,12 +32,8 @@ shoot() {
     import -window root "$shots/$case_name-$1.png" 2>/dev/null
 }
 
-fail() {
-    echo "FAIL [$case_name]: $*"
-    shoot failure
-    [ -n "$run" ] && [ -f "$run/tavrix.log" ] && { echo "--- tavrix.log"; tail -20 "$run/tavrix.log"; }
-    exit 1
-}
+# What a failure shows besides its reason: the screen, the program's log.
+on_fail 'shoot failure; [ -n "$run" ] && [ -f "$run/tavrix.log" ] && { echo "--- tavrix.log"; tail -20 "$run/tavrix.log"; }'
 
 stop_program() {
     [ -n "${PROBE_PID:-}" ] && kill "$PROBE_PID" 2>/dev/null
@@ -43,7 +43,7 @@ stop_program() {
     fi
     tavrix_pid=""
 }
-trap stop_program EXIT
+on_exit stop_program
 
 # The probe runs as one serving process for the whole test (a Wine process
 # start costs most of a second): requests and answers are tab-separated lines.
@@ -205,6 +205,45 @@ click_control() {
     sleep 0.3
 }
 
+# option_selected <window class> <skin> <option>: the option shows its
+# selected look (the skins' option tiles turn light blue, #EFF6FF, inside).
+option_selected() {
+    local geometry wx wy l t b
+    geometry=$(window_geometry "$1" "*" 2000) || return 1
+    read -r wx wy _ _ <<<"$geometry"
+    read -r l t _ b <<<"$(control_rect "$2" "$3")"
+    [ "$(screen_pixel $((wx + l + 6 - ${screen_left:-0})) $((wy + (t + b) / 2 - ${screen_top:-0})))" = "#EFF6FF" ]
+}
+
+# click_until <check> <click_control arguments>: clicks the control until the
+# check (a command) succeeds, giving each click a few seconds to show its
+# effect. Under Wine without a window manager the first click on a window
+# after a message box may only bring that window to the front.
+click_until() {
+    local check=$1 attempt
+    shift
+    for attempt in 1 2 3; do
+        click_control "$@"
+        for _ in $(seq 30); do eval "$check" && return 0; sleep 0.1; done
+        note "the click on $3 showed no effect (click $attempt); clicking again"
+    done
+    fail "three clicks on $3 showed no effect"
+}
+
+# close_program: the startup window's close button, clicked until the
+# window goes (the first click after a dialog may only bring it to the
+# front); the program must then end with exit code 0.
+close_program() {
+    click_until '! window_shown RecStartupFrameWndClass Tavrix' RecStartupFrameWndClass startup.xml closeBtn
+    expect_exit 0
+}
+
+# select_option <window class> <skin> <option>: clicks an option of a group
+# until it shows selected.
+select_option() {
+    click_until "option_selected $1 $2 $3" "$@"
+}
+
 # Focus the X window of a Wine window found by its exact title.
 focus_title() {
     local id
@@ -214,14 +253,16 @@ focus_title() {
     sleep 0.3
 }
 
-# press_message_ok <caption>: a click on the OK button ("确定") of a message box.
-press_message_ok() {
+# press_message_button <caption> <button text>: a click on that button of a
+# message box ("确定" OK, "是(&Y)" yes, "否(&N)" no), which must then close.
+press_message_button() {
     local box x y w h
-    box=$(probe child "#32770" "$1" 确定 5000 | tr -d '\r') || fail "no OK button on the message box '$1'"
+    box=$(probe child "#32770" "$1" "$2" 8000 | tr -d '\r') || fail "no button $2 on the message box '$1'"
     read -r x y w h <<<"$box"
     xdotool mousemove $((x + w / 2)) $((y + h / 2)) sleep 0.1 click 1
-    sleep 0.3
+    probe gone "#32770" "$1" 5000 || fail "the message box '$1' did not close"
 }
+press_message_ok() { press_message_button "$1" 确定; }
 
 # A drag with the left button in small steps, so every step is a mouse move.
 drag() {
@@ -299,8 +340,7 @@ record_and_discard() {
     local shot=${1:-}
     local before
     before=$(logged_command_lines | wc -l)
-    click_control RecStartupFrameWndClass startup.xml startBtn
-    wait_window RecTSFrameWndClass
+    click_until "window_shown RecTSFrameWndClass" RecStartupFrameWndClass startup.xml startBtn
     [ -n "$shot" ] && shoot "$shot-tip"
     click_control RecTSFrameWndClass TSSkin.xml btnOK
     wait_window ReadyFrameWndClass

@@ -4,29 +4,30 @@
 # minimised, and does nothing while the after-recording window is shown;
 # Alt+F4 on the after-recording window leaves it open.
 # Screenshots of the countdown, the status bar and the after-recording window
-# are saved in the given folder.
+# are saved in build/<preset>/e2e/<test>/.
 #
-#   flow_pause_key.sh <test program folder> <screenshot folder>
+#   ui_pause_key.sh
 set -uo pipefail
-bin=$1
-shots=$2
-mkdir -p "$shots"
-work=$(mktemp -d)
+source "$(dirname "$0")/../../scripts/lib/session.sh"
+session_enter || exit 1
+bin=${TAVRIX_BIN:-$tavrix_root/build/win32/bin}/tests
+shots=$(cd "$bin/../.." && pwd)/e2e/${TAVRIX_TEST_NAME:-ui_pause_key}
+rm -rf "$shots"; mkdir -p "$shots"
+work=$shots/probe
+mkdir -p "$work"
 state=$work/state
 commands=$work/commands
 : >"$commands"
-winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 
-/usr/lib/wine/wine64 "$bin/tavrix_flow_probe.exe" "$(winpath "$state")" "$(winpath "$commands")" &
+"$wine" "$bin/tavrix_pause_key_probe.exe" "$(winpath "$state")" "$(winpath "$commands")" &
 probe=$!
 failures=0
 finish() {
     echo quit >>"$commands"
     for _ in $(seq 50); do kill -0 "$probe" 2>/dev/null || break; sleep 0.1; done
     kill "$probe" 2>/dev/null
-    rm -rf "$work"
 }
-trap finish EXIT
+on_exit finish
 
 # Waits until the state line matches every pattern given; fails after $1 s.
 wait_state() {

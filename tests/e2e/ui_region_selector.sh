@@ -3,30 +3,22 @@
 # a region dragged from bottom-right to top-left, widened, moved and confirmed
 # with OK shows its corner markers; Escape, a right click on the dimmed screen,
 # a right click on a chosen region followed by Escape, and Alt+F4 (a cancel,
-# not the end of the program), each behave as a user expects. Screenshots land in build/<preset>/e2e-shots/region/.
+# not the end of the program), each behave as a user expects. Screenshots
+# land in build/<preset>/e2e/<test>/.
 #
-#   region_e2e.sh path/to/region_probe.exe
-set -euo pipefail
-probe=$1
-here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
-build=$(cd "$(dirname "$probe")/../.." && pwd)
-shots=$build/e2e-shots/region
-work=$(mktemp -d "$build/region-e2e.XXXXXX")
-mkdir -p "$shots"
-rm -f "$shots"/*.png
-
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() { echo "FAIL: $*"; exit 1; }
+#   ui_region_selector.sh
+set -uo pipefail
+source "$(dirname "$0")/../../scripts/lib/session.sh"
+session_enter || exit 1
+set -e
+tests_bin=${TAVRIX_BIN:-$tavrix_root/build/win32/bin}/tests
+shots=$(cd "$tests_bin/../.." && pwd)/e2e/${TAVRIX_TEST_NAME:-ui_region_selector}
+rm -rf "$shots"; mkdir -p "$shots"
+work=$shots/program
+mkdir -p "$work"
 
 # The program beside its skin pictures, as installed.
-cp "$probe" "$work/"
+cp "$tests_bin/region_probe.exe" "$work/"
 mkdir "$work/skin"
 convert -size 35x20 xc:'#1E1E1E' -fill none -stroke '#40D060' -strokewidth 3 \
         -draw 'polyline 10,10 15,15 25,5' "$work/skin/tick_nor.png"
@@ -35,11 +27,13 @@ convert -size 35x20 xc:'#1E1E1E' -fill none -stroke '#F05040' -strokewidth 3 \
 
 # A compositor, so the dark layer's transparency shows.
 xcompmgr -n >/dev/null 2>&1 &
-pids+=($!)
+compositor=$!
+on_exit 'kill $compositor 2>/dev/null || true'
 sleep 0.5
 
-( cd "$work" && exec "$root/cmake/wine-run" ./region_probe.exe result.txt 5000 ) >"$work/probe.log" 2>&1 &
-pids+=($!)
+( cd "$work" && exec "$wine" ./region_probe.exe result.txt 5000 ) >"$work/probe.log" 2>&1 &
+program=$!
+on_exit 'kill $program 2>/dev/null || true' 
 
 # pixel SHOT X Y -> "R G B"
 pixel() {

@@ -1,0 +1,9 @@
+# The recording engine end to end under Xvfb and Wine: a recording (the
+# probe program starting the test encoder) read by ffprobe, the real Save
+# dialog driven by X input, a lesson recovered after the program was killed.
+tavrix_add_e2e(e2e.recording.real_avi SCRIPT recording_real_avi.sh TIMEOUT 240)
+tavrix_add_e2e(e2e.recording.save_dialog SCRIPT recording_save_dialog.sh TIMEOUT 240)
+tavrix_add_e2e(e2e.recording.recovery SCRIPT recording_recovery.sh TIMEOUT 300 COST 60 IN_32BIT_WINDOWS)
+
+# How soon after the status bar appears the first segment really starts.
+tavrix_add_e2e(bench.recording.start_latency SCRIPT recording_start_latency_bench.sh ARGS 3 TIMEOUT 600 BENCHMARK)
