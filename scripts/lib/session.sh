@@ -83,6 +83,21 @@ since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.2f", b - a }'; }
 # The Windows path of a file of this machine.
 winpath() { echo "Z:${1//\//\\}"; }
 
+# The build whose programs the tests run: the product's unless TAVRIX_BIN
+# names another build's bin/ folder.
+product_bin=${TAVRIX_BIN:-$tavrix_root/build/win32/bin}
+
+# test_folder NAME: prints a fresh folder of the test's own, under the
+# build's e2e/ folder, named after its ctest name (else NAME): tests that
+# run side by side never share one.
+test_folder() {
+  local dir
+  dir=$(cd "$product_bin/.." && pwd)/e2e/${TAVRIX_TEST_NAME:-$1}
+  rm -rf "$dir"
+  mkdir -p "$dir"
+  echo "$dir"
+}
+
 # ---- the display
 
 # xvfb_start [WxH]: starts an Xvfb; DISPLAY names it, tavrix_xvfb_pid is its process.

@@ -10,15 +10,21 @@ case_name=${1:?which case}
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/program_lib.sh"
 
-# A process named ffmpeg.exe left running is ended before the window shows.
-case_stray_encoder() {
-    prepare_folder
+# start_stray_encoder: a process named ffmpeg.exe from a folder inside the
+# program's, as a previous run's encoder is left; $stray is its process.
+start_stray_encoder() {
     mkdir -p "$run/stray"
     cp "$tests_bin/e2e_window.exe" "$run/stray/ffmpeg.exe"
     (cd "$run/stray" && exec "$wine" ffmpeg.exe sleep 600000) &
-    local stray=$!
+    stray=$!
     sleep 1
     kill -0 "$stray" 2>/dev/null || fail "the stray encoder did not start"
+}
+
+# A process named ffmpeg.exe left running is ended before the window shows.
+case_stray_encoder() {
+    prepare_folder
+    start_stray_encoder
     start_program_retrying
     wait_window RecStartupFrameWndClass Tavrix 20000
     if kill -0 "$stray" 2>/dev/null; then
@@ -51,12 +57,7 @@ case_close() {
         prepare_folder
         start_program_retrying
         wait_window RecStartupFrameWndClass Tavrix
-        mkdir -p "$run/stray"
-        cp "$tests_bin/e2e_window.exe" "$run/stray/ffmpeg.exe"
-        (cd "$run/stray" && exec "$wine" ffmpeg.exe sleep 600000) &
-        local stray=$!
-        sleep 1
-        kill -0 "$stray" 2>/dev/null || fail "the encoder stand-in did not start"
+        start_stray_encoder
         if [ "$how" = button ]; then
             click_until '! window_shown RecStartupFrameWndClass Tavrix' RecStartupFrameWndClass startup.xml closeBtn
         else

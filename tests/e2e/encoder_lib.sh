@@ -13,14 +13,12 @@
 # shellcheck source=../../scripts/lib/session.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/session.sh"
 session_enter || exit 1
-bin=${TAVRIX_BIN:-$tavrix_root/build/win32/bin}
+bin=$product_bin
 # A green run must mean that the real encoder and core ran.
 for f in ffmpeg.exe ffmpeg-core.exe; do
   [ -f "$bin/$f" ] || { echo "FAIL: $bin/$f is missing (the build makes it)"; exit 1; }
 done
-work=$(cd "$bin/.." && pwd)/e2e/${TAVRIX_TEST_NAME:-$(basename "$0" .sh)}
-rm -rf "$work"
-mkdir -p "$work"
+work=$(test_folder "$(basename "$0" .sh)")
 log=
 adapter_pid=
 on_fail '[ -n "$log" ] && [ -f "$log" ] && grep -v "^ALSA" "$log"'

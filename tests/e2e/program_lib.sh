@@ -12,7 +12,7 @@
 # shellcheck source=../../scripts/lib/session.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/session.sh"
 session_enter || exit 1
-bin=${TAVRIX_BIN:-$tavrix_root/build/win32/bin}
+bin=$product_bin
 tests_bin=$bin/tests
 case_name=${case_name:-startup}
 # The test's own folder: tests run side by side, each in its own.

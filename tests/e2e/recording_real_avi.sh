@@ -6,9 +6,8 @@
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/lib/session.sh"
 session_enter || exit 1
-bin=${TAVRIX_BIN:-$tavrix_root/build/win32/bin}/tests
-work=$(cd "$bin/../.." && pwd)/e2e/${TAVRIX_TEST_NAME:-recording_real_avi}
-rm -rf "$work"; mkdir -p "$work"
+bin=$product_bin/tests
+work=$(test_folder recording_real_avi)
 
 # 1.2 s recorded, 1.5 s paused, 1.2 s recorded.
 "$wine" "$bin/tavrix_engine_probe.exe" record "$(winpath "$work")\\lesson.avi" 1200 1500 >"$work/probe.out" 2>&1 ||

@@ -7,9 +7,8 @@
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/lib/session.sh"
 session_enter || exit 1
-bin=${TAVRIX_BIN:-$tavrix_root/build/win32/bin}/tests
-artifacts=$(cd "$bin/../.." && pwd)/e2e/${TAVRIX_TEST_NAME:-recording_save_dialog}
-rm -rf "$artifacts"; mkdir -p "$artifacts"
+bin=$product_bin/tests
+artifacts=$(test_folder recording_save_dialog)
 work=$artifacts/files
 mkdir -p "$work"
 win_work=$(winpath "$work")

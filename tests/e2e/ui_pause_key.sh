@@ -10,9 +10,8 @@
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/lib/session.sh"
 session_enter || exit 1
-bin=${TAVRIX_BIN:-$tavrix_root/build/win32/bin}/tests
-shots=$(cd "$bin/../.." && pwd)/e2e/${TAVRIX_TEST_NAME:-ui_pause_key}
-rm -rf "$shots"; mkdir -p "$shots"
+bin=$product_bin/tests
+shots=$(test_folder ui_pause_key)
 work=$shots/probe
 mkdir -p "$work"
 state=$work/state

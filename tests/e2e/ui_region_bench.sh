@@ -8,12 +8,11 @@ set -uo pipefail
 size=${1:?screen size, e.g. 1920x1080}
 n=${2:-200}
 source "$(dirname "$0")/../../scripts/lib/session.sh"
-probe=${TAVRIX_BIN:-$tavrix_root/build/win32/bin}/tests/region_probe.exe
+probe=$product_bin/tests/region_probe.exe
 [ -f "$probe" ] || fail "build the product first: no $probe"
 display_start "$size" || exit 1
 wine_environment
-work=$(cd "$(dirname "$probe")/../.." && pwd)/e2e/${TAVRIX_TEST_NAME:-ui_region_bench}
-mkdir -p "$work"
+work=$(test_folder ui_region_bench)
 prefix_copy "$(prefix_template win64)" "$work/prefix" || fail "no prefix"
 prefix_use "$work/prefix"
 prefix_serve "$work/prefix"

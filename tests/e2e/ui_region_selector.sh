@@ -11,9 +11,8 @@ set -uo pipefail
 source "$(dirname "$0")/../../scripts/lib/session.sh"
 session_enter || exit 1
 set -e
-tests_bin=${TAVRIX_BIN:-$tavrix_root/build/win32/bin}/tests
-shots=$(cd "$tests_bin/../.." && pwd)/e2e/${TAVRIX_TEST_NAME:-ui_region_selector}
-rm -rf "$shots"; mkdir -p "$shots"
+tests_bin=$product_bin/tests
+shots=$(test_folder ui_region_selector)
 work=$shots/program
 mkdir -p "$work"
 

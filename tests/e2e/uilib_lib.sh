@@ -7,10 +7,8 @@
 # shellcheck source=../../scripts/lib/session.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/session.sh"
 session_enter || exit 1
-tests=${TAVRIX_BIN:-$tavrix_root/build/win32/bin}/tests
-out=$(cd "$tests/../.." && pwd)/e2e/${TAVRIX_TEST_NAME:-$(basename "$0" .sh)}
-rm -rf "$out"
-mkdir -p "$out"
+tests=$product_bin/tests
+out=$(test_folder "$(basename "$0" .sh)")
 failures=0
 viewer_pid=
 on_exit '[ -n "$viewer_pid" ] && kill "$viewer_pid" 2>/dev/null'
