@@ -229,7 +229,7 @@ sound_start() {
   export TAVRIX_SOUND_DIR=$dir
   for _ in $(seq 100); do (sound_use) && break; sleep 0.05; done
   (sound_use) || { echo "the sound server does not answer" >&2; return 1; }
-  found=$(sound_use && pactl list sources | sed -n "s/^[[:space:]]*Description: \(Monitor of .*\)$/\1/p" | head -1)
+  found=$(sound_use && LC_ALL=C pactl list sources | sed -n "s/^[[:space:]]*Description: \(Monitor of .*\)$/\1/p" | head -1)
   [ "$found" = "$tavrix_speaker_monitor" ] ||
     { echo "the sound server calls the speakers' monitor '$found', not '$tavrix_speaker_monitor'" >&2; return 1; }
   export TAVRIX_SPEAKER_ENDPOINT=$tavrix_speaker_monitor
