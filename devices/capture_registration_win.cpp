@@ -1,5 +1,6 @@
 #include "devices/capture_registration_win.h"
 
+#include "support/child_process_win.h"
 #include "support/text_win.h"
 #include "support/unique_win.h"
 
@@ -20,17 +21,13 @@ bool RegisterCaptureFilterWithTool(const CaptureFilterDll& filter, const std::ws
     // command line still names it by its bare name, as logged.
     const StartHiddenProcess start = [&toolPath](std::wstring& commandLine) {
         if (toolPath.empty()) return false;
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof(startup);
-        startup.dwFlags = STARTF_USESTDHANDLES;  // no standard handles at all
-        PROCESS_INFORMATION process = {};
-        if (!CreateProcessW(toolPath.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                            CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &process))
-            return false;
-        // Nothing waits for the tool; its handles are closed here.
-        const UniqueHandle processHandle(process.hProcess);
-        const UniqueHandle threadHandle(process.hThread);
-        return true;
+        ChildStart tool;  // no standard handles at all
+        tool.program = toolPath;
+        tool.commandLine = commandLine;
+        // Nothing waits for the tool; its handles are closed with `child`.
+        Child child;
+        DWORD error = 0;
+        return StartChild(tool, child, error);
     };
     const LogText toLogText = [](const std::wstring& text) { return NarrowText(text, CP_ACP); };
     return RegisterCaptureFilter(filter, folder, start, toLogText);

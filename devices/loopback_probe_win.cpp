@@ -6,7 +6,8 @@
 #include <audioclient.h>
 #include <mmdeviceapi.h>
 
-#include "devices/device_ids_win.h"
+#include "support/device_ids_win.h"
+#include "support/com_win.h"
 #include "support/unique_win.h"
 
 // What the encoder does: a shared-mode loopback session on the default
@@ -20,11 +21,11 @@ bool PlaybackLoopbackWorks() {
     if (FAILED(enumerator->GetDefaultAudioEndpoint(eRender, eConsole, device.put()))) return false;
     ComPtr<IAudioClient> client;
     if (FAILED(device->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, client.putVoid()))) return false;
-    WAVEFORMATEX* format = nullptr;
-    if (FAILED(client->GetMixFormat(&format))) return false;
-    const HRESULT hr = client->Initialize(AUDCLNT_SHAREMODE_SHARED, AUDCLNT_STREAMFLAGS_LOOPBACK, 10000000, 0, format, nullptr);
-    CoTaskMemFree(format);
-    if (FAILED(hr)) return false;
+    CoTaskMem<WAVEFORMATEX> format;
+    if (FAILED(client->GetMixFormat(format.put()))) return false;
+    if (FAILED(client->Initialize(AUDCLNT_SHAREMODE_SHARED, AUDCLNT_STREAMFLAGS_LOOPBACK, 10000000, 0, format.get(),
+                                  nullptr)))
+        return false;
     // Some sound systems accept the session and refuse its capture service
     // (AUDCLNT_E_WRONG_ENDPOINT_TYPE).
     ComPtr<IAudioCaptureClient> capture;

@@ -1,37 +1,16 @@
 #include "encoder/core_process_win.h"
 
-#include <ntsecapi.h>
-
-#include <cstdio>
-#include <cstring>
-#include <cwctype>
 #include <mutex>
 #include <thread>
-#include <vector>
 
 #include "encoder/core_log.h"
-#include "encoder/encoder_args.h"
+#include "protocol/commands.h"
+#include "support/child_process_win.h"
 
 namespace {
 
-// The stock core declares no DPI awareness, so on a scaled screen Windows
-// would hand its screen grabber virtualised coordinates: a cropped or shifted
-// picture. No process can set another's awareness, and a manifest file beside
-// the core is ignored when the build embeds one; the compatibility layer that
-// marks a program DPI aware can be asked for in the environment it starts
-// with, so the core (and only our children read this copy) gets it there.
-void AskChildrenForDpiAwareness() {
-    constexpr wchar_t kName[] = L"__COMPAT_LAYER";
-    constexpr wchar_t kLayer[] = L"HighDpiAware";
-    wchar_t current[512] = {};
-    const DWORD length = GetEnvironmentVariableW(kName, current, 512);
-    std::wstring layers = length > 0 && length < 512 ? std::wstring(current, length) : std::wstring();
-    std::wstring lower = layers;
-    for (wchar_t& c : lower) c = static_cast<wchar_t>(towlower(c));
-    if (lower.find(L"highdpiaware") != std::wstring::npos) return;
-    layers = layers.empty() ? kLayer : layers + L" " + kLayer;
-    SetEnvironmentVariableW(kName, layers.c_str());
-}
+// The exit code of a core the adapter had to end.
+constexpr UINT kEndedCoreCode = 9;
 
 }  // namespace
 
@@ -93,21 +72,8 @@ bool CoreProcess::Start(const std::wstring& commandLine, HANDLE job, HANDLE outp
     m_input.reset();
     m_inJob = false;
 
-    SECURITY_ATTRIBUTES inherit = {};
-    inherit.nLength = sizeof(inherit);
-    inherit.bInheritHandle = TRUE;
-    UniqueHandle readEnd, writeEnd;
-    if (!CreatePipe(readEnd.put(), writeEnd.put(), &inherit, 0)) {
-        error = GetLastError();
-        return false;
-    }
-    if (!SetHandleInformation(writeEnd.get(), HANDLE_FLAG_INHERIT, 0)) {
-        error = GetLastError();
-        return false;
-    }
-
-    // The core's end of its output pipe is inheritable only until the core
-    // has it, so no other child holds it and its end is the core's exit.
+    // The core's end of its output pipe is held by the core alone once it
+    // runs, so the pipe ends when the core exits.
     std::shared_ptr<OutputReader> reader;
     UniqueHandle outputEnd;
     if (readOutput) {
@@ -117,49 +83,28 @@ bool CoreProcess::Start(const std::wstring& commandLine, HANDLE job, HANDLE outp
         if (output)
             DuplicateHandle(GetCurrentProcess(), output, GetCurrentProcess(), reader->log.put(), 0, FALSE,
                             DUPLICATE_SAME_ACCESS);
-        if (!reader->found || !reader->done || !CreatePipe(reader->pipe.put(), outputEnd.put(), &inherit, 0) ||
-            !SetHandleInformation(reader->pipe.get(), HANDLE_FLAG_INHERIT, 0)) {
+        if (!reader->found || !reader->done || !CreatePipe(reader->pipe.put(), outputEnd.put(), nullptr, 0)) {
             error = GetLastError();
             return false;
         }
         output = outputEnd.get();
     }
 
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = readEnd.get();
-    startup.hStdOutput = output;
-    startup.hStdError = output;
-    PROCESS_INFORMATION info = {};
-    AskChildrenForDpiAwareness();
-    std::wstring mutableLine = commandLine;
-    // Suspended until it is in the job, so not one instruction runs outside it.
-    // The adapter has no console (Tavrix starts it without one): neither may the core.
-    const DWORD flags = CREATE_SUSPENDED | CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS;
-    BOOL started = CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE,
-                                  flags | CREATE_BREAKAWAY_FROM_JOB, nullptr, nullptr, &startup, &info);
-    if (!started) {
-        // Inside a job that forbids breaking away, the core stays in that job too.
-        mutableLine = commandLine;
-        started = CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
-                                 &startup, &info);
-    }
-    if (!started) {
-        error = GetLastError();
-        return false;
-    }
-    m_process.process.reset(info.hProcess);
-    m_process.thread.reset(info.hThread);
-    m_process.processId = info.dwProcessId;
-    m_inJob = job != nullptr && AssignProcessToJobObject(job, info.hProcess);
+    ChildStart start;
+    start.commandLine = commandLine;
+    start.inputPipe = true;
+    start.output = output;
+    start.job = job;
+    Child child;
+    if (!StartChild(start, child, error)) return false;
+    m_process = std::move(child.process);
+    m_input = std::move(child.input);
+    m_inJob = child.inJob;
     if (reader) {
         outputEnd.reset();
         std::thread(OutputReader::Run, reader).detach();
         m_reader = std::move(reader);
     }
-    ResumeThread(info.hThread);
-    m_input = std::move(writeEnd);
     return true;
 }
 
@@ -182,10 +127,10 @@ DWORD CoreProcess::Finish(DWORD timeoutMs, bool& forced) {
     forced = false;
     if (!Running()) return 0;
     DWORD written = 0;
-    WriteFile(m_input.get(), "q\n", 2, &written, nullptr);
+    WriteFile(m_input.get(), kCoreQuitCommand, sizeof(kCoreQuitCommand) - 1, &written, nullptr);
     if (WaitForSingleObject(Handle(), timeoutMs) != WAIT_OBJECT_0) {
         forced = true;
-        TerminateProcess(Handle(), 9);
+        TerminateProcess(Handle(), kEndedCoreCode);
         WaitForSingleObject(Handle(), 5000);
     }
     return Reap();
@@ -202,136 +147,7 @@ DWORD CoreProcess::Reap() {
 
 void CoreProcess::Discard() {
     if (!Running()) return;
-    TerminateProcess(Handle(), 9);
+    TerminateProcess(Handle(), kEndedCoreCode);
     WaitForSingleObject(Handle(), 5000);
     Reap();
-}
-
-namespace {
-
-// A pipe name nobody can guess: 128 bits from the system's random source.
-// Should that fail, the name is still unique, and the pipe is protected by
-// being the first instance and by its access list.
-std::wstring RandomPipeName(unsigned number) {
-    unsigned char bytes[16] = {};
-    wchar_t text[64] = {};
-    if (RtlGenRandom(bytes, sizeof(bytes))) {
-        for (size_t i = 0; i < sizeof(bytes); ++i) std::swprintf(text + 2 * i, 3, L"%02x", bytes[i]);
-    } else {
-        LARGE_INTEGER now = {};
-        QueryPerformanceCounter(&now);
-        std::swprintf(text, 64, L"%lx-%llx-%u", GetCurrentProcessId(), static_cast<unsigned long long>(now.QuadPart),
-                      number);
-    }
-    return std::wstring(L"\\\\.\\pipe\\tavrix-gate-") + text;
-}
-
-// Security attributes whose access list lets in the current user only.
-class CurrentUserOnly {
-public:
-    bool Build() {
-        UniqueHandle token;
-        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return false;
-        DWORD size = 0;
-        GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
-        if (size == 0) return false;
-        m_user.resize(size);
-        if (!GetTokenInformation(token.get(), TokenUser, m_user.data(), size, &size)) return false;
-        PSID user = reinterpret_cast<TOKEN_USER*>(m_user.data())->User.Sid;
-        const DWORD aclSize = sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(user);
-        m_acl.resize(aclSize);
-        PACL acl = reinterpret_cast<PACL>(m_acl.data());
-        if (!InitializeAcl(acl, aclSize, ACL_REVISION) || !AddAccessAllowedAce(acl, ACL_REVISION, GENERIC_ALL, user))
-            return false;
-        if (!InitializeSecurityDescriptor(&m_descriptor, SECURITY_DESCRIPTOR_REVISION) ||
-            !SetSecurityDescriptorDacl(&m_descriptor, TRUE, acl, FALSE))
-            return false;
-        m_attributes.nLength = sizeof(m_attributes);
-        m_attributes.lpSecurityDescriptor = &m_descriptor;
-        m_attributes.bInheritHandle = FALSE;
-        return true;
-    }
-    SECURITY_ATTRIBUTES* Attributes() { return &m_attributes; }
-
-private:
-    std::vector<unsigned char> m_user;
-    std::vector<unsigned char> m_acl;
-    SECURITY_DESCRIPTOR m_descriptor = {};
-    SECURITY_ATTRIBUTES m_attributes = {};
-};
-
-}  // namespace
-
-bool CoreGate::Create(unsigned number) {
-    StopListening();
-    m_pipe.reset();
-    CurrentUserOnly security;
-    if (!security.Build()) return false;
-    m_path = RandomPipeName(number);
-    m_event.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    // The first instance or nothing: a pipe someone made under this name
-    // beforehand would otherwise take the core's connection.
-    m_pipe.reset(CreateNamedPipeW(m_path.c_str(), PIPE_ACCESS_OUTBOUND | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
-                                  PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, security.Attributes()));
-    return m_event && m_pipe;
-}
-
-bool CoreGate::Listen() {
-    if (m_listening || m_connected) return true;
-    if (!m_pipe) return false;
-    m_connect = OVERLAPPED();
-    m_connect.hEvent = m_event.get();
-    ResetEvent(m_event.get());
-    if (ConnectNamedPipe(m_pipe.get(), &m_connect)) {
-        m_connected = true;
-    } else {
-        const DWORD error = GetLastError();
-        if (error == ERROR_PIPE_CONNECTED) m_connected = true;
-        else if (error == ERROR_IO_PENDING) m_listening = true;
-        else return false;
-    }
-    if (m_connected) SetEvent(m_event.get());
-    return true;
-}
-
-void CoreGate::StopListening() {
-    if (m_listening) {
-        DWORD ignored = 0;
-        CancelIo(m_pipe.get());
-        GetOverlappedResult(m_pipe.get(), &m_connect, &ignored, TRUE);
-    }
-    m_listening = false;
-    m_connected = false;
-}
-
-bool CoreGate::Open(HANDLE core, DWORD timeoutMs) {
-    if (!Listen()) {
-        m_pipe.reset();
-        return false;
-    }
-    if (m_listening) {
-        HANDLE waits[2] = {m_event.get(), core};
-        if (WaitForMultipleObjects(2, waits, FALSE, timeoutMs) == WAIT_OBJECT_0) {
-            DWORD ignored = 0;
-            m_connected = GetOverlappedResult(m_pipe.get(), &m_connect, &ignored, FALSE) != FALSE;
-            m_listening = false;
-        }
-    }
-    if (!m_connected) {
-        StopListening();
-        m_pipe.reset();
-        return false;
-    }
-    m_connected = false;
-    OVERLAPPED write = {};
-    write.hEvent = m_event.get();
-    ResetEvent(m_event.get());
-    DWORD written = 0;
-    const DWORD size = static_cast<DWORD>(std::strlen(kGateContent));
-    bool wrote = WriteFile(m_pipe.get(), kGateContent, size, &written, &write) != FALSE;
-    if (!wrote && GetLastError() == ERROR_IO_PENDING)
-        wrote = GetOverlappedResult(m_pipe.get(), &write, &written, TRUE) != FALSE;
-    // Closing our end after the bytes gives the core the end of its input.
-    m_pipe.reset();
-    return wrote && written == size;
 }

@@ -1,6 +1,7 @@
-// The encoder adapter's command line: what Tavrix hands to ffmpeg.exe is
-// checked word by word, and the stock core's command lines (one per segment,
-// one for the final join) are built from it. Nothing here touches Windows.
+// The stock core's command lines, built from what Tavrix asked for (its
+// command line is read in protocol/command_line.h): one per segment, one
+// for the final join, one for a segment whose sound is padded. Nothing here
+// touches Windows.
 #pragma once
 
 #include <cstdint>
@@ -9,26 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "encoder/protocol.h"
-
-struct ParsedArguments {
-    std::optional<EncoderRequest> request;  // empty when the words were refused
-    std::wstring error;                     // why they were refused
-};
-
-// Checks the words after the program name. Only the command lines the program
-// builds (ComposeEncoderCommandLine) are accepted: the screen input, then the speaker and/or microphone
-// input, one of the two quality option sets, the audio codec options when
-// there is sound, the mix filter when there are two sound inputs, and the
-// output path last.
-ParsedArguments ParseEncoderArguments(const std::vector<std::wstring>& words);
-
-// The capture area from the screen filter's settings (protocol.h), as Tavrix
-// wrote them: `read` gives a value by its name, or nothing when it is
-// missing. Empty when a corner or the size is missing; a missing or zero
-// frame rate is kFrameRate.
-using ReadSetting = std::function<std::optional<uint32_t>(const wchar_t* name)>;
-std::optional<CaptureArea> CaptureAreaFromSettings(const ReadSetting& read);
+#include "protocol/command_line.h"
+#include "protocol/screen_filter.h"
 
 // A sound source the adapter captures itself and hands to the core as raw
 // samples through a named pipe.

@@ -1,5 +1,5 @@
-// ffmpeg.exe: the encoder Tavrix starts. Gives the stock ffmpeg build beside
-// it (ffmpeg-core.exe, or ffmpeg-core-x64.exe on 64-bit Windows) pause and
+// ffmpeg.exe: the encoder Tavrix starts. Gives the ffmpeg core beside it
+// (ffmpeg-core.exe, or ffmpeg-core-x64.exe on 64-bit Windows) pause and
 // resume by recording segments and joining them.
 #include <windows.h>
 #include <shellapi.h>
@@ -8,13 +8,14 @@
 #include <vector>
 
 #include "encoder/encoder_run_win.h"
+#include "protocol/exit_codes.h"
 #include "support/text_win.h"
 #include "support/unique_win.h"
 
 namespace {
 
-// The 32-bit core runs everywhere; on 64-bit Windows the stock 64-bit build
-// beside it, when shipped, is used instead because it encodes faster.
+// The 32-bit core runs everywhere; on 64-bit Windows the 64-bit core beside
+// it, when shipped, is used instead because it encodes faster.
 std::wstring CorePath(const std::wstring& folder) {
     SYSTEM_INFO system{};
     GetNativeSystemInfo(&system);

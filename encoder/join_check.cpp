@@ -14,7 +14,34 @@ bool Is(const uint8_t* p, const char (&tag)[5]) { return std::equal(p, p + 4, ta
 // Header room per segment that the two containers spend differently.
 constexpr uint64_t kHeaderBytesPerPart = 16384;
 
+// The earliest sound end (a track without blocks ends at once); -1 without sound.
+int64_t SoundEndNs(const MatroskaSummary& summary) {
+    int64_t sound = -1;
+    for (const TrackSpan& track : summary.tracks)
+        if (track.kind == TrackKind::Audio && (sound < 0 || TrackEndNs(track) < sound)) sound = TrackEndNs(track);
+    return sound;
+}
+
 }  // namespace
+
+int64_t JoinCutNs(const MatroskaSummary& summary) {
+    const int64_t picture = PictureEndNs(summary);
+    if (picture <= 0) return 0;  // sound alone: nothing to keep in step with
+    const int64_t sound = SoundEndNs(summary);
+    if (sound < 0 || sound >= picture || sound < picture - kLargestPictureTrimNs) return picture;
+    return sound;
+}
+
+bool SoundFallsShort(const MatroskaSummary& summary) {
+    const int64_t picture = PictureEndNs(summary);
+    bool anySound = false;
+    for (const TrackSpan& track : summary.tracks) {
+        if (track.kind != TrackKind::Audio) continue;
+        if (track.blocks == 0) return false;
+        anySound = true;
+    }
+    return anySound && picture > 0 && JoinCutNs(summary) == picture && SoundEndNs(summary) < picture - kLargestPictureTrimNs;
+}
 
 AviSummary ScanAvi(const ReadAt& read, uint64_t fileSize) {
     AviSummary summary;

@@ -1,13 +1,32 @@
-// How the adapter decides that a joined file really holds the lesson before
-// it deletes a single segment: the AVI's own picture length, written by the
-// core only when it completed the file, against what the segments held.
-// Nothing here touches Windows.
+// How the adapter joins its segments: where each is cut so that sound and
+// picture stay in step, whether its sound must be padded, and how it decides
+// that a joined file really holds the lesson before it deletes a single
+// segment: the AVI's own picture length, written by the core only when it
+// completed the file, against what the segments held. Nothing here touches
+// Windows.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "encoder/matroska_scan.h"
+#include "support/matroska_scan.h"
+
+// How much the join may trim off a segment's picture so that its sound and
+// picture end together and the next segment's sound starts with its picture.
+constexpr int64_t kLargestPictureTrimNs = 500000000;
+
+// Where the join cuts a segment (0: not at all). All the picture is kept:
+// the cut is at the picture's end, where a longer sound is trimmed, or where
+// the sound ends if that is at most kLargestPictureTrimNs earlier. Sound that
+// stops sooner (a microphone unplugged, a source that delivers nothing) is
+// not followed: the picture runs on without it.
+int64_t JoinCutNs(const MatroskaSummary& summary);
+
+// True when the picture runs on past the sound by more than the join may
+// trim and the sound can be padded: every sound track has blocks. The joined
+// file must then get silence there, or every later segment's sound would
+// play that much early.
+bool SoundFallsShort(const MatroskaSummary& summary);
 
 // What an AVI file's headers say about its picture.
 struct AviSummary {

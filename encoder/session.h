@@ -1,6 +1,6 @@
-// One recording as the adapter runs it: the commands read from standard
-// input, the pause/resume/finish states, and the segment files with the list
-// that joins them. Nothing here touches Windows.
+// One recording as the adapter runs it: the pause/resume/finish states the
+// commands on standard input (protocol/commands.h) lead through, and the
+// segment files with the list that joins them. Nothing here touches Windows.
 #pragma once
 
 #include <cstdint>
@@ -8,24 +8,7 @@
 #include <string>
 #include <vector>
 
-enum class EncoderCommand { Pause, Resume, Quit, Discard, Go };
-
-// Turns the bytes of standard input into commands: a line holding just "p",
-// "r", "q", "d" or "g" (a carriage return before the line feed is tolerated).
-// Any other line is ignored, and so is a line not yet ended by a line feed.
-class CommandReader {
-public:
-    std::vector<EncoderCommand> Feed(const char* bytes, size_t count);
-
-private:
-    std::string m_line;
-    bool m_overlong = false;
-};
-
-// How long the line that asks the adapter to hold is when `bytes` (the first
-// bytes waiting on standard input) begin with it: "h" and a line feed, a
-// carriage return tolerated before it. 0 when they do not.
-size_t HoldLineLength(const char* bytes, size_t count);
+#include "protocol/commands.h"
 
 // Held: started with the hold line, the first segment's core is ready at its
 // gate and nothing records until "g". Finished: the segments are being joined
@@ -71,7 +54,7 @@ private:
 };
 
 // The segment files of one recording, next to the output: "<output>.part001.mkv",
-// "<output>.part002.mkv", ... A number whose file already exists (left by an
+// "<output>.part002.mkv", ... (protocol/files.h). A number whose file already exists (left by an
 // earlier recording that could not be joined) is skipped, so nothing is overwritten.
 class SegmentList {
 public:
@@ -93,12 +76,6 @@ private:
     int m_number = 0;
 };
 
-// Segments left beside `outputFileName` (a name, no folder) by a recording
-// that was never joined, from the names found in its folder: the
-// "<output>.partNNN.mkv" ones, in recording order.
-std::vector<std::wstring> LeftoverSegmentNames(const std::wstring& outputFileName,
-                                               const std::vector<std::wstring>& namesInFolder);
-
 // One segment as the join sees it: where it is cut (0: not cut, its whole length).
 struct JoinPart {
     std::wstring path;
@@ -113,9 +90,3 @@ std::string ComposeConcatList(const std::vector<JoinPart>& parts);
 // joined file holds the same packets) plus a margin for the index and the
 // file system.
 uint64_t JoinSpaceNeeded(uint64_t segmentBytes);
-
-// The last path component.
-std::wstring FileNameOfPath(const std::wstring& path);
-
-// UTF-16 to UTF-8 (unpaired surrogates become U+FFFD).
-std::string Utf8FromWide(const std::wstring& text);

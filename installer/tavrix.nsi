@@ -8,16 +8,13 @@
 ;   FILES     an include listing those files (Install and Uninstall macros)
 ;   ICON      the program's icon
 ;   OUTFILE   the installer to write
-;   AMD64     (optional) an amd64 installer of the x86_64 build
 ;   FAST      (optional) no compression, for the tests' quick builds
 ;   SIGN      (optional) a command that signs the file named by %1
 
 Unicode true
-!ifdef AMD64
-  Target amd64-unicode
-!else
-  Target x86-unicode
-!endif
+; A 32-bit installer of the 32-bit program: it runs on 32-bit and 64-bit
+; Windows and installs into Program Files (x86) on the latter.
+Target x86-unicode
 !ifdef FAST
   SetCompress off
 !else
@@ -31,15 +28,13 @@ Unicode true
 !include MUI2.nsh
 !include LogicLib.nsh
 !include WinVer.nsh
-!include x64.nsh
 !include FileFunc.nsh
 
 !define PRODUCT "Tavrix"
 !define SHORTCUT "Tavrix 课堂录屏"
 !define PUBLISHER "Tavrix"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tavrix"
-; The oldest Windows every shipped program loads on: the stock encoder cores
-; import GetNumaNodeProcessorMaskEx and SetThreadGroupAffinity (Windows 7).
+; The oldest Windows every shipped program loads on (tests/e2e/windows_floor.sh).
 !define MIN_WINDOWS "Windows 7"
 
 Name "${SHORTCUT}"
@@ -47,11 +42,7 @@ OutFile "${OUTFILE}"
 RequestExecutionLevel admin
 ManifestSupportedOS all
 ManifestDPIAware true
-!ifdef AMD64
-  InstallDir "$PROGRAMFILES64\${PRODUCT}"
-!else
-  InstallDir "$PROGRAMFILES\${PRODUCT}"
-!endif
+InstallDir "$PROGRAMFILES\${PRODUCT}"
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
 BrandingText "${PRODUCT} ${VERSION}"
@@ -89,20 +80,6 @@ Function .onInit
     SetErrorLevel ${EXIT_OLD_WINDOWS}
     Quit
   ${EndIf}
-!ifdef AMD64
-  ${IfNot} ${RunningX64}
-    MessageBox MB_OK|MB_ICONSTOP "这个安装程序只能用于 64 位 Windows，请使用 32 位版本的安装程序。" /SD IDOK
-    SetErrorLevel ${EXIT_OLD_WINDOWS}
-    Quit
-  ${EndIf}
-  SetRegView 64
-!endif
-FunctionEnd
-
-Function un.onInit
-!ifdef AMD64
-  SetRegView 64
-!endif
 FunctionEnd
 
 ; A running Tavrix holds its files open: the install or uninstall would leave

@@ -9,7 +9,8 @@
 #include <string>
 
 #include "app/record_options.h"
-#include "encoder/protocol.h"
+#include "protocol/command_line.h"
+#include "protocol/screen_filter.h"
 #include "support/rect.h"
 
 // Request word: audio bits 0x100 / 0x200, video quality code in the low byte.
@@ -23,7 +24,7 @@ constexpr CaptureFlags kQualityGoodCode = 2;
 // on; quality 0 gives code 1, 1 gives code 2, any other value no code.
 CaptureFlags ComposeCaptureFlags(const RecordOptions& options);
 
-// The screen filter's area (CaptureArea, protocol.h) from corners in any
+// The screen filter's area (CaptureArea, protocol/screen_filter.h) from corners in any
 // order; a size of 0 becomes 2, any other is cut down to even.
 CaptureArea NormalizeCaptureRect(const Rect& corners);
 

@@ -7,9 +7,12 @@
 #include <cstdlib>
 
 #include "app/record_options.h"
-#include "encoder/protocol.h"
+#include "protocol/commands.h"
+#include "protocol/files.h"
 #include "recording/capture_command_win.h"
 #include "recording/finish_wait_win.h"
+#include "support/child_process_win.h"
+#include "support/files_win.h"
 #include "support/log.h"
 #include "support/text_win.h"
 #include "support/unique_win.h"
@@ -27,7 +30,6 @@ namespace {
 
 const wchar_t kEncoderFileName[] = L"ffmpeg.exe";
 const char kTempFolderPrefix[] = "RecClass";
-const char kTempFileName[] = "\\temp.avi";
 const wchar_t kStopTimedOutText[] =
     L"录制程序长时间没有结束，已被强行关闭，这次的录像可能不完整。";
 
@@ -76,7 +78,7 @@ std::string MakeTempFolder() {
 
 std::string MakeTempRecordingPath() {
     const std::string folder = MakeTempFolder();
-    return folder.empty() ? std::string() : folder + kTempFileName;
+    return folder.empty() ? std::string() : folder + "\\" + kRecordingFileName;
 }
 
 namespace EncoderProcess {
@@ -93,16 +95,6 @@ bool Launch(bool held) {
     const std::wstring folder = RecordingFolderOf(WidenText(RecordingPath, CP_ACP));
     if (!folder.empty()) CreateDirectoryW(folder.c_str(), nullptr);
 
-    SECURITY_ATTRIBUTES inherit = {};
-    inherit.nLength = sizeof(inherit);
-    inherit.bInheritHandle = TRUE;
-    UniqueHandle commandRead;
-    UniqueHandle commandWrite;
-    if (!CreatePipe(commandRead.put(), commandWrite.put(), &inherit, 0)) return false;
-    if (!SetHandleInformation(commandWrite.get(), HANDLE_FLAG_INHERIT, 0)) return false;
-    DWORD written = 0;
-    if (held && (!WriteFile(commandWrite.get(), kHoldCommand, 2, &written, nullptr) || written != 2)) return false;
-
     const RecordOptions& options = *RecordOptions::Instance();
     const Rect captureRect = options.captureRect;
     const CaptureFlags flags = ComposeCaptureFlags(options);
@@ -113,24 +105,23 @@ bool Launch(bool held) {
     // started without its options must not run.
     if (commandLine.empty()) return false;
 
-    // The encoder's output is read by nobody: it gets no output handles.
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = commandRead.get();
-    PROCESS_INFORMATION process = {};
     // The program runs elevated: the encoder is started by its full path in
     // the program's folder, never looked up in the current folder or PATH.
-    const std::wstring encoderPath = ProgramFolder(nullptr) + kEncoderFileName;
-    if (!CreateProcessW(encoderPath.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                        CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &process))
+    // Its output is read by nobody: it gets no output handles.
+    ChildStart start;
+    start.program = ProgramFolder(nullptr) + kEncoderFileName;
+    start.commandLine = commandLine;
+    start.inputPipe = true;
+    if (held) start.firstInput = kHoldCommand;
+    Child child;
+    DWORD error = 0;
+    if (!StartChild(start, child, error)) {
+        TAVRIX_LOG(LevelDebug) << "the encoder could not be started, error " << error;
         return false;
-    g_encoder.child.process.reset(process.hProcess);
-    g_encoder.child.thread.reset(process.hThread);
-    g_encoder.child.processId = process.dwProcessId;
-    g_encoder.commandWrite = std::move(commandWrite);
+    }
+    g_encoder.child = std::move(child.process);
+    g_encoder.commandWrite = std::move(child.input);
     g_encoder.held = held;
-    // commandRead closes here: the child holds its own copy.
     return true;
 }
 
@@ -250,15 +241,10 @@ bool DeleteRecordingFiles(const std::wstring& recordingPath) {
     const std::wstring folder = RecordingFolderOf(recordingPath);
     bool gone = DeleteFileW(recordingPath.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND ||
                 GetLastError() == ERROR_PATH_NOT_FOUND;
-    WIN32_FIND_DATAW found = {};
-    HANDLE search = FindFirstFileW((recordingPath + L".*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-            const std::wstring file = folder + L"\\" + found.cFileName;
-            if (!DeleteFileW(file.c_str())) gone = false;
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
+    for (const FoundFile& found : FilesMatching(recordingPath + L".*")) {
+        if (found.folder) continue;
+        const std::wstring file = folder + L"\\" + found.name;
+        if (!DeleteFileW(file.c_str())) gone = false;
     }
     if (!folder.empty()) RemoveDirectoryW(folder.c_str());  // only when nothing else is in it
     return gone;

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "protocol/exit_codes.h"
+
 // The temporary recording file of this run, 8-bit text in the ANSI code page;
 // empty until the entry point stores MakeTempRecordingPath's result.
 extern std::string RecordingPath;
@@ -46,7 +48,7 @@ constexpr DWORD kDiscardWaitLimitMs = 700;
 
 // The exit code Stop reports when the encoder could not be asked to finish
 // (it was gone already) or had to be ended.
-constexpr DWORD kEncoderLost = 9;
+constexpr DWORD kEncoderLost = kExitEncoderLost;
 
 // "p\n" and "r\n" on the command pipe; a failed write is ignored.
 void Pause();

@@ -2,6 +2,8 @@
 
 #include <cwchar>
 
+#include "protocol/files.h"
+#include "support/files_win.h"
 #include "support/log.h"
 #include "support/unique_win.h"
 
@@ -17,22 +19,10 @@ constexpr DWORD kProgressDelayMs = 300;
 constexpr int kWidth = 320;
 constexpr int kHeight = 96;
 
-uint64_t FileSize(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
-    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
 // Total size of the segments "<recording>.part*.mkv" beside the recording.
 uint64_t SegmentBytes(const std::wstring& recordingPath) {
-    WIN32_FIND_DATAW found = {};
-    HANDLE search = FindFirstFileW((recordingPath + L".part*.mkv").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return 0;
     uint64_t total = 0;
-    do {
-        total += (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    for (const FoundFile& file : FilesMatching(SegmentPattern(recordingPath))) total += file.size;
     return total;
 }
 
@@ -45,8 +35,8 @@ struct SavingState {
 };
 
 void PaintSaving(HWND window, const SavingState& state) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
+    const ScopedPaint paint(window);
+    const HDC dc = paint.dc();
     RECT client;
     GetClientRect(window, &client);
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
@@ -71,12 +61,11 @@ void PaintSaving(HWND window, const SavingState& state) {
         if (done.right > bar.right) done.right = bar.right;
     }
     if (done.right > done.left) FillRect(dc, &done, GetSysColorBrush(COLOR_HIGHLIGHT));
-    EndPaint(window, &paint);
 }
 
 void UpdateProgress(HWND window, SavingState& state) {
     if (state.segmentBytes > 0) {
-        const uint64_t joined = FileSize(state.recordingPath);
+        const uint64_t joined = FileSizeOf(state.recordingPath);
         const uint64_t percent = joined * 100 / state.segmentBytes;
         state.percent = static_cast<int>(percent > 99 ? 99 : percent);
     } else {

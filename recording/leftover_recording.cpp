@@ -4,11 +4,10 @@
 #include <cctype>
 #include <cstdlib>
 
-#include "encoder/protocol.h"
+#include "protocol/exit_codes.h"
+#include "protocol/files.h"
 
 namespace {
-
-const char kRecordingFile[] = "temp.avi";
 
 std::string Lower(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -23,23 +22,11 @@ bool EndsWith(const std::string& text, const std::string& end) {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-// The number of a segment name, 0 when it is none.
-unsigned long SegmentNumber(const std::string& name) {
-    const std::string lower = Lower(name);
-    const std::string start = std::string(kRecordingFile) + ".part";
-    if (!StartsWith(lower, start) || !EndsWith(lower, ".mkv")) return 0;
-    const std::string digits = lower.substr(start.size(), lower.size() - start.size() - 4);
-    if (digits.empty() || digits.size() > 9) return 0;
-    for (char c : digits)
-        if (!std::isdigit(static_cast<unsigned char>(c))) return 0;
-    return std::strtoul(digits.c_str(), nullptr, 10) + 1;  // part000 counts too
-}
-
 // Files the program or its encoder write beside a recording besides the segments.
 bool IsRecordingCompanion(const std::string& name) {
     const std::string lower = Lower(name);
-    return lower == kRecordingFile || (StartsWith(lower, std::string(kRecordingFile) + ".") &&
-                                       (EndsWith(lower, ".log") || EndsWith(lower, ".txt")));
+    return lower == kRecordingFileName || (StartsWith(lower, std::string(kRecordingFileName) + ".") &&
+                                           (EndsWith(lower, ".log") || EndsWith(lower, ".txt")));
 }
 
 std::wstring TwoDigits(int64_t value) {
@@ -58,7 +45,7 @@ bool IsRecordingFolderName(const std::string& name) {
 }
 
 bool IsSegmentName(const std::string& name) {
-    return SegmentNumber(name) != 0;
+    return SegmentNumber(kRecordingFileName, name).has_value();
 }
 
 FolderVerdict JudgeRecordingFolder(const std::vector<FolderFile>& files) {
@@ -69,7 +56,7 @@ FolderVerdict JudgeRecordingFolder(const std::vector<FolderFile>& files) {
             segmentWithContent = segmentWithContent || file.size > 0;
         } else if (!IsRecordingCompanion(file.name)) {
             return FolderVerdict::NotOurs;
-        } else if (Lower(file.name) == kRecordingFile && file.size > 0) {
+        } else if (Lower(file.name) == kRecordingFileName && file.size > 0) {
             contentElsewhere = true;
         }
     }
@@ -80,12 +67,9 @@ FolderVerdict JudgeRecordingFolder(const std::vector<FolderFile>& files) {
 }
 
 std::vector<std::string> SegmentsInOrder(const std::vector<FolderFile>& files) {
-    std::vector<std::string> segments;
-    for (const FolderFile& file : files)
-        if (IsSegmentName(file.name)) segments.push_back(file.name);
-    std::sort(segments.begin(), segments.end(),
-              [](const std::string& a, const std::string& b) { return SegmentNumber(a) < SegmentNumber(b); });
-    return segments;
+    std::vector<std::string> names;
+    for (const FolderFile& file : files) names.push_back(file.name);
+    return SegmentNamesInOrder(kRecordingFileName, names);
 }
 
 int64_t AviDurationNs(const uint8_t* bytes, size_t size) {

@@ -2,18 +2,19 @@
 
 #include <algorithm>
 
-#include "encoder/matroska_scan.h"
-#include "encoder/protocol.h"
+#include "protocol/command_line.h"
+#include "protocol/files.h"
 #include "recording/encoder_process_win.h"
 #include "recording/finish_wait_win.h"
 #include "recording/leftover_recording.h"
+#include "support/child_process_win.h"
+#include "support/files_win.h"
 #include "support/log.h"
+#include "support/media_file_win.h"
 #include "support/text_win.h"
 #include "support/unique_win.h"
 
 namespace {
-
-const wchar_t kRecordingFileName[] = L"temp.avi";
 
 struct FoundFolder {
     std::wstring path;
@@ -22,19 +23,12 @@ struct FoundFolder {
 
 std::vector<FolderFile> FilesIn(const std::wstring& folder) {
     std::vector<FolderFile> files;
-    WIN32_FIND_DATAW found = {};
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return files;
-    do {
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0)
-                files.push_back({"<folder>", 1});  // a folder inside: not one of ours
-            continue;
-        }
-        files.push_back({NarrowText(found.cFileName, CP_UTF8),
-                         (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow});
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    for (const FoundFile& found : FilesMatching(folder + L"\\*")) {
+        if (found.folder)
+            files.push_back({"<folder>", 1});  // a folder inside: not one of ours
+        else
+            files.push_back({NarrowText(found.name, CP_UTF8), found.size});
+    }
     return files;
 }
 
@@ -63,22 +57,7 @@ int64_t AviFileDurationNs(const std::wstring& path) {
 }  // namespace
 
 int64_t SegmentDurationNs(const std::wstring& segmentPath) {
-    UniqueFile file(CreateFileW(segmentPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return 0;
-    LARGE_INTEGER size = {};
-    if (!GetFileSizeEx(file.get(), &size)) return 0;
-    const HANDLE handle = file.get();
-    const ReadAt read = [handle](uint64_t offset, uint8_t* buffer, size_t wanted) -> size_t {
-        OVERLAPPED at = {};
-        at.Offset = static_cast<DWORD>(offset);
-        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-        DWORD got = 0;
-        const DWORD ask = wanted > 0x10000000 ? 0x10000000 : static_cast<DWORD>(wanted);
-        if (!ReadFile(handle, buffer, ask, &got, &at)) return 0;
-        return got;
-    };
-    const MatroskaSummary summary = ScanMatroska(read, static_cast<uint64_t>(size.QuadPart));
+    const MatroskaSummary summary = ScanMatroskaFile(segmentPath);
     int64_t longest = 0;
     for (const TrackSpan& track : summary.tracks) {
         if (track.kind != TrackKind::Video || track.blocks == 0) continue;
@@ -92,17 +71,11 @@ std::vector<LeftoverRecording> FindLeftoverRecordings(const std::wstring& tempFo
     const std::wstring temp = tempFolderIn.empty() ? TempFolder() : tempFolderIn;
     const std::wstring skip = RecordingFolderOf(skipRecordingPath);
     std::vector<FoundFolder> folders;
-    WIN32_FIND_DATAW found = {};
-    HANDLE search = FindFirstFileW((temp + L"\\Rec*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-            if (!IsRecordingFolderName(NarrowText(found.cFileName, CP_UTF8))) continue;
-            const std::wstring path = temp + L"\\" + found.cFileName;
-            if (SameFolder(path, skip)) continue;
-            folders.push_back({path, found.ftCreationTime});
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
+    for (const FoundFile& found : FilesMatching(temp + L"\\Rec*")) {
+        if (!found.folder || !IsRecordingFolderName(NarrowText(found.name, CP_UTF8))) continue;
+        const std::wstring path = temp + L"\\" + found.name;
+        if (SameFolder(path, skip)) continue;
+        folders.push_back({path, found.created});
     }
     std::sort(folders.begin(), folders.end(), [](const FoundFolder& a, const FoundFolder& b) {
         return CompareFileTime(&a.made, &b.made) < 0;
@@ -111,7 +84,7 @@ std::vector<LeftoverRecording> FindLeftoverRecordings(const std::wstring& tempFo
     std::vector<LeftoverRecording> leftovers;
     for (const FoundFolder& folder : folders) {
         const std::vector<FolderFile> files = FilesIn(folder.path);
-        const std::wstring recording = folder.path + L"\\" + kRecordingFileName;
+        const std::wstring recording = folder.path + L"\\" + kRecordingFileNameWide;
         switch (JudgeRecordingFolder(files)) {
         case FolderVerdict::Litter:
             TAVRIX_LOG(LevelDebug) << "an empty recording folder is removed: " << NarrowText(folder.path, CP_ACP);
@@ -142,23 +115,18 @@ std::vector<LeftoverRecording> FindLeftoverRecordings(const std::wstring& tempFo
 }
 
 DWORD JoinLeftoverSegments(const std::wstring& recordingPath) {
-    const std::wstring encoder = ProgramFolder(nullptr) + L"ffmpeg.exe";
-    std::wstring commandLine =
-        std::wstring(kEncoderProgramWord) + L" " + kJoinSegmentsOption + L" " + QuotedWord(L"", recordingPath);
-    TAVRIX_LOG(LevelDebug) << NarrowText(commandLine, CP_ACP);
+    ChildStart start;
+    start.program = ProgramFolder(nullptr) + L"ffmpeg.exe";
+    start.commandLine = ComposeJoinSegmentsCommandLine(recordingPath);
+    TAVRIX_LOG(LevelDebug) << NarrowText(start.commandLine, CP_ACP);
     // Its standard input is not read: it gets nothing, as do its outputs.
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION started = {};
-    if (!CreateProcessW(encoder.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                        CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &started)) {
-        const DWORD error = GetLastError();
+    Child child;
+    DWORD error = 0;
+    if (!StartChild(start, child, error)) {
         TAVRIX_LOG(LevelDebug) << "the encoder could not be started to join, error " << error;
         return 2;
     }
-    ProcessRecord process;
-    process.process.reset(started.hProcess);
-    process.thread.reset(started.hThread);
+    const ProcessRecord& process = child.process;
     const FinishWait wait = WaitPumping(process.process.get(), EncoderProcess::kStopWaitLimitMs, recordingPath);
     if (!wait.ended) {
         TerminateProcess(process.process.get(), EncoderProcess::kEncoderLost);

@@ -4,10 +4,11 @@
 #include <cwchar>
 
 #include "app/window_state.h"
-#include "encoder/protocol.h"
+#include "protocol/exit_codes.h"
 #include "recording/encoder_process_win.h"
 #include "recording/leftover_recording.h"
 #include "recording/recording_name.h"
+#include "support/files_win.h"
 #include "support/log.h"
 #include "support/text_win.h"
 #include "support/unique_win.h"
@@ -30,8 +31,6 @@ enum class DialogAnswer { Chosen, Cancelled, Failed };
 void HideWindow(HWND window) {
     if (window != nullptr) ShowWindow(window, SW_HIDE);
 }
-
-bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Asks for the target path. A dialog that returns without a path is a cancel
 // only when it reports no error: a failure of its own (a path too long for
@@ -142,7 +141,7 @@ SaveOutcome OfferSaveDialog(const std::wstring& temporary, const SaveDialog& ask
         }
         // A failed move leaves the recording at the temporary path, where the
         // next recording would overwrite it: offer the dialog again.
-        if (!FileExists(temporary)) return SaveOutcome::Kept;
+        if (!IsExistingFile(temporary)) return SaveOutcome::Kept;
     }
 }
 

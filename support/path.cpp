@@ -5,3 +5,7 @@ std::wstring FolderOfPath(const std::wstring& path) {
     if (cut == std::wstring::npos) return std::wstring();
     return path.substr(0, cut + 1);
 }
+
+std::wstring FileNameOfPath(const std::wstring& path) {
+    return path.substr(FolderOfPath(path).size());
+}

@@ -1,7 +1,9 @@
 // Every owner of a Win32 resource the program holds, in one place: handles,
-// registry keys, GDI objects and device contexts, COM pointers, and the
-// process-wide COM and GDI+ sessions. Code outside support/ never calls
-// CloseHandle, DeleteObject, DeleteDC, Release or GdiplusShutdown itself.
+// find handles, registry keys, GDI objects and device contexts, the paint
+// pair, COM pointers, and the process-wide COM and GDI+ sessions (the COM
+// memory and variant owners are in com_win.h). Code outside support/ never
+// calls CloseHandle, FindClose, DeleteObject, DeleteDC, EndPaint, Release or
+// GdiplusShutdown itself.
 #pragma once
 
 #include <windows.h>
@@ -19,6 +21,11 @@ struct InvalidHandleTraits {
     using Type = HANDLE;
     static Type Invalid() { return INVALID_HANDLE_VALUE; }
     static void Close(Type h) { CloseHandle(h); }
+};
+struct FindHandleTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Type h) { FindClose(h); }
 };
 struct RegKeyTraits {
     using Type = HKEY;
@@ -45,6 +52,7 @@ struct LocalMemoryTraits {
 
 using UniqueHandle = Unique<NullHandleTraits>;     // null means none
 using UniqueFile = Unique<InvalidHandleTraits>;    // INVALID_HANDLE_VALUE means none
+using UniqueFind = Unique<FindHandleTraits>;       // a FindFirstFile search
 using UniqueKey = Unique<RegKeyTraits>;
 using UniqueGdiObject = Unique<GdiTraits<HGDIOBJ>>;
 using UniqueFont = Unique<GdiTraits<HFONT>>;
@@ -90,6 +98,22 @@ public:
 
 private:
     HWND m_window;
+    HDC m_dc;
+};
+
+// A window's painting for one scope: BeginPaint on entry, EndPaint on every exit.
+class ScopedPaint {
+public:
+    explicit ScopedPaint(HWND window) : m_window(window), m_dc(BeginPaint(window, &m_paint)) {}
+    ~ScopedPaint() { EndPaint(m_window, &m_paint); }
+    ScopedPaint(const ScopedPaint&) = delete;
+    ScopedPaint& operator=(const ScopedPaint&) = delete;
+    HDC dc() const { return m_dc; }
+    const RECT& area() const { return m_paint.rcPaint; }  // what needs painting
+
+private:
+    HWND m_window;
+    PAINTSTRUCT m_paint = {};
     HDC m_dc;
 };
 

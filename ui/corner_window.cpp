@@ -19,8 +19,8 @@ constexpr wchar_t kCornerClassName[] = L"RecCornerWndClass";
 constexpr COLORREF kTransparentWhite = RGB(255, 255, 255);
 
 LRESULT OnPaint(HWND hwnd) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
+    const ScopedPaint paint(hwnd);
+    const HDC dc = paint.dc();
     RECT client = {};
     GetClientRect(hwnd, &client);
     UniqueGdiObject white(CreateSolidBrush(kTransparentWhite));
@@ -35,7 +35,6 @@ LRESULT OnPaint(HWND hwnd) {
         const Rect r = Offset(options->captureRect, -origin.x, -origin.y);
         DrawCornerMarkers(dc, 1.0f, kCornerMarkerColor, r.left, r.top, r.right, r.bottom);
     }
-    EndPaint(hwnd, &ps);
     return 0;
 }
 

@@ -405,22 +405,20 @@ LRESULT RegionSelector::OnPaint(HWND hwnd) {
     UniqueGdiObject update(CreateRectRgn(0, 0, 0, 0));
     const bool complex = update && hwnd == m_mask &&
                          GetUpdateRgn(hwnd, static_cast<HRGN>(update.get()), FALSE) == COMPLEXREGION;
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
-    if (hwnd != m_mask) {
-        const RECT screen{0, 0, m_model.screenWidth(), m_model.screenHeight()};
-        FillRect(dc, &screen, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        EndPaint(hwnd, &ps);
-        return 0;
+    {
+        const ScopedPaint paint(hwnd);
+        if (hwnd != m_mask) {
+            const RECT screen{0, 0, m_model.screenWidth(), m_model.screenHeight()};
+            FillRect(paint.dc(), &screen, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+            return 0;
+        }
+        PaintMaskRegion(paint.dc(), paint.area(), complex ? static_cast<HRGN>(update.get()) : nullptr);
+        if (m_model.ShowsRectangle()) {
+            const Point p = m_model.buttons();
+            MoveButton(m_cancelButton, p.x, p.y);
+            MoveButton(m_okButton, p.x + kButtonWidth, p.y);
+        }
     }
-
-    PaintMaskRegion(dc, ps.rcPaint, complex ? static_cast<HRGN>(update.get()) : nullptr);
-    if (m_model.ShowsRectangle()) {
-        const Point p = m_model.buttons();
-        MoveButton(m_cancelButton, p.x, p.y);
-        MoveButton(m_okButton, p.x + kButtonWidth, p.y);
-    }
-    EndPaint(hwnd, &ps);
 
     ShowButtons(m_model.ButtonsShown() ? SW_SHOWNORMAL : SW_HIDE);
     if (m_model.state() == StateHidden) {

@@ -361,29 +361,28 @@ void CPaintManagerUI::SetHot(CControlUI* control) {
 }
 
 void CPaintManagerUI::Paint() {
-    PAINTSTRUCT ps{};
-    HDC hdc = ::BeginPaint(m_hWndPaint, &ps);
+    const ScopedPaint paint(m_hWndPaint);
+    const HDC hdc = paint.dc();
     if (hdc == nullptr) return;
+    const RECT& area = paint.area();
     UpdateLayout();
     RECT client{};
     ::GetClientRect(m_hWndPaint, &client);
     int w = client.right - client.left;
     int h = client.bottom - client.top;
-    if (w > 0 && h > 0 && !::IsRectEmpty(&ps.rcPaint)) {
+    if (w > 0 && h > 0 && !::IsRectEmpty(&area)) {
         // Drawn into a memory bitmap first and copied at once: no flicker.
         const UniqueDC buffer(::CreateCompatibleDC(hdc));
         const UniqueBitmap bitmap(::CreateCompatibleBitmap(hdc, w, h));
         if (buffer && bitmap) {
             const ScopedSelect selectBitmap(buffer.get(), bitmap.get());
             HBRUSH white = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
-            ::FillRect(buffer.get(), &ps.rcPaint, white);
-            if (m_root != nullptr && m_root->IsVisible()) m_root->DoPaint(buffer.get(), ps.rcPaint);
-            ::BitBlt(hdc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-                     ps.rcPaint.bottom - ps.rcPaint.top, buffer.get(), ps.rcPaint.left, ps.rcPaint.top,
-                     SRCCOPY);
+            ::FillRect(buffer.get(), &area, white);
+            if (m_root != nullptr && m_root->IsVisible()) m_root->DoPaint(buffer.get(), area);
+            ::BitBlt(hdc, area.left, area.top, area.right - area.left, area.bottom - area.top, buffer.get(),
+                     area.left, area.top, SRCCOPY);
         }
     }
-    ::EndPaint(m_hWndPaint, &ps);
 }
 
 bool CPaintManagerUI::HandleMouse(UINT uMsg, WPARAM, LPARAM lParam) {

@@ -16,7 +16,7 @@ session_enter || exit 1
 bin=$product_bin
 # A green run must mean that the real encoder and core ran.
 for f in ffmpeg.exe ffmpeg-core.exe; do
-  [ -f "$bin/$f" ] || { echo "FAIL: $bin/$f is missing (the build makes it)"; exit 1; }
+  [ -f "$bin/$f" ] || { echo "FAIL: $bin/$f is missing (scripts/build-core builds it)"; exit 1; }
 done
 work=$(test_folder "$(basename "$0" .sh)")
 log=

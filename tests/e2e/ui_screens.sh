@@ -22,7 +22,7 @@ case_name=${1:?which case}
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/program_lib.sh"
 for f in ffmpeg.exe ffmpeg-core.exe; do
-  [ -f "$bin/$f" ] || fail "$bin/$f is missing (the build makes it)"
+  [ -f "$bin/$f" ] || fail "$bin/$f is missing (scripts/build-core builds it)"
 done
 encoder_files=("$bin/ffmpeg.exe" "$bin"/ffmpeg-core*.exe)
 

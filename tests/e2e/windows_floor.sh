@@ -3,6 +3,8 @@
 # shipped program must be on the list of functions Windows 7 has, and no PE
 # header may ask for a newer subsystem. A program that imports a newer
 # function does not load at all on the older system, whatever its code does.
+# For each program it also prints the imports newer than Windows XP, by the
+# Windows the list names for them: what holds the floor where it is.
 #   windows_floor.sh ALLOWED_IMPORTS PROGRAM...
 set -uo pipefail
 allowed=$1; shift
@@ -36,5 +38,8 @@ for f in "$@"; do
     status=1
   fi
   echo "$(basename "$f"): $(echo "$imports" | wc -l) imports, subsystem $subsystem"
+  echo "$imports" | awk 'NR == FNR { if ($1 !~ /^#/ && NF > 1) since[$1] = $2; next }
+                         $1 in since { by[since[$1]] = by[since[$1]] " " $1 }
+                         END { for (w in by) print "  newer than XP (" w "):" by[w] }' "$allowed" - | sort
 done
 exit $status

@@ -1,12 +1,13 @@
 # The test encoder, built as ffmpeg.exe beside the Windows test programs (the
 # real encoder lives in bin/), a process that only waits, and a COM server DLL
 # that notes its registration.
-# It checks its command line with the encoder's own parser.
+# It checks its command line with the encoder's own parser and names its files
+# and variables as protocol/ does.
 add_executable(tavrix_fake_encoder
   ${CMAKE_CURRENT_LIST_DIR}/fake_encoder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/avi_layout.cpp)
 target_include_directories(tavrix_fake_encoder PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(tavrix_fake_encoder PRIVATE tavrix_encoder_logic shell32)
+target_link_libraries(tavrix_fake_encoder PRIVATE tavrix_protocol tavrix_support_win shell32)
 set_target_properties(tavrix_fake_encoder PROPERTIES
   OUTPUT_NAME ffmpeg RUNTIME_OUTPUT_DIRECTORY ${TAVRIX_TEST_BIN_DIR})
 

@@ -1,5 +1,5 @@
 // The test encoder, built as ffmpeg.exe: a real process that checks its
-// command line with the encoder's own parser (encoder/encoder_args.h),
+// command line with the encoder's own parser (protocol/command_line.h),
 // records an uncompressed AVI at the encoder's frame rate while not paused,
 // and obeys "p\n", "r\n", "q\n" and "d\n" (discard: the output is deleted,
 // exit code 5) read byte by byte from its standard input. Held as the real
@@ -7,7 +7,7 @@
 // "g\n"; "q\n", "d\n" or the input's end while held discard.
 //
 // "ffmpeg -join_segments <output>" is the recovery mode: the segments
-// "<output>.part*.mkv" are joined (here: the output becomes a small AVI and
+// "<output>.part*.mkv" (protocol/files.h) are joined (here: the output becomes a small AVI and
 // the segments are deleted), exit code 0; nothing is read from standard input.
 //
 // Every start, every command line received on standard input (as hex bytes)
@@ -15,7 +15,7 @@
 // side file: the path in TAVRIX_FAKE_ENCODER_LOG, else the output path plus
 // ".commands.log". Lines look like "1520 command 70 0a".
 //
-// Faults on request, through the environment:
+// Faults on request, through the environment (protocol/environment.h):
 //   TAVRIX_FAKE_ENCODER_EXIT_AT_ONCE=<code>  exit with <code> right after starting
 //   TAVRIX_FAKE_ENCODER_CRASH_AFTER_MS=<ms>  die abruptly <ms> after starting,
 //                                            leaving the file partial
@@ -25,7 +25,7 @@
 //                                            instead of finishing: the output
 //                                            and the segments stay as they are
 //
-// Exit codes (encoder/protocol.h): kExitDone finished, kExitBadArguments command
+// Exit codes (protocol/exit_codes.h): kExitDone finished, kExitBadArguments command
 // line rejected, kExitNoCore output not writable, kExitJoinFailed nothing to
 // join, kExitDiscarded discarded.
 #include <windows.h>
@@ -37,11 +37,18 @@
 #include <cwchar>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "encoder/encoder_args.h"
-#include "encoder/protocol.h"
+#include "protocol/command_line.h"
+#include "protocol/commands.h"
+#include "protocol/environment.h"
+#include "protocol/exit_codes.h"
+#include "protocol/files.h"
+#include "support/files_win.h"
+#include "support/path.h"
+#include "support/utf8.h"
 #include "tests/fakes/avi_layout.h"
 
 namespace {
@@ -67,14 +74,6 @@ std::wstring EnvText(const wchar_t* name) {
 long EnvNumber(const wchar_t* name, long fallback) {
     const std::wstring text = EnvText(name);
     return text.empty() ? fallback : std::wcstol(text.c_str(), nullptr, 10);
-}
-
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
 }
 
 // Appends one time-stamped line to the side file; opened per line so that the
@@ -183,23 +182,17 @@ private:
 // The recovery mode: joins nothing for real, but behaves as the encoder does
 // towards the program: segments in, one output, segments gone, exit 0.
 int JoinSegments(const std::wstring& output) {
-    const long finishMs = EnvNumber(L"TAVRIX_FAKE_ENCODER_FINISH_MS", 0);
+    const long finishMs = EnvNumber(kFakeEncoderFinishVariable, 0);
     if (finishMs > 0) Sleep(static_cast<DWORD>(finishMs));
-    const long quitExit = EnvNumber(L"TAVRIX_FAKE_ENCODER_QUIT_EXIT", -1);
+    const long quitExit = EnvNumber(kFakeEncoderQuitExitVariable, -1);
     if (quitExit >= 0) {
         Note("join exit " + std::to_string(quitExit));
         return static_cast<int>(quitExit);
     }
-    const size_t slash = output.find_last_of(L"\\/");
-    const std::wstring folder = slash == std::wstring::npos ? std::wstring() : output.substr(0, slash + 1);
+    const std::wstring folder = FolderOfPath(output);
     std::vector<std::wstring> segments;
-    WIN32_FIND_DATAW found = {};
-    HANDLE search = FindFirstFileW((output + L".part*.mkv").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do segments.push_back(folder + found.cFileName);
-        while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
+    for (const FoundFile& found : FilesMatching(SegmentPattern(output)))
+        if (!found.folder) segments.push_back(folder + found.name);
     if (segments.empty()) {
         Note("join: nothing to join");
         return kExitJoinFailed;
@@ -225,29 +218,28 @@ int main() {
     std::vector<std::wstring> words;
     for (int i = 1; argv != nullptr && i < argc; ++i) words.push_back(argv[i]);
     if (argv != nullptr) LocalFree(argv);
-    if (words.size() == 2 && words[0] == kJoinSegmentsOption) {
-        const std::wstring& output = words[1];
-        g_sideFile = EnvText(L"TAVRIX_FAKE_ENCODER_LOG");
-        if (g_sideFile.empty()) g_sideFile = output + L".commands.log";
-        Note("start " + std::to_string(GetCurrentProcessId()) + " " + Utf8(commandLine));
-        return JoinSegments(output);
+    if (const std::optional<std::wstring> output = JoinSegmentsOutput(words)) {
+        g_sideFile = EnvText(kFakeEncoderLogVariable);
+        if (g_sideFile.empty()) g_sideFile = *output + kFakeEncoderSideFileSuffix;
+        Note("start " + std::to_string(GetCurrentProcessId()) + " " + Utf8FromWide(commandLine));
+        return JoinSegments(*output);
     }
     const ParsedArguments parsed = ParseEncoderArguments(words);
     const bool accepted = parsed.request.has_value();
     const EncoderRequest request = parsed.request.value_or(EncoderRequest());
     const std::wstring& error = parsed.error;
-    g_sideFile = EnvText(L"TAVRIX_FAKE_ENCODER_LOG");
-    if (g_sideFile.empty() && accepted) g_sideFile = request.outputPath + L".commands.log";
-    Note("start " + std::to_string(GetCurrentProcessId()) + " " + Utf8(commandLine));
+    g_sideFile = EnvText(kFakeEncoderLogVariable);
+    if (g_sideFile.empty() && accepted) g_sideFile = request.outputPath + kFakeEncoderSideFileSuffix;
+    Note("start " + std::to_string(GetCurrentProcessId()) + " " + Utf8FromWide(commandLine));
 
-    const long exitAtOnce = EnvNumber(L"TAVRIX_FAKE_ENCODER_EXIT_AT_ONCE", -1);
+    const long exitAtOnce = EnvNumber(kFakeEncoderExitAtOnceVariable, -1);
     if (exitAtOnce >= 0) {
         Note("exit " + std::to_string(exitAtOnce) + " at once");
         return static_cast<int>(exitAtOnce);
     }
     if (!accepted) {
         std::fwprintf(stderr, L"ffmpeg: command line rejected: %ls\n", error.c_str());
-        Note("rejected " + Utf8(error));
+        Note("rejected " + Utf8FromWide(error));
         return kExitBadArguments;
     }
     AviFormat format;
@@ -268,7 +260,7 @@ int main() {
     if (reader == nullptr) return kExitNoCore;
     CloseHandle(reader);
 
-    const long crashAfterMs = EnvNumber(L"TAVRIX_FAKE_ENCODER_CRASH_AFTER_MS", -1);
+    const long crashAfterMs = EnvNumber(kFakeEncoderCrashAfterVariable, -1);
     DWORD recordedBefore = 0;           // recorded milliseconds of earlier segments
     DWORD segmentStart = GetTickCount();
     bool paused = held;
@@ -299,7 +291,7 @@ int main() {
             avi.Abandon();
             DeleteFileW(request.outputPath.c_str());
             Note("discarded");
-            return 5;
+            return kExitDiscarded;
         }
         if (held) {
             if (command == 'g') {
@@ -324,16 +316,16 @@ int main() {
             break;
         }
     }
-    const long quitExit = EnvNumber(L"TAVRIX_FAKE_ENCODER_QUIT_EXIT", -1);
+    const long quitExit = EnvNumber(kFakeEncoderQuitExitVariable, -1);
     if (quitExit >= 0) {
         Note("quit exit " + std::to_string(quitExit));
         return static_cast<int>(quitExit);
     }
-    if (EnvNumber(L"TAVRIX_FAKE_ENCODER_HANG_ON_QUIT", 0) != 0) {
+    if (EnvNumber(kFakeEncoderHangOnQuitVariable, 0) != 0) {
         Note("hanging");
         Sleep(INFINITE);
     }
-    const long finishMs = EnvNumber(L"TAVRIX_FAKE_ENCODER_FINISH_MS", 0);
+    const long finishMs = EnvNumber(kFakeEncoderFinishVariable, 0);
     if (finishMs > 0) Sleep(static_cast<DWORD>(finishMs));
     if (!avi.Finish()) {
         Note("cannot finish the output");

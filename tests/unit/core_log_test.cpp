@@ -1,6 +1,6 @@
 // The core's output as the adapter reads it: lines cut from the pipe's bytes,
 // level tags taken out, and the grabber's first picture time found in the
-// input description the stock core prints.
+// input description the core prints.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,14 +11,14 @@
 
 namespace {
 
-// What the stock core prints for a segment, gate first, with level tags.
+// What the core (ffmpeg 5.1) prints for a segment, gate first, with level tags.
 const char kSegmentOutput[] =
     "[info] Input #0, ffmetadata, from '\\\\.\\pipe\\tavrix-gate-1f':\r\n"
     "[info]   Duration: N/A, start: 0.000000, bitrate: N/A\r\n"
     "[gdigrab @ 0000000000cf3c00] [info] Capturing whole desktop as 1280x800x32 at (0,0)\r\n"
     "[info] Input #1, gdigrab, from 'desktop':\r\n"
     "[info]   Duration: N/A, start: 1796681233.207601, bitrate: 327684 kb/s\r\n"
-    "[info]     Stream #1:0: Video: bmp, bgra, 1280x800, 327684 kb/s, 10 fps, 1000k tbr, 1000k tbn, 1000k tbc\r\n"
+    "[info]   Stream #1:0: Video: bmp, bgr0, 1280x800, 327684 kb/s, 10 fps, 1000k tbr, 1000k tbn\r\n"
     "[info] Input #2, f32le, from '\\\\.\\pipe\\tavrix-audio-12-speakers':\r\n"
     "[info]   Duration: N/A, start: 1796681299.000000, bitrate: 3072 kb/s\r\n"
     "[matroska @ 0000000000d01000] [warning] Non-monotonous DTS in output stream 0:1\r\n"

@@ -1,3 +1,5 @@
+// The adapter's session: the states the commands lead through, the
+// segments it names and the list that joins them.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -5,27 +7,6 @@
 #include <vector>
 
 #include "encoder/session.h"
-
-namespace {
-
-std::vector<EncoderCommand> FeedAll(CommandReader& reader, const std::string& bytes) {
-    return reader.Feed(bytes.data(), bytes.size());
-}
-
-}  // namespace
-
-TEST(CommandReader, TakesWholeOneLetterLinesOnly) {
-    using C = EncoderCommand;
-    CommandReader reader;
-    EXPECT_EQ(FeedAll(reader, "p\nr\nq\n"), (std::vector<C>{C::Pause, C::Resume, C::Quit}));
-    EXPECT_TRUE(FeedAll(reader, "p").empty());  // not a command until the line ends
-    EXPECT_EQ(FeedAll(reader, "\n"), (std::vector<C>{C::Pause}));
-    EXPECT_EQ(FeedAll(reader, "r\r\n"), (std::vector<C>{C::Resume}));
-    EXPECT_TRUE(FeedAll(reader, "x\npp\n\nP\n q\nquit\n").empty());
-    EXPECT_TRUE(FeedAll(reader, std::string(1000, 'q') + "\n").empty());  // an overlong line is junk
-    EXPECT_EQ(FeedAll(reader, "q\n"), (std::vector<C>{C::Quit}));
-    EXPECT_EQ(FeedAll(reader, std::string("\0\n", 2) + "q\n"), (std::vector<C>{C::Quit}));
-}
 
 TEST(SessionControl, PausesResumesAndFinishesAndIgnoresTheRest) {
     using C = EncoderCommand;
@@ -74,21 +55,10 @@ TEST(SessionControl, DiscardEndsEveryStateOnceTheJoinIncluded) {
         EXPECT_EQ(s.OnInputClosed(), SessionStep::Nothing);
         EXPECT_EQ(s.OnCoreLost(), SessionStep::Nothing);
     }
-    CommandReader reader;
-    EXPECT_EQ(FeedAll(reader, "p\nd\n"), (std::vector<C>{C::Pause, C::Discard}));
 }
 
 TEST(SessionControl, HeldWaitsForGoAndKeepsNothingWhenAbandoned) {
     using C = EncoderCommand;
-    // The hold line is only recognised whole, at the very start of the input.
-    EXPECT_EQ(HoldLineLength("h\n", 2), 2u);
-    EXPECT_EQ(HoldLineLength("h\r\np\n", 5), 3u);
-    EXPECT_EQ(HoldLineLength("h", 1), 0u);
-    EXPECT_EQ(HoldLineLength("p\nh\n", 4), 0u);
-    EXPECT_EQ(HoldLineLength("hh\n", 3), 0u);
-    CommandReader reader;
-    EXPECT_EQ(FeedAll(reader, "g\nh\n"), (std::vector<C>{C::Go}));  // "h" later in the input is junk
-
     SessionControl held(true);
     EXPECT_EQ(held.State(), SessionState::Held);
     for (C ignored : {C::Pause, C::Resume}) EXPECT_EQ(held.OnCommand(ignored), SessionStep::Nothing);
@@ -124,15 +94,6 @@ TEST(SegmentList, NamesSegmentsBesideTheOutputAndNeverReusesAFile) {
     EXPECT_EQ(segments.Paths(), (std::vector<std::wstring>{L"C:\\t\\temp.avi.part001.mkv", L"C:\\t\\temp.avi.part005.mkv"}));
 }
 
-TEST(LeftoverSegmentNames, FindsThisOutputsSegmentsInRecordingOrder) {
-    const std::vector<std::wstring> names = {L"temp.avi.part010.mkv", L"temp.avi.part002.mkv", L"temp.avi",
-                                             L"temp.avi.encoder.log", L"temp.avi.parts.txt", L"temp.avi.part1000.mkv",
-                                             L"other.avi.part001.mkv", L"temp.avi.part01.mkv", L"temp.avi.partabc.mkv",
-                                             L"temp.avi.part003.mkv.tmp", L"temp.avi.joining.avi"};
-    EXPECT_EQ(LeftoverSegmentNames(L"temp.avi", names),
-              (std::vector<std::wstring>{L"temp.avi.part002.mkv", L"temp.avi.part010.mkv", L"temp.avi.part1000.mkv"}));
-}
-
 TEST(ComposeConcatList, NamesFilesRelativelyAndCutsEachAtItsCommonEnd) {
     const std::string list = ComposeConcatList({{L"C:\\t\\temp.avi.part001.mkv", 3023000000},
                                                 {L"C:\\t\\it's 课.part002.mkv", 0},
@@ -142,17 +103,4 @@ TEST(ComposeConcatList, NamesFilesRelativelyAndCutsEachAtItsCommonEnd) {
               "file 'temp.avi.part001.mkv'\noutpoint 3.023000\n"
               "file 'it'\\''s \xE8\xAF\xBE.part002.mkv'\n"
               "file 'temp.avi.part003.mkv'\noutpoint 0.000999\n");
-}
-
-TEST(Utf8FromWide, EncodesEveryPlaneAndReplacesBrokenPairs) {
-    EXPECT_EQ(Utf8FromWide(L"a\u00e9\u4e2d"), "a\xC3\xA9\xE4\xB8\xAD");
-    std::wstring emoji;
-    if (sizeof(wchar_t) == 2) {
-        emoji = {static_cast<wchar_t>(0xD83D), static_cast<wchar_t>(0xDE00)};
-        EXPECT_EQ(Utf8FromWide(emoji), "\xF0\x9F\x98\x80");
-        EXPECT_EQ(Utf8FromWide(std::wstring(1, static_cast<wchar_t>(0xD83D)) + L"x"), "\xEF\xBF\xBDx");
-    } else {
-        emoji = {static_cast<wchar_t>(0x1F600)};
-        EXPECT_EQ(Utf8FromWide(emoji), "\xF0\x9F\x98\x80");
-    }
 }

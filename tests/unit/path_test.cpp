@@ -10,3 +10,10 @@ TEST(FolderOfPath, LastSeparatorOfEitherKind) {
     EXPECT_EQ(FolderOfPath(L""), L"");
     EXPECT_EQ(FolderOfPath(L"\\"), L"\\");
 }
+
+TEST(FileNameOfPath, WhatFollowsTheFolder) {
+    EXPECT_EQ(FileNameOfPath(L"C:\\t\\temp.avi.part001.mkv"), L"temp.avi.part001.mkv");
+    EXPECT_EQ(FileNameOfPath(L"C:\\a/第一课 1.avi"), L"第一课 1.avi");
+    EXPECT_EQ(FileNameOfPath(L"temp.avi"), L"temp.avi");
+    EXPECT_EQ(FileNameOfPath(L"C:\\t\\"), L"");
+}

@@ -15,9 +15,12 @@
 #include <vector>
 
 #include "encoder/encoder_args.h"
-#include "encoder/encoder_run_win.h"
-#include "encoder/session.h"
+#include "protocol/command_line.h"
+#include "protocol/exit_codes.h"
+#include "protocol/files.h"
 #include "recording/capture_command.h"
+#include "support/matroska_scan.h"
+#include "support/media_file_win.h"
 #include "support/path.h"
 #include "support/text_win.h"
 #include "support/unique_win.h"
@@ -153,7 +156,7 @@ protected:
     void SetUp() override {
         // A missing core fails: a green run must mean the real encoder was tested.
         ASSERT_TRUE(Exists(BinFolder() + L"ffmpeg-core.exe"))
-            << "ffmpeg-core.exe is missing beside the adapter: scripts/fetch-ffmpeg-core could not fetch it";
+            << "ffmpeg-core.exe is missing beside the adapter: scripts/build-core did not run";
         UniqueKey key;
         ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\screen-capture-recorder", 0, nullptr, 0,
                                   KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, key.put(), nullptr),
@@ -175,11 +178,7 @@ protected:
         }
     }
 
-    std::wstring Segment(int n) {
-        wchar_t suffix[32];
-        swprintf(suffix, 32, L".part%03d.mkv", n);
-        return m_output + suffix;
-    }
+    std::wstring Segment(int n) { return SegmentPath(m_output, n); }
     // Waits until segment `n` records and has frames on disk.
     bool WaitForSegment(int n) {
         const std::string marker = "INFO: segment " + std::to_string(n) + ": ";
@@ -331,11 +330,9 @@ void MakeLeftoverSegments(const std::wstring& output, int count) {
     plan.videoInput = {L"-f", L"lavfi", L"-i", L"testsrc=size=320x240:rate=10:duration=2"};
     plan.audioInputs = {{L"-f", L"lavfi", L"-i", L"sine=frequency=440:sample_rate=44100:duration=2"}};
     for (int i = 1; i <= count; ++i) {
-        wchar_t suffix[32];
-        swprintf(suffix, 32, L".part%03d.mkv", i);
         Adapter core;  // no input is read; the core ends with its sources
         ASSERT_TRUE(core.Start(BinFolder() + L"ffmpeg-core.exe",
-                               ComposeCommandLine(L"", SegmentArguments(plan, output + suffix)).substr(3)));
+                               ComposeCommandLine(L"", SegmentArguments(plan, SegmentPath(output, i))).substr(3)));
         ASSERT_EQ(core.Wait(60000), 0);
     }
 }

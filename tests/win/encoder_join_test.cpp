@@ -9,10 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "encoder/core_gate_win.h"
 #include "encoder/core_process_win.h"
 #include "encoder/encoder_args.h"
-#include "encoder/encoder_run_win.h"
-#include "encoder/matroska_scan.h"
+#include "encoder/join_win.h"
+#include "protocol/files.h"
+#include "support/matroska_scan.h"
+#include "support/media_file_win.h"
 #include "support/path.h"
 #include "support/text_win.h"
 
@@ -51,7 +54,7 @@ TEST(EncoderJoin, KeepsAllThePictureWhenASegmentsSoundStopsEarly) {
     const std::wstring core = BinFolder() + L"ffmpeg-core.exe";
     // A missing core fails: a green run must mean the real encoder was tested.
     ASSERT_NE(GetFileAttributesW(core.c_str()), INVALID_FILE_ATTRIBUTES)
-        << "ffmpeg-core.exe is missing beside the adapter: scripts/fetch-ffmpeg-core could not fetch it";
+        << "ffmpeg-core.exe is missing beside the adapter: scripts/build-core did not run";
     const std::wstring folder = FreshFolder();
 
     // The core's test sources stand in for the screen and a microphone:
@@ -65,7 +68,7 @@ TEST(EncoderJoin, KeepsAllThePictureWhenASegmentsSoundStopsEarly) {
     for (int i = 0; i < 3; ++i) {
         plan.videoInput = {L"-f", L"lavfi", L"-i", L"testsrc=size=320x240:rate=10:duration=" + std::to_wstring(lengths[i][0])};
         plan.audioInputs = {{L"-f", L"lavfi", L"-i", L"sine=frequency=440:sample_rate=44100:duration=" + std::to_wstring(lengths[i][1])}};
-        const std::wstring segment = folder + L"temp.avi.part00" + std::to_wstring(i + 1) + L".mkv";
+        const std::wstring segment = SegmentPath(folder + kRecordingFileNameWide, i + 1);
         CoreGate gate;
         ASSERT_TRUE(gate.Create(static_cast<unsigned>(i + 1)));
         CoreProcess process;
@@ -82,11 +85,11 @@ TEST(EncoderJoin, KeepsAllThePictureWhenASegmentsSoundStopsEarly) {
         segments.push_back(segment);
     }
 
-    const std::wstring output = folder + L"temp.avi";
+    const std::wstring output = folder + kRecordingFileNameWide;
     JoinRequest join;
     join.corePath = core;
     join.segments = segments;
-    join.listPath = folder + L"temp.avi.parts.txt";
+    join.listPath = SegmentListPath(output);
     join.outputPath = output;
     ASSERT_EQ(JoinSegments(join), JoinResult::Joined);
     for (const std::wstring& segment : segments) EXPECT_EQ(GetFileAttributesW(segment.c_str()), INVALID_FILE_ATTRIBUTES);

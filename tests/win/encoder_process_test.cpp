@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "app/record_options.h"
+#include "protocol/environment.h"
 #include "recording/encoder_process_win.h"
 #include "support/text_win.h"
 #include "tests/win/engine_support.h"
@@ -42,8 +43,8 @@ protected:
     std::wstring m_folder;
     std::wstring m_output;
     std::wstring m_sideFile;
-    ScopedEnvironment m_side{L"TAVRIX_FAKE_ENCODER_LOG", L""};
-    void UseSideFile() { SetEnvironmentVariableW(L"TAVRIX_FAKE_ENCODER_LOG", m_sideFile.c_str()); }
+    ScopedEnvironment m_side{kFakeEncoderLogVariable, L""};
+    void UseSideFile() { SetEnvironmentVariableW(kFakeEncoderLogVariable, m_sideFile.c_str()); }
 };
 
 TEST_F(EncoderTest, EachCommandArrivesAsItsTwoBytesAndPausedTimeLeavesNoFrames) {
@@ -90,7 +91,7 @@ TEST_F(EncoderTest, EachCommandArrivesAsItsTwoBytesAndPausedTimeLeavesNoFrames) 
 }
 
 TEST_F(EncoderTest, StopAfterTheEncoderVanishedReturnsAtOnceAndKeepsThePartialFile) {
-    ScopedEnvironment crash(L"TAVRIX_FAKE_ENCODER_CRASH_AFTER_MS", L"600");
+    ScopedEnvironment crash(kFakeEncoderCrashAfterVariable, L"600");
     ASSERT_EQ(EncoderProcess::Start(), 1);
     ASSERT_TRUE(WaitFor([] { return !IsEncoderProcessRunning(); }, 10000));
     const AviContents partial = ReadAvi(m_output);
@@ -107,7 +108,7 @@ TEST_F(EncoderTest, StopAfterTheEncoderVanishedReturnsAtOnceAndKeepsThePartialFi
 }
 
 TEST_F(EncoderTest, AnEncoderThatExitsAtOnceCountsAsStartedAndStopsAtOnce) {
-    ScopedEnvironment exitAtOnce(L"TAVRIX_FAKE_ENCODER_EXIT_AT_ONCE", L"4");
+    ScopedEnvironment exitAtOnce(kFakeEncoderExitAtOnceVariable, L"4");
     ASSERT_EQ(EncoderProcess::Start(), 1);
     ASSERT_TRUE(WaitFor([] { return !IsEncoderProcessRunning(); }, 10000));
     const DWORD start = GetTickCount();
@@ -116,7 +117,7 @@ TEST_F(EncoderTest, AnEncoderThatExitsAtOnceCountsAsStartedAndStopsAtOnce) {
 }
 
 TEST_F(EncoderTest, StopWaitsForASlowFinishWithoutTellingTheUser) {
-    ScopedEnvironment slow(L"TAVRIX_FAKE_ENCODER_FINISH_MS", L"1500");
+    ScopedEnvironment slow(kFakeEncoderFinishVariable, L"1500");
     ASSERT_EQ(EncoderProcess::Start(), 1);
     Sleep(300);
     EncoderProcess::Pause();
@@ -132,7 +133,7 @@ TEST_F(EncoderTest, StopWaitsForASlowFinishWithoutTellingTheUser) {
 }
 
 TEST_F(EncoderTest, AnEncoderHangingOnQuitIsEndedAfterTheWaitAndTheUserTold) {
-    ScopedEnvironment hang(L"TAVRIX_FAKE_ENCODER_HANG_ON_QUIT", L"1");
+    ScopedEnvironment hang(kFakeEncoderHangOnQuitVariable, L"1");
     UseSideFile();
     ASSERT_EQ(EncoderProcess::Start(), 1);
     ASSERT_TRUE(WaitFor([&] { return SideFileHas("start "); }, 10000));

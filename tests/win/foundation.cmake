@@ -6,6 +6,7 @@ tavrix_add_test(tavrix_foundation_win_tests
           ${CMAKE_CURRENT_LIST_DIR}/log_win_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/microphone_win_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/unique_win_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/child_process_win_test.cpp
   LIBS tavrix_win)
 
 # The same microphone paths with one audio input present: a null ALSA device

@@ -1,4 +1,4 @@
-#include "encoder/matroska_scan.h"
+#include "support/matroska_scan.h"
 
 #include <algorithm>
 #include <array>
@@ -235,35 +235,4 @@ int64_t PictureEndNs(const MatroskaSummary& summary) {
     for (const TrackSpan& track : summary.tracks)
         if (track.kind == TrackKind::Video) end = std::max(end, TrackEndNs(track));
     return end;
-}
-
-namespace {
-
-// The earliest sound end (a track without blocks ends at once); -1 without sound.
-int64_t SoundEndNs(const MatroskaSummary& summary) {
-    int64_t sound = -1;
-    for (const TrackSpan& track : summary.tracks)
-        if (track.kind == TrackKind::Audio && (sound < 0 || TrackEndNs(track) < sound)) sound = TrackEndNs(track);
-    return sound;
-}
-
-}  // namespace
-
-int64_t JoinCutNs(const MatroskaSummary& summary) {
-    const int64_t picture = PictureEndNs(summary);
-    if (picture <= 0) return 0;  // sound alone: nothing to keep in step with
-    const int64_t sound = SoundEndNs(summary);
-    if (sound < 0 || sound >= picture || sound < picture - kLargestPictureTrimNs) return picture;
-    return sound;
-}
-
-bool SoundFallsShort(const MatroskaSummary& summary) {
-    const int64_t picture = PictureEndNs(summary);
-    bool anySound = false;
-    for (const TrackSpan& track : summary.tracks) {
-        if (track.kind != TrackKind::Audio) continue;
-        if (track.blocks == 0) return false;
-        anySound = true;
-    }
-    return anySound && picture > 0 && JoinCutNs(summary) == picture && SoundEndNs(summary) < picture - kLargestPictureTrimNs;
 }

@@ -1,3 +1,5 @@
+// The Matroska scan on segments the encoder wrote and on hand-made and cut
+// files, with where the encoder's join cuts each of them.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -5,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "encoder/matroska_scan.h"
+#include "encoder/join_check.h"
+#include "support/matroska_scan.h"
 
 namespace {
 
@@ -166,32 +169,4 @@ TEST(ScanMatroska, RefusesWhatIsNotMatroskaAndReportsEmptyTracks) {
                                                     Cat({Element({0x16, 0x54, 0xAE, 0x6B}, Track(1, 1)),
                                                          Element({0x1F, 0x43, 0xB6, 0x75}, Element({0xE7}, {0x00}))}))});
     EXPECT_FALSE(HoldsNoMedia(Scan(emptyCluster), emptyCluster.size()));
-}
-
-TEST(JoinCutNs, KeepsAllThePictureAndTrimsOnlyTheLastFractionOfASecond) {
-    auto span = [](TrackKind kind, uint64_t blocks, int64_t lastMs) {
-        TrackSpan t;
-        t.kind = kind;
-        t.blocks = blocks;
-        t.lastNs = lastMs * 1000000;
-        t.defaultDurationNs = kind == TrackKind::Video ? 100000000 : 23000000;
-        return t;
-    };
-    const auto V = TrackKind::Video, A = TrackKind::Audio;
-    struct Case { std::vector<TrackSpan> tracks; int64_t cutMs; const char* what; };
-    const Case cases[] = {
-        {{span(V, 30, 2900)}, 3000, "picture alone: cut at its end"},
-        {{span(V, 30, 2900), span(A, 140, 3177)}, 3000, "longer sound is trimmed to the picture"},
-        {{span(V, 30, 2900), span(A, 120, 2777)}, 2800, "sound 0.2 s short: the picture's tail goes"},
-        {{span(V, 30, 2900), span(A, 40, 977)}, 3000, "sound stopped after 1 s: all the picture stays"},
-        {{span(V, 30, 2900), span(A, 0, 0)}, 3000, "a sound track that delivered nothing"},
-        {{span(V, 30, 2900), span(A, 140, 3177), span(A, 20, 477)}, 3000, "the mix of a lost and a live source"},
-        {{span(V, 0, 0), span(A, 140, 3177)}, 0, "sound without picture: not cut"},
-    };
-    for (const Case& c : cases) {
-        MatroskaSummary s;
-        s.readable = true;
-        s.tracks = c.tracks;
-        EXPECT_EQ(JoinCutNs(s), c.cutMs * 1000000) << c.what;
-    }
 }

@@ -1,7 +1,8 @@
 // Reads where each track of a Matroska file starts and ends, from the block
-// headers alone, so the join knows where to cut each of a recording's
-// segments and how much picture the joined file must hold. Tolerates files cut short by a crash: whatever whole
-// blocks lie before the break are counted. Nothing here touches Windows.
+// headers alone: the encoder's join cuts its segments by it and checks the
+// joined file against it, and Tavrix tells a kept recording's length by it.
+// Tolerates files cut short by a crash: whatever whole blocks lie before the
+// break are counted. Nothing here touches Windows.
 #pragma once
 
 #include <cstddef>
@@ -48,20 +49,3 @@ bool HoldsNoMedia(const MatroskaSummary& summary, uint64_t fileSize);
 
 // End of the picture (the latest video track end); 0 without picture.
 int64_t PictureEndNs(const MatroskaSummary& summary);
-
-// How much the join may trim off a segment's picture so that its sound and
-// picture end together and the next segment's sound starts with its picture.
-constexpr int64_t kLargestPictureTrimNs = 500000000;
-
-// Where the join cuts a segment (0: not at all). All the picture is kept:
-// the cut is at the picture's end, where a longer sound is trimmed, or where
-// the sound ends if that is at most kLargestPictureTrimNs earlier. Sound that
-// stops sooner (a microphone unplugged, a source that delivers nothing) is
-// not followed: the picture runs on without it.
-int64_t JoinCutNs(const MatroskaSummary& summary);
-
-// True when the picture runs on past the sound by more than the join may
-// trim and the sound can be padded: every sound track has blocks. The joined
-// file must then get silence there, or every later segment's sound would
-// play that much early.
-bool SoundFallsShort(const MatroskaSummary& summary);

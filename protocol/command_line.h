@@ -1,18 +1,13 @@
-// What Tavrix and its encoder (ffmpeg.exe) say to each other: the command
-// line Tavrix starts the encoder with, the screen filter's settings in the
-// registry, the commands on the encoder's standard input and the encoder's
-// exit codes. Both sides and the test encoder use these names, so a word
-// changed here changes on every side at once. Nothing here touches Windows.
+// The command line Tavrix starts its encoder (ffmpeg.exe) with: the words,
+// the request they carry, composed as text by Tavrix and checked word by word
+// by the encoder and the test encoder. Nothing here touches Windows.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
-
-// ---- The command line ----------------------------------------------------
-// Tavrix composes it as text (ComposeEncoderCommandLine); the encoder receives
-// it split into words by the platform and checks it word by word
-// (ParseEncoderArguments in encoder_args.h).
+#include <vector>
 
 inline constexpr wchar_t kEncoderProgramWord[] = L"ffmpeg";  // the first word of the text
 inline constexpr std::array<const wchar_t*, 2> kHeadWords = {L"-y", L"-pause_support"};
@@ -47,7 +42,7 @@ inline constexpr wchar_t kJoinSegmentsOption[] = L"-join_segments";
 enum class VideoQuality { Normal, Good };
 
 // What a recording asks the encoder for on its command line. The capture
-// area travels apart, through the screen filter's settings below.
+// area travels apart, through the screen filter's settings (screen_filter.h).
 struct EncoderRequest {
     bool speaker = false;     // the speakers' sound (kSpeakerFilterName)
     std::wstring microphone;  // the microphone's device name; empty: none
@@ -76,46 +71,21 @@ bool IsSendableDeviceName(const std::wstring& name);
 // quote, and the encoder then refuses the line rather than misread it.
 std::wstring QuotedWord(const wchar_t* prefix, const std::wstring& text);
 
-// ---- The screen filter's settings ------------------------------------------
-// Six DWORD values under HKEY_CURRENT_USER in the registry's 32-bit view
-// (the filter is a 32-bit COM server): Tavrix writes them before each start,
-// the encoder reads the area back when the filter is not registered.
-inline constexpr wchar_t kScreenFilterKey[] = L"SOFTWARE\\screen-capture-recorder";
-inline constexpr wchar_t kStartXValue[] = L"start_x";
-inline constexpr wchar_t kStartYValue[] = L"start_y";
-inline constexpr wchar_t kCaptureWidthValue[] = L"capture_width";
-inline constexpr wchar_t kCaptureHeightValue[] = L"capture_height";
-inline constexpr wchar_t kMaxFpsValue[] = L"default_max_fps";
-inline constexpr wchar_t kCaptureMouseValue[] =
-    L"capture_transparent_windows_including_mouse_in_non_aero_if_1_causes_annoying_mouse_flicker";
-
-// The area those values describe: the top-left corner (which may be left of
-// or above the primary screen), the size and the frames a second.
-struct CaptureArea {
-    int32_t x = 0;
-    int32_t y = 0;
-    int32_t width = 0;
-    int32_t height = 0;
-    int32_t fps = kFrameRate;
+struct ParsedArguments {
+    std::optional<EncoderRequest> request;  // empty when the words were refused
+    std::wstring error;                     // why they were refused
 };
 
-// ---- Standard input ----------------------------------------------------------
-// Two bytes each; the encoder tolerates a carriage return before the line feed.
-inline constexpr char kPauseCommand[] = "p\n";
-inline constexpr char kResumeCommand[] = "r\n";
-inline constexpr char kQuitCommand[] = "q\n";
-inline constexpr char kDiscardCommand[] = "d\n";
-// Only as the first line, written before the encoder starts: make ready and
-// wait at the first segment's gate (the countdown runs meanwhile).
-inline constexpr char kHoldCommand[] = "h\n";
-// Opens the held encoder's gate: the lesson starts.
-inline constexpr char kGoCommand[] = "g\n";
+// Checks the words after the program name. Only the command lines the program
+// builds (ComposeEncoderCommandLine) are accepted: the screen input, then the
+// speaker and/or microphone input, one of the two quality option sets, the
+// audio codec options when there is sound, the mix filter when there are two
+// sound inputs, and the output path last.
+ParsedArguments ParseEncoderArguments(const std::vector<std::wstring>& words);
 
-// ---- Exit codes of ffmpeg.exe -------------------------------------------------
-constexpr int kExitDone = 0;          // the output file is complete
-constexpr int kExitBadArguments = 1;  // the command line is not one the program builds
-constexpr int kExitNoCore = 2;        // ffmpeg-core.exe is missing or does not start
-constexpr int kExitJoinFailed = 3;    // nothing was recorded, or the join failed: segments kept
-constexpr int kExitCoreLost = 4;      // the core stopped while recording: no join, segments kept
-constexpr int kExitDiscarded = 5;     // "d": cores ended, segments, list and log deleted, no output
-constexpr int kExitNoRoom = 6;        // too little free space for the joined file: segments kept, no output
+// The recovery mode's command line for the recording at `outputPath`.
+std::wstring ComposeJoinSegmentsCommandLine(const std::wstring& outputPath);
+
+// The output whose segments the words after the program name ask to join;
+// nothing when they are not the recovery mode's.
+std::optional<std::wstring> JoinSegmentsOutput(const std::vector<std::wstring>& words);

@@ -1,0 +1,43 @@
+// The gate a segment's core waits at: a named pipe it reads its first input
+// from, so that it loads and reads its command line before the lesson goes
+// on, and records from the moment the adapter opens the gate.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "support/unique_win.h"
+
+// The pipe a waiting core reads its first input from. Opening it lets the
+// core go on to its capture inputs.
+class CoreGate {
+public:
+    CoreGate() = default;
+    CoreGate(const CoreGate&) = delete;
+    CoreGate& operator=(const CoreGate&) = delete;
+    ~CoreGate() { StopListening(); }
+    // A pipe of a random name, as its first instance, open to the current
+    // user only; `number` (the segment's) only serves if no random bytes come.
+    bool Create(unsigned number);
+    const std::wstring& Path() const { return m_path; }
+    // Starts waiting for the core to open the pipe, so that whoever needs to
+    // know when it got there can wait on ConnectedEvent. False on failure.
+    bool Listen();
+    // Signalled once the core opened the pipe (after Listen).
+    HANDLE ConnectedEvent() const { return m_event.get(); }
+    // Waits up to `timeoutMs` for `core` to open the pipe, writes the gate
+    // content and closes it. False when the core died first or the time passed.
+    bool Open(HANDLE core, DWORD timeoutMs);
+
+private:
+    // Ends a connection wait still under way, so that its record is free again.
+    void StopListening();
+
+    UniqueFile m_pipe;
+    UniqueHandle m_event;
+    std::wstring m_path;
+    OVERLAPPED m_connect = {};
+    bool m_listening = false;
+    bool m_connected = false;
+};
