@@ -98,13 +98,27 @@ test_folder() {
   echo "$dir"
 }
 
+# detach: closes every descriptor of this (sub)shell above 2 but the one
+# bash reads its script from. A daemon started from a subshell that called
+# it holds none of the caller's pipes or locks: a server that kept the write
+# end of a $(...) or of ctest's output pipe would make that wait for as long
+# as the server lives.
+detach() {
+  local fd
+  for fd in /proc/$BASHPID/fd/*; do
+    fd=${fd##*/}
+    [ "$fd" -gt 2 ] && [ "$fd" -ne 255 ] && eval "exec $fd>&-"
+  done
+  return 0
+}
+
 # ---- the display
 
 # xvfb_start [WxH]: starts an Xvfb; DISPLAY names it, tavrix_xvfb_pid is its process.
 xvfb_start() {
   local file
   file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 "${1:-1280x800}x24" -nolisten tcp 3>"$file" >/dev/null 2>&1 &
+  (detach; exec Xvfb -displayfd 3 -screen 0 "${1:-1280x800}x24" -nolisten tcp 3>"$file" </dev/null >/dev/null 2>&1) &
   tavrix_xvfb_pid=$!
   for _ in $(seq 100); do [ -s "$file" ] && break; sleep 0.05; done
   [ -s "$file" ] || { rm -f "$file"; kill "$tavrix_xvfb_pid" 2>/dev/null; echo "Xvfb did not start" >&2; return 1; }
@@ -156,7 +170,7 @@ prefix_template() {
     xvfb_start || exit 1
     export WINEPREFIX=$dir.making WINEARCH=$arch
     wine_environment
-    "$loader" wineboot -i >/dev/null 2>&1
+    (detach; "$loader" wineboot -i) </dev/null >/dev/null 2>&1
     "$wineserver" -w
     kill "$tavrix_xvfb_pid" 2>/dev/null
     [ -f "$WINEPREFIX/system.reg" ] || { echo "wineboot made no $arch prefix" >&2; exit 1; }
@@ -184,6 +198,7 @@ prefix_copy() {
 # test runs would hold it for as long as they live).
 prefix_serve() {
   (
+    detach
     prefix_use "$1"
     "$wineserver" -p
     if [ "${WINEARCH:-}" = win32 ]; then "$wine" wineboot; else "$wine64" wineboot; fi
@@ -221,11 +236,15 @@ sound_start() {
   printf 'autospawn = no\n' >"$dir/client.conf"
   # As root the daemon warns that it is not meant for root; it runs all the
   # same. Started in the C locale as well: nothing it names is translated.
-  LC_ALL=C LANG=C XDG_RUNTIME_DIR=$dir/run HOME=$dir/home pulseaudio --daemonize=yes --exit-idle-time=-1 -n \
-    --use-pid-file=yes \
-    -L "module-null-sink sink_name=$tavrix_speaker_sink sink_properties=device.description=$tavrix_speaker_description" \
-    -L "module-native-protocol-unix auth-anonymous=1" \
-    --log-target="file:$dir/pulseaudio.log" || { echo "the sound server did not start" >&2; return 1; }
+  (
+    detach
+    LC_ALL=C LANG=C XDG_RUNTIME_DIR=$dir/run HOME=$dir/home exec pulseaudio --daemonize=yes --exit-idle-time=-1 -n \
+      --use-pid-file=yes \
+      -L "module-null-sink sink_name=$tavrix_speaker_sink sink_properties=device.description=$tavrix_speaker_description" \
+      -L "module-native-protocol-unix auth-anonymous=1" \
+      --log-target="file:$dir/pulseaudio.log"
+  ) </dev/null >"$dir/pulseaudio.out" 2>&1 ||
+    { cat "$dir/pulseaudio.out" >&2; echo "the sound server did not start" >&2; return 1; }
   export TAVRIX_SOUND_DIR=$dir
   for _ in $(seq 100); do (sound_use) && break; sleep 0.05; done
   (sound_use) || { echo "the sound server does not answer" >&2; return 1; }

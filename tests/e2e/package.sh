@@ -267,13 +267,11 @@ kind=win64-prefix
 WINEPREFIX=$prefix64 install_suite 'C:\Program Files (x86)' ffmpeg-core-x64.exe
 
 step "a 32-bit prefix, as on 32-bit Windows 7"
-export WINEPREFIX=$prefix32
-WINEARCH=win32 "$wine32" wineboot -i >"$work/prefix32.log" 2>&1
-/usr/lib/wine/wineserver64 -w
+prefix_copy "$(prefix_template win32 2>"$work/prefix32.log")" "$prefix32" 2>>"$work/prefix32.log"
 [ -f "$prefix32/system.reg" ] && grep -q '^#arch=win32' "$prefix32/system.reg" ||
   fail "no 32-bit prefix was made: $(tail -3 "$work/prefix32.log")"
-/usr/lib/wine/wineserver64 -p
-"$wine32" wineboot >/dev/null 2>&1
+prefix_use "$prefix32"
+prefix_serve "$prefix32"  # its server and services hold none of this test's descriptors
 "$wine32" "$portable/ffmpeg-core.exe" -hide_banner -version 2>&1 | grep -q '^ffmpeg version 5.1.9' ||
   fail "the 32-bit core does not run in the 32-bit prefix"
 kind=win32-prefix
