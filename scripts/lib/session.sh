@@ -1,7 +1,7 @@
 # shellcheck shell=bash
 # The test session: a display (Xvfb), Wine prefixes with a persistent
 # wineserver each, and a private PulseAudio sound server; and the few helpers
-# every test script uses (fail, note, on_exit, now, since, winpath). Sourced
+# every test script uses (fail, note, step, on_exit, now, since, winpath). Sourced
 # by scripts/test, scripts/demo, the benchmarks, the end-to-end scripts and
 # cmake/wine-run.
 #
@@ -78,6 +78,8 @@ fail() {
   exit 1
 }
 note() { echo "[${case_name:-$(basename "$0" .sh)}] $*"; }
+# step WHAT: announces the next step, with the seconds the script has run.
+step() { echo "== $* ($SECONDS s)"; }
 now() { date +%s.%N; }
 since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.2f", b - a }'; }
 # The Windows path of a file of this machine.

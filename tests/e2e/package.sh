@@ -43,10 +43,8 @@ cleanup() {
   [ -d "$prefix32" ] && WINEPREFIX=$prefix32 /usr/lib/wine/wineserver64 -k 2>/dev/null
   wait 2>/dev/null
 }
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; import -window root "$work/failure.png" 2>/dev/null; exit 1; }
-step() { echo "== $* ($SECONDS s)"; }
-winpath() { echo "Z:${1//\//\\}"; }
+on_exit cleanup
+on_fail 'import -window root "$work/failure.png" 2>/dev/null'
 squeeze() { tr -s '\r\n\t ' ' ' <"$1"; }
 
 version=$(sed -n 's/^project(Tavrix VERSION \([0-9.]*\).*/\1/p' "$src/CMakeLists.txt")
