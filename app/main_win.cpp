@@ -6,14 +6,16 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/record_options.h"
 #include "devices/capture_registration_win.h"
-#include "hook/hook_dll.h"
 #include "recording/encoder_process_win.h"
 #include "recording/leftover_recording_win.h"
+#include "recording/record_options.h"
 #include "support/log.h"
 #include "support/text_win.h"
 #include "support/unique_win.h"
+#include "ui/leftover_offer_win.h"
+#include "ui/message_box_win.h"
+#include "ui/pause_key_win.h"
 #include "ui/skinned_frame.h"
 #include "ui/startup_frame.h"
 #include "uilib/uilib.h"
@@ -58,7 +60,7 @@ private:
 };
 
 int InitializationFailed() {
-    MessageBoxW(nullptr, L"初始化失败", L"", MB_OK);
+    ShowMessageBox(BoxCaption::None, L"初始化失败");
     return kFailureExitCode;
 }
 
@@ -78,14 +80,47 @@ public:
     ScopedRecordingFolder& operator=(const ScopedRecordingFolder&) = delete;
 };
 
-// The keyboard hook for one scope.
-class ScopedHook {
+// The pause key's keyboard hook for one scope.
+class ScopedPauseKey {
 public:
-    ScopedHook() { installHook(); }
-    ~ScopedHook() { uninstallHook(); }
-    ScopedHook(const ScopedHook&) = delete;
-    ScopedHook& operator=(const ScopedHook&) = delete;
+    ScopedPauseKey() { InstallPauseKey(); }
+    ~ScopedPauseKey() { UninstallPauseKey(); }
+    ScopedPauseKey(const ScopedPauseKey&) = delete;
+    ScopedPauseKey& operator=(const ScopedPauseKey&) = delete;
 };
+
+// The startup window and the message loop, with the capture filters
+// registered once the window shows unless that was done already. The exit code.
+int RunStartupWindow(HINSTANCE instance, bool registered) {
+    // The window deletes itself when it is destroyed. Without a window there
+    // is nothing to wait for: straight to the shut-down.
+    auto* startup = new CRecStartupFrameWnd;
+    const HWND window = startup->Create(nullptr, L"Tavrix", WS_SYSMENU | WS_MINIMIZEBOX, 0, CW_USEDEFAULT,
+                                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT);
+    if (window == nullptr) return 0;
+    // A skin that cannot be used has told the user and posted the quit
+    // message already: the empty window stays hidden.
+    if (!startup->SkinReady()) {
+        CPaintManagerUI::MessageLoop();
+        return kSkinFailureExitCode;
+    }
+    startup->SetIcon(kProgramIconId);
+    startup->CenterWindow();
+    ::ShowWindow(window, SW_SHOW);
+    ::UpdateWindow(window);  // painted before the work posted for after the show
+    // F10 is wanted once a recording runs: its DLL and hook come after the first paint.
+    const ScopedPauseKey pauseKey;
+    if (!registered && !CaptureDriverRegistration(instance)) {
+        // The tool is there but cannot be started: the window goes, its quit
+        // message with it, and the failure is told.
+        ::DestroyWindow(window);
+        MSG quit;
+        ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        return InitializationFailed();
+    }
+    CPaintManagerUI::MessageLoop();
+    return 0;
+}
 
 }  // namespace
 
@@ -117,7 +152,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     CPaintManagerUI::SetInstance(instance);
     CPaintManagerUI::SetResourcePath((CPaintManagerUI::GetInstancePath() + L"skin").c_str());
     RecordingPath = MakeTempRecordingPath();
-    const ScopedHook hook;
     const ScopedRecordingFolder recordingFolder;
     ScreenWidth = GetSystemMetrics(SM_CXSCREEN);
     ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
@@ -135,33 +169,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
     // Every window that closes the program ends the encoders through this.
     TerminateEncodersHook = TerminateEncoderProcesses;
-
-    // The window deletes itself when it is destroyed. Without a window there
-    // is nothing to wait for: straight to the shut-down.
-    auto* startup = new CRecStartupFrameWnd;
-    const HWND window = startup->Create(nullptr, L"Tavrix", WS_SYSMENU | WS_MINIMIZEBOX, 0, CW_USEDEFAULT,
-                                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT);
-    int exitCode = 0;
-    if (window != nullptr) {
-        // A skin that cannot be used has told the user and posted the quit
-        // message already: the empty window stays hidden.
-        if (startup->SkinReady()) {
-            startup->SetIcon(kProgramIconId);
-            startup->CenterWindow();
-            ::ShowWindow(window, SW_SHOW);
-            ::UpdateWindow(window);  // painted before the work posted for after the show
-            if (!registered && !CaptureDriverRegistration(instance)) {
-                // The tool is there but cannot be started: the window goes,
-                // its quit message with it, and the failure is told.
-                ::DestroyWindow(window);
-                MSG quit;
-                ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-                return InitializationFailed();
-            }
-        } else {
-            exitCode = kSkinFailureExitCode;
-        }
-        CPaintManagerUI::MessageLoop();
-    }
-    return exitCode;
+    return RunStartupWindow(instance, registered);
 }

@@ -8,9 +8,9 @@
 #include <functional>
 #include <string>
 
-#include "app/record_options.h"
 #include "protocol/command_line.h"
 #include "protocol/screen_filter.h"
+#include "recording/record_options.h"
 #include "support/rect.h"
 
 // Request word: audio bits 0x100 / 0x200, video quality code in the low byte.

@@ -6,11 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/record_options.h"
 #include "protocol/commands.h"
 #include "protocol/files.h"
 #include "recording/capture_command_win.h"
-#include "recording/finish_wait_win.h"
+#include "recording/record_options.h"
 #include "support/child_process_win.h"
 #include "support/files_win.h"
 #include "support/log.h"
@@ -30,8 +29,6 @@ namespace {
 
 const wchar_t kEncoderFileName[] = L"ffmpeg.exe";
 const char kTempFolderPrefix[] = "RecClass";
-const wchar_t kStopTimedOutText[] =
-    L"录制程序长时间没有结束，已被强行关闭，这次的录像可能不完整。";
 
 // The running child of the current recording and the parent's end of its
 // command pipe. Everything is closed between recordings.
@@ -75,6 +72,8 @@ std::string MakeTempFolder() {
 }
 
 }  // namespace
+
+bool WaitBlocking(HANDLE process, DWORD limitMs) { return WaitForSingleObject(process, limitMs) == WAIT_OBJECT_0; }
 
 std::string MakeTempRecordingPath() {
     const std::string folder = MakeTempFolder();
@@ -155,60 +154,61 @@ bool Prepare() {
 
 bool IsPrepared() { return g_encoder.held; }
 
-void DiscardPrepared() {
-    if (g_encoder.held) Discard();
+void DiscardPrepared(const ProcessWait& wait) {
+    if (g_encoder.held) Discard(wait);
 }
 
 void Pause() { Send(kPauseCommand); }
 
 void Resume() { Send(kResumeCommand); }
 
-DWORD Stop(DWORD waitLimitMs) {
+StopResult Stop(const ProcessWait& wait, DWORD waitLimitMs) {
     // Every handle of this recording is closed on the way out, whatever happens.
     EncoderState ending = std::move(g_encoder);
     g_encoder = EncoderState();
     DWORD written = 0;
     const HANDLE process = ending.child.process.get();
+    StopResult result;
     // No encoder of ours: nothing to finish, the file is what it is.
-    if (process == nullptr) return 0;
+    if (process == nullptr) return result;
     // When the quit cannot be written the encoder is gone already: no wait.
     if (!WriteFile(ending.commandWrite.get(), kQuitCommand, 2, &written, nullptr)) {
-        DWORD code = kEncoderLost;
-        if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) GetExitCodeProcess(process, &code);
-        TAVRIX_LOG(LevelDebug) << "the encoder was gone before the finish, exit code " << code;
-        return code;
+        result.exitCode = kEncoderLost;
+        if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) GetExitCodeProcess(process, &result.exitCode);
+        TAVRIX_LOG(LevelDebug) << "the encoder was gone before the finish, exit code " << result.exitCode;
+        return result;
     }
-    const FinishWait wait = WaitPumping(process, waitLimitMs, WidenText(RecordingPath, CP_ACP));
-    if (wait.ended) {
-        TAVRIX_LOG(LevelDebug) << "the encoder finished with exit code " << wait.exitCode;
-        return wait.exitCode;
+    if (wait(process, waitLimitMs)) {
+        GetExitCodeProcess(process, &result.exitCode);
+        TAVRIX_LOG(LevelDebug) << "the encoder finished with exit code " << result.exitCode;
+        return result;
     }
     // An encoder that never finishes must not hold the program forever.
     TAVRIX_LOG(LevelDebug) << "the encoder did not finish in time and is ended";
     TerminateProcess(process, kEncoderLost);
     WaitForSingleObject(process, 5000);
-    ending = EncoderState();
-    MessageBoxW(nullptr, kStopTimedOutText, L"提示", MB_OK | MB_ICONWARNING);
-    return kEncoderLost;
+    result.exitCode = kEncoderLost;
+    result.endedByForce = true;
+    return result;
 }
 
-bool Discard() {
+bool Discard(const ProcessWait& wait) {
     EncoderState ending = std::move(g_encoder);
     g_encoder = EncoderState();
     const HANDLE process = ending.child.process.get();
     DWORD written = 0;
     if (process != nullptr) {
-        FinishWait wait;
-        if (WriteFile(ending.commandWrite.get(), kDiscardCommand, 2, &written, nullptr))
-            wait = WaitPumping(process, kDiscardWaitLimitMs);
-        if (!wait.ended) {
+        const bool ended = WriteFile(ending.commandWrite.get(), kDiscardCommand, 2, &written, nullptr) &&
+                           wait(process, kDiscardWaitLimitMs);
+        if (!ended) {
             // An encoder that does not know the command, or does not obey it
             // at once, is ended: the recording goes anyway.
             TerminateProcess(process, kEncoderLost);
             WaitForSingleObject(process, 2000);
-            GetExitCodeProcess(process, &wait.exitCode);
         }
-        TAVRIX_LOG(LevelDebug) << "the encoder was discarded, exit code " << wait.exitCode;
+        DWORD code = 0;
+        GetExitCodeProcess(process, &code);
+        TAVRIX_LOG(LevelDebug) << "the encoder was discarded, exit code " << code;
     }
     return DeleteRecordingFiles(WidenText(RecordingPath, CP_ACP));
 }
@@ -258,7 +258,7 @@ void MoveToNewRecordingFolder() {
 
 void TerminateEncoderProcesses() {
     // Ended by force, a waiting encoder would leave its log behind.
-    EncoderProcess::DiscardPrepared();
+    EncoderProcess::DiscardPrepared(WaitBlocking);
     UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return;
     PROCESSENTRY32W entry = {};

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "protocol/exit_codes.h"
@@ -15,6 +16,13 @@ extern std::string RecordingPath;
 // "temp.avi" inside a new folder under the temporary folder whose name
 // starts with RecClass (made here). Called once at start-up.
 std::string MakeTempRecordingPath();
+
+// How the program waits for a child process to end: true when `process`
+// ended within `limitMs`. The windows hand over a wait that keeps them
+// working and shows how a finish goes (ui/finish_wait_win.h); WaitBlocking
+// only blocks, for programs without windows.
+using ProcessWait = std::function<bool(HANDLE process, DWORD limitMs)>;
+bool WaitBlocking(HANDLE process, DWORD limitMs);
 
 namespace EncoderProcess {
 
@@ -41,7 +49,7 @@ bool IsPrepared();
 
 // Throws a prepared encoder away as Discard does (the start was abandoned);
 // nothing when none waits.
-void DiscardPrepared();
+void DiscardPrepared(const ProcessWait& wait);
 
 // How long Discard gives the encoder to end by itself before it is ended.
 constexpr DWORD kDiscardWaitLimitMs = 700;
@@ -54,17 +62,23 @@ constexpr DWORD kEncoderLost = kExitEncoderLost;
 void Pause();
 void Resume();
 
-// "q\n" on the command pipe, then waits for the encoder to finish its file
-// while the program's windows keep working and a progress window shows, and
-// closes every handle of this recording. Past `waitLimitMs` the encoder is
-// ended and the user told. Returns the encoder's exit code (0: the file is
-// complete and checked), kEncoderLost when it was gone or had to be ended.
-DWORD Stop(DWORD waitLimitMs = kStopWaitLimitMs);
+// What Stop came to: the encoder's exit code (0: the file is complete and
+// checked; kEncoderLost when it was gone or had to be ended), and whether it
+// had to be ended because it did not finish within the wait.
+struct StopResult {
+    DWORD exitCode = 0;
+    bool endedByForce = false;
+};
+
+// "q\n" on the command pipe, then `wait` for the encoder to finish its file,
+// and every handle of this recording closed. Past `waitLimitMs` the encoder
+// is ended (the caller tells the user).
+StopResult Stop(const ProcessWait& wait, DWORD waitLimitMs = kStopWaitLimitMs);
 
 // "d\n" on the command pipe: the encoder throws the recording away and exits
-// at once; one that does not within kDiscardWaitLimitMs is ended. Then every
-// file of the recording is deleted. True when nothing of it is left.
-bool Discard();
+// at once; one that does not within kDiscardWaitLimitMs of `wait` is ended.
+// Then every file of the recording is deleted. True when nothing of it is left.
+bool Discard(const ProcessWait& wait);
 
 // Whether the encoder of the current recording has ended on its own, and
 // with which code. False when it runs or none was started.
@@ -90,7 +104,8 @@ bool DeleteRecordingFiles(const std::wstring& recordingPath);
 void MoveToNewRecordingFolder();
 
 // Ends (exit code 9) every process whose file name is exactly "ffmpeg.exe",
-// after a prepared encoder of ours was discarded (so it leaves no files).
+// after a prepared encoder of ours was discarded (so it leaves no files; the
+// program is closing, so nothing waits for its windows meanwhile).
 void TerminateEncoderProcesses();
 
 // Whether any process named ffmpeg.exe, in any letter case, runs.

@@ -5,7 +5,6 @@
 #include "protocol/command_line.h"
 #include "protocol/files.h"
 #include "recording/encoder_process_win.h"
-#include "recording/finish_wait_win.h"
 #include "recording/leftover_recording.h"
 #include "support/child_process_win.h"
 #include "support/files_win.h"
@@ -114,7 +113,7 @@ std::vector<LeftoverRecording> FindLeftoverRecordings(const std::wstring& tempFo
     return leftovers;
 }
 
-DWORD JoinLeftoverSegments(const std::wstring& recordingPath) {
+DWORD JoinLeftoverSegments(const std::wstring& recordingPath, const ProcessWait& wait) {
     ChildStart start;
     start.program = ProgramFolder(nullptr) + L"ffmpeg.exe";
     start.commandLine = ComposeJoinSegmentsCommandLine(recordingPath);
@@ -126,52 +125,15 @@ DWORD JoinLeftoverSegments(const std::wstring& recordingPath) {
         TAVRIX_LOG(LevelDebug) << "the encoder could not be started to join, error " << error;
         return 2;
     }
-    const ProcessRecord& process = child.process;
-    const FinishWait wait = WaitPumping(process.process.get(), EncoderProcess::kStopWaitLimitMs, recordingPath);
-    if (!wait.ended) {
-        TerminateProcess(process.process.get(), EncoderProcess::kEncoderLost);
-        WaitForSingleObject(process.process.get(), 5000);
+    const HANDLE process = child.process.process.get();
+    if (!wait(process, EncoderProcess::kStopWaitLimitMs)) {
+        TerminateProcess(process, EncoderProcess::kEncoderLost);
+        WaitForSingleObject(process, 5000);
         TAVRIX_LOG(LevelDebug) << "the join did not end in time and was ended";
         return EncoderProcess::kEncoderLost;
     }
-    TAVRIX_LOG(LevelDebug) << "the join ended with exit code " << wait.exitCode;
-    return wait.exitCode;
-}
-
-namespace {
-
-void OfferEach(const std::vector<LeftoverRecording>& leftovers, const SaveDialog& askForPath,
-               const SaveDialogError& dialogError) {
-    for (const LeftoverRecording& leftover : leftovers) {
-        TAVRIX_LOG(LevelDebug) << "a recording was left behind: " << NarrowText(leftover.recordingPath, CP_ACP) << ", "
-                               << leftover.segments.size() << " segments, " << leftover.durationNs / 1000000 << " ms";
-        const int answer = MessageBoxW(nullptr, LeftoverQuestion(leftover.durationNs).c_str(), L"提示",
-                                       MB_YESNO | MB_ICONQUESTION | MB_TOPMOST);
-        if (answer != IDYES) {
-            if (!DeleteRecordingFiles(leftover.recordingPath)) MessageBoxW(nullptr, L"失败", L"", MB_OK);
-            continue;
-        }
-        // A finished recording needs no join.
-        const DWORD code = leftover.segments.empty() ? 0 : JoinLeftoverSegments(leftover.recordingPath);
-        if (code != 0) {
-            MessageBoxW(nullptr, FinishFailureText(static_cast<int>(code)).c_str(), L"提示", MB_OK | MB_ICONERROR);
-            continue;
-        }
-        OfferSaveDialog(leftover.recordingPath, askForPath, dialogError);
-    }
-}
-
-}  // namespace
-
-void OfferLeftoverRecordings(const std::wstring& skipRecordingPath) {
-    OfferLeftoverRecordingsWith(std::wstring(), skipRecordingPath, ShowSaveDialog, SaveDialogErrorCode);
-}
-
-void OfferLeftoverRecordings(const std::vector<LeftoverRecording>& leftovers) {
-    OfferEach(leftovers, ShowSaveDialog, SaveDialogErrorCode);
-}
-
-void OfferLeftoverRecordingsWith(const std::wstring& tempFolder, const std::wstring& skipRecordingPath,
-                                 const SaveDialog& askForPath, const SaveDialogError& dialogError) {
-    OfferEach(FindLeftoverRecordings(tempFolder, skipRecordingPath), askForPath, dialogError);
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    TAVRIX_LOG(LevelDebug) << "the join ended with exit code " << code;
+    return code;
 }

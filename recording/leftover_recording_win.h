@@ -1,6 +1,6 @@
 // Recordings left behind by a crash, a killed program or a failed finish:
-// found in the temporary folder at start (and after a lost encoder), offered
-// to the teacher, joined by the encoder's recovery mode and saved, or deleted.
+// found in the temporary folder at start (and after a lost encoder), and
+// joined by the encoder's recovery mode (the windows offer them: ui/leftover_offer_win.h).
 #pragma once
 
 #include <windows.h>
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "recording/save_recording_win.h"
+#include "recording/encoder_process_win.h"
 
 struct LeftoverRecording {
     std::wstring recordingPath;          // "<folder>\temp.avi", where the join writes
@@ -28,15 +28,6 @@ std::vector<LeftoverRecording> FindLeftoverRecordings(const std::wstring& tempFo
 int64_t SegmentDurationNs(const std::wstring& segmentPath);
 
 // Runs "ffmpeg.exe -join_segments <recordingPath>" from the program's folder,
-// hidden, and waits while the program's windows keep working and a progress
-// window shows. Returns its exit code (0: joined and checked).
-DWORD JoinLeftoverSegments(const std::wstring& recordingPath);
-
-// Asks "发现一段没有保存的录像（时长 mm:ss），现在保存吗？" (Yes saves, No
-// discards) for each leftover recording, then joins and offers the Save
-// dialog, or deletes it.
-void OfferLeftoverRecordings(const std::wstring& skipRecordingPath);
-// The same for recordings FindLeftoverRecordings found already.
-void OfferLeftoverRecordings(const std::vector<LeftoverRecording>& leftovers);
-void OfferLeftoverRecordingsWith(const std::wstring& tempFolder, const std::wstring& skipRecordingPath,
-                                 const SaveDialog& askForPath, const SaveDialogError& dialogError);
+// hidden, and `wait`s for it (ended after kStopWaitLimitMs). Returns its exit
+// code (0: joined and checked).
+DWORD JoinLeftoverSegments(const std::wstring& recordingPath, const ProcessWait& wait);

@@ -52,3 +52,21 @@ draw area_notaskbar.png 28 20 -fill none -stroke '#64748B' -strokewidth 6 -draw 
 
 # The program's mark in the caption: a record button, 20 x 20.
 draw logo.png 20 20 -fill white -draw 'circle 39,39 39,3' -fill '#EF4444' -draw 'circle 39,39 39,19'
+
+# Drawing on the lesson: the status bar's pen (18 x 18) and the palette's
+# tools, 20 x 20: pen, highlighter, arrow, rectangle, undo, clear.
+draw icon_pen.png 18 18 -fill white -draw 'polygon 20,42 50,12 60,22 30,52' \
+  -fill '#F87171' -draw 'polygon 18,44 28,54 8,64'
+draw tool_pen.png 20 20 -fill white -draw 'polygon 24,46 56,14 66,24 34,56' \
+  -fill '#EF4444' -draw 'polygon 22,48 32,58 10,70'
+draw tool_highlighter.png 20 20 -stroke none -fill '#FACC15' -draw 'rectangle 6,60 74,74' \
+  -stroke white -strokewidth 14 -draw 'line 30,44 60,14' -stroke none -fill white -draw 'polygon 14,56 24,36 38,50'
+draw tool_arrow.png 20 20 -stroke white -strokewidth 8 -draw 'stroke-linecap round line 14,66 50,30' \
+  -stroke none -fill white -draw 'polygon 68,12 36,22 58,44'
+draw tool_rect.png 20 20 -fill none -stroke white -strokewidth 8 -draw 'roundrectangle 10,18 70,62 6,6'
+draw tool_undo.png 20 20 -fill none -stroke white -strokewidth 8 \
+  -draw 'stroke-linecap round stroke-linejoin round polyline 28,36 35,34 42,33 48,33 54,34 58,36 62,38 65,42 66,46 67,51 66,56 64,62 60,68' \
+  -stroke none -fill white -draw 'polygon 8,38 32,20 34,50'
+draw tool_clear.png 20 20 -stroke white -strokewidth 7 -draw 'stroke-linecap round line 12,20 68,20' \
+  -fill none -draw 'rectangle 32,10 48,20' -draw 'stroke-linejoin round polygon 20,28 60,28 56,70 24,70' \
+  -draw 'line 34,38 34,60' -draw 'line 46,38 46,60'

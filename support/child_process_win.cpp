@@ -56,29 +56,32 @@ BOOL Create(const ChildStart& start, std::wstring& line, DWORD flags, STARTUPINF
                           start.folder.empty() ? nullptr : start.folder.c_str(), &startup.StartupInfo, &info);
 }
 
+// The child's input pipe: the read end inheritable, the write end ours,
+// `firstInput` already in it. False with the error when it cannot be had.
+bool MakeInputPipe(const std::string& firstInput, UniqueHandle& read, UniqueHandle& write, DWORD& error) {
+    SECURITY_ATTRIBUTES inherit = {};
+    inherit.nLength = sizeof(inherit);
+    inherit.bInheritHandle = TRUE;
+    if (!CreatePipe(read.put(), write.put(), &inherit, 0) || !SetHandleInformation(write.get(), HANDLE_FLAG_INHERIT, 0)) {
+        error = GetLastError();
+        return false;
+    }
+    DWORD written = 0;
+    const DWORD size = static_cast<DWORD>(firstInput.size());
+    if (size > 0 && (!WriteFile(write.get(), firstInput.data(), size, &written, nullptr) || written != size)) {
+        error = GetLastError();
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool StartChild(const ChildStart& start, Child& child, DWORD& error) {
     error = 0;
     child = Child();
-    SECURITY_ATTRIBUTES inherit = {};
-    inherit.nLength = sizeof(inherit);
-    inherit.bInheritHandle = TRUE;
     UniqueHandle inputRead, inputWrite;
-    if (start.inputPipe) {
-        if (!CreatePipe(inputRead.put(), inputWrite.put(), &inherit, 0) ||
-            !SetHandleInformation(inputWrite.get(), HANDLE_FLAG_INHERIT, 0)) {
-            error = GetLastError();
-            return false;
-        }
-        DWORD written = 0;
-        const DWORD size = static_cast<DWORD>(start.firstInput.size());
-        if (size > 0 && (!WriteFile(inputWrite.get(), start.firstInput.data(), size, &written, nullptr) ||
-                         written != size)) {
-            error = GetLastError();
-            return false;
-        }
-    }
+    if (start.inputPipe && !MakeInputPipe(start.firstInput, inputRead, inputWrite, error)) return false;
     const UniqueHandle output = InheritableCopy(start.output);
     if (start.output != nullptr && !output) {
         error = GetLastError();

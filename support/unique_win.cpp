@@ -37,3 +37,16 @@ bool RegisterWindowClassOnce(const WNDCLASSEXW& windowClass) {
     if (RegisterClassExW(&windowClass) != 0) return true;
     return GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
+
+bool RegisterWindowClassOnce(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, UINT style,
+                             const wchar_t* cursor, HBRUSH background) {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.style = style;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, cursor);
+    wc.hbrBackground = background;
+    wc.lpszClassName = name;
+    return RegisterWindowClassOnce(wc);
+}

@@ -185,3 +185,7 @@ Function SystemFunction(const wchar_t* dll, const char* name) {
 
 // Registers a window class; true when it is registered now or already was.
 bool RegisterWindowClassOnce(const WNDCLASSEXW& windowClass);
+// The same for a class of the program's own in `instance`: its procedure,
+// class style, cursor (a system cursor, IDC_...) and background.
+bool RegisterWindowClassOnce(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, UINT style,
+                             const wchar_t* cursor, HBRUSH background);

@@ -4,11 +4,11 @@
 #include <objidl.h>  // PROPID and IStream, left out by WIN32_LEAN_AND_MEAN
 #include <gdiplus.h>
 
-#include "app/record_options.h"
-#include "app/window_state.h"
+#include "recording/record_options.h"
 #include "support/unique_win.h"
 #include "ui/region_geometry.h"
 #include "ui/screens_win.h"
+#include "ui/window_state.h"
 
 using namespace Gdiplus::DllExports;
 
@@ -60,15 +60,9 @@ LRESULT CALLBACK CornerWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
 
 void CreateCornerWindow() {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_VREDRAW | CS_HREDRAW;
-    wc.lpfnWndProc = CornerWindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
-    wc.lpszClassName = kCornerClassName;
-    RegisterWindowClassOnce(wc);  // already there when an earlier attempt registered it
+    // Already there when an earlier attempt registered it.
+    RegisterWindowClassOnce(instance, kCornerClassName, CornerWindowProc, CS_VREDRAW | CS_HREDRAW, IDC_ARROW,
+                            reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1)));
 
     // Over every monitor, so the markers show wherever the region lies.
     const Rect all = VirtualScreenRect();

@@ -39,6 +39,7 @@ const FrameDescription kStartupFrame{
         {L"optionAudioMicro", L"Option"},
         {L"optionVideoQualityNormal", L"Option"},
         {L"optionVideoQualityGood", L"Option"},
+        {L"checkShowClicks", L"Option"},
     },
 };
 
@@ -60,7 +61,8 @@ const FrameDescription kStatusFrame{
     L"RecStatusFrameWndClass", CS_DBLCLKS, L"status.xml", kButtonsOnly,
     FrameHandlers::CreationAndHitTest, CloseAction::Default, DestroyAction::Default,
     SystemCloseAction::Default, ObjectLifetime::KeptByOwner,
-    {{L"timeText", nullptr}, {L"btnMin", L"Button"}, {L"btnClose", L"Button"}, {L"btnStop", L"Button"}},
+    {{L"timeText", nullptr}, {L"btnMin", L"Button"}, {L"btnClose", L"Button"}, {L"btnStop", L"Button"},
+     {L"btnPen", L"Button"}},
 };
 
 const FrameDescription kTipFrame{

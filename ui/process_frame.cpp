@@ -1,12 +1,15 @@
 #include "ui/process_frame.h"
 
-#include "app/record_options.h"
-#include "app/window_state.h"
 #include "recording/encoder_process_win.h"
-#include "recording/save_recording_win.h"
+#include "recording/record_options.h"
 #include "support/log.h"
 #include "support/text_win.h"
+#include "ui/finish_wait_win.h"
 #include "ui/frame_table.h"
+#include "ui/ink_session_win.h"
+#include "ui/message_box_win.h"
+#include "ui/save_recording_win.h"
+#include "ui/window_state.h"
 
 const FrameDescription& CRecProcessFrameWnd::Description() const { return kProcessFrame; }
 
@@ -48,6 +51,7 @@ void CRecProcessFrameWnd::Notify(TNotifyUI& msg) {
     } else if (name == L"discardBtn") {
         DiscardRecording();
     } else if (name == L"doneBtn") {
+        InkSession::Instance().Ended();  // the lesson is over: its drawing leaves the screen
         SaveRecording();
     }
 }
@@ -71,13 +75,14 @@ void CRecProcessFrameWnd::DiscardRecording() {
     // The encoder throws the recording away and exits at once, however long
     // the lesson: no join, no waiting. It goes first: hiding windows may take
     // the system a moment.
-    const bool deleted = EncoderProcess::Discard();
+    const bool deleted = EncoderProcess::Discard(PumpingWait());
+    InkSession::Instance().Ended();
     ::ShowWindow(m_hWnd, SW_HIDE);
     ::ShowWindow(StatusHwnd, SW_HIDE);
     ResetElapsedTime();
     if (!deleted) {
         TAVRIX_LOG(LevelDebug) << "the discarded recording could not be deleted";
-        MessageBoxW(nullptr, L"失败", L"", MB_OK);
+        ShowMessageBox(BoxCaption::None, L"失败");
     }
     ::ShowWindow(StartupHwnd, SW_RESTORE);
     m_discarding = false;

@@ -3,12 +3,14 @@
 #include <new>
 #include <string>
 
-#include "app/window_state.h"
 #include "recording/encoder_process_win.h"
 #include "support/log.h"
 #include "support/text_win.h"
+#include "ui/finish_wait_win.h"
 #include "ui/frame_table.h"
+#include "ui/message_box_win.h"
 #include "ui/status_frame.h"
+#include "ui/window_state.h"
 
 int32_t CountdownValue = 3;
 
@@ -23,7 +25,7 @@ CReadyFrameWnd::~CReadyFrameWnd() {
     // Deleted during the count (the tip window that owns it went): the
     // waiting encoder goes too, and no tick may start it while it does.
     if (m_hWnd != nullptr) KillTimer(m_hWnd, kCountdownTimerId);
-    EncoderProcess::DiscardPrepared();
+    EncoderProcess::DiscardPrepared(PumpingWait());
     if (m_ownerSlot != nullptr && *m_ownerSlot == this) *m_ownerSlot = nullptr;
 }
 
@@ -48,7 +50,7 @@ LRESULT CReadyFrameWnd::HandleOwnMessage(UINT uMsg, WPARAM wParam, LPARAM, bool&
     // Closed through the system the program ends: the waiting encoder goes first.
     if (uMsg == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE) {
         KillTimer(m_hWnd, kCountdownTimerId);  // no zero may start it again while it goes
-        EncoderProcess::DiscardPrepared();
+        EncoderProcess::DiscardPrepared(PumpingWait());
     }
     handled = uMsg == WM_TIMER && wParam == kCountdownTimerId;
     return handled ? OnTick() : 0;
@@ -60,7 +62,7 @@ void CReadyFrameWnd::Notify(TNotifyUI& msg) {
 
 void CReadyFrameWnd::OnFinalMessage(HWND hWnd) {
     // Closed during the count: the waiting encoder goes with it, leaving nothing.
-    EncoderProcess::DiscardPrepared();
+    EncoderProcess::DiscardPrepared(PumpingWait());
     if (m_ownerSlot != nullptr && *m_ownerSlot == this) *m_ownerSlot = nullptr;
     m_ownerSlot = nullptr;
     SkinnedFrame::OnFinalMessage(hWnd);
@@ -82,7 +84,7 @@ LRESULT CReadyFrameWnd::OnTick() {
     ::ShowWindow(m_hWnd, SW_HIDE);
     if (EncoderProcess::Start() == 0) {
         TAVRIX_LOG(LevelDebug) << "the encoder could not be started";
-        MessageBoxW(nullptr, L"Tavrix程序启动异常", L"error", MB_OK);
+        ShowMessageBox(BoxCaption::StartError, L"Tavrix程序启动异常");
         ::PostMessageW(StartupHwnd, WM_CLOSE, 0, 0);
         return 0;
     }
@@ -121,14 +123,14 @@ void CReadyFrameWnd::AbandonRecording() {
     // A broken skin has told the user already and ends the program.
     const bool told = m_status != nullptr && !m_status->SkinProblem().empty();
     TAVRIX_LOG(LevelDebug) << "no status bar for the recording; it is stopped and deleted";
-    EncoderProcess::Discard();
-    if (!told) MessageBoxW(nullptr, L"无法显示录制状态栏，录制已取消。", L"提示", MB_OK | MB_ICONERROR);
+    EncoderProcess::Discard(PumpingWait());
+    if (!told) ShowMessageBox(BoxCaption::Tip, L"无法显示录制状态栏，录制已取消。", MB_OK | MB_ICONERROR);
     ::ShowWindow(StartupHwnd, SW_RESTORE);
 }
 
 void CReadyFrameWnd::BackToStartup() {
     ResetCount();
     ::ShowWindow(m_hWnd, SW_HIDE);
-    EncoderProcess::DiscardPrepared();
+    EncoderProcess::DiscardPrepared(PumpingWait());
     ::ShowWindow(StartupHwnd, SW_RESTORE);
 }

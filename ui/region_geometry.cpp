@@ -4,6 +4,22 @@
 #include <algorithm>
 #include <utility>
 
+namespace {
+
+// The band of one axis that `v` falls in: the low edge's, the high edge's or
+// neither. On a short span the bands stop at the centre, so the two edges of
+// a thin rectangle never overlap and there is no move zone left.
+int32_t AxisBand(int32_t v, int32_t low, int32_t high, int32_t lowEdge, int32_t highEdge) {
+    const int32_t mid = (low + high) / 2;
+    const int32_t lowEnd = mid - low > 6 ? low + kEdgeGrip : mid - 1;
+    const int32_t highStart = high - mid > 5 ? high - kEdgeGrip : mid;
+    if (v <= lowEnd) return lowEdge;
+    if (v >= highStart) return highEdge;
+    return EdgeNone;
+}
+
+}  // namespace
+
 void NormalizeRect(Rect& r) {
     if (r.left > r.right) std::swap(r.left, r.right);
     if (r.top > r.bottom) std::swap(r.top, r.bottom);
@@ -14,26 +30,8 @@ int32_t HitTestEdges(Rect& r, int32_t x, int32_t y) {
     if (x < r.left - kEdgeGrip || x > r.right + kEdgeGrip) return EdgeNone;
     if (y < r.top - kEdgeGrip || y > r.bottom + kEdgeGrip) return EdgeNone;
 
-    // On a small rectangle the bands stop at the centre, so the two edges of a
-    // thin rectangle never overlap and there is no move zone left.
-    int32_t zone = EdgeNone;
-    const int32_t mx = (r.left + r.right) / 2;
-    const int32_t leftEnd = mx - r.left > 6 ? r.left + kEdgeGrip : mx - 1;
-    const int32_t rightStart = r.right - mx > 5 ? r.right - kEdgeGrip : mx;
-    if (x <= leftEnd) {
-        zone |= EdgeLeft;
-    } else if (x >= rightStart) {
-        zone |= EdgeRight;
-    }
-
-    const int32_t my = (r.top + r.bottom) / 2;
-    const int32_t topEnd = my - r.top > 6 ? r.top + kEdgeGrip : my - 1;
-    const int32_t bottomStart = r.bottom - my > 5 ? r.bottom - kEdgeGrip : my;
-    if (y <= topEnd) {
-        zone |= EdgeTop;
-    } else if (y >= bottomStart) {
-        zone |= EdgeBottom;
-    }
+    const int32_t zone =
+        AxisBand(x, r.left, r.right, EdgeLeft, EdgeRight) | AxisBand(y, r.top, r.bottom, EdgeTop, EdgeBottom);
     return zone == EdgeNone ? EdgeAll : zone;
 }
 

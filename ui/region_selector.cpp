@@ -115,15 +115,9 @@ int RegionSelector::Create(HINSTANCE instance, void* userData, RegionSelectedCal
     m_keyBrush.reset(CreateSolidBrush(kKeyColor));
     m_outlinePen.reset(CreatePen(PS_SOLID, 1, kOutlineColor));
 
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_CROSS);
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    wc.lpszClassName = m_className;
-    RegisterWindowClassOnce(wc);  // already there when a selector was made before
+    // Already there when a selector was made before.
+    RegisterWindowClassOnce(instance, m_className, WindowProc, CS_HREDRAW | CS_VREDRAW, IDC_CROSS,
+                            static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 
     const DWORD exStyle = WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
     m_background = CreateWindowExW(exStyle, m_className, m_backgroundText, WS_POPUP, m_origin.x, m_origin.y,

@@ -1,7 +1,7 @@
 // Monitors and display affinity from user32.
 #include "ui/screens_win.h"
 
-#include "app/record_options.h"
+#include "recording/record_options.h"
 #include "ui/region_geometry.h"
 
 namespace {

@@ -8,6 +8,7 @@
 #include "support/log.h"
 #include "support/text_win.h"
 #include "support/unique_win.h"
+#include "ui/message_box_win.h"
 
 std::function<void()> TerminateEncodersHook;
 
@@ -17,7 +18,7 @@ std::wstring SkinFailureMessage(const std::wstring& file, const std::wstring& pr
 
 std::function<void(const std::wstring&, const std::wstring&)> SkinFailureReporter =
     [](const std::wstring& file, const std::wstring& problem) {
-        ::MessageBoxW(nullptr, SkinFailureMessage(file, problem).c_str(), L"提示", MB_OK | MB_ICONERROR);
+        ShowMessageBox(BoxCaption::Tip, SkinFailureMessage(file, problem), MB_OK | MB_ICONERROR);
     };
 
 namespace {

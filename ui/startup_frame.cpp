@@ -5,7 +5,6 @@
 #include <new>
 #include <string>
 
-#include "app/window_state.h"
 #include "devices/microphone_win.h"
 #include "devices/os_version_win.h"
 #include "devices/speaker_sound_win.h"
@@ -15,9 +14,11 @@
 #include "support/unique_win.h"
 #include "ui/corner_window.h"
 #include "ui/frame_table.h"
+#include "ui/message_box_win.h"
 #include "ui/screens_win.h"
 #include "ui/startup_choices.h"
 #include "ui/tip_frame.h"
+#include "ui/window_state.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ constexpr UINT kCreateSelectorMessage = WM_APP + 15;
 constexpr DWORD kTipWindowStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU;
 
 void TellUser(const wchar_t* text) {
-    MessageBoxW(nullptr, text, L"提示", MB_OK);
+    ShowMessageBox(BoxCaption::Tip, text);
 }
 
 }  // namespace
@@ -95,6 +96,7 @@ void CRecStartupFrameWnd::OnSkinReady() {
 
     m_optionVideoQualityNormal = option(L"optionVideoQualityNormal");
     m_optionVideoQualityGood = option(L"optionVideoQualityGood");
+    m_checkShowClicks = option(L"checkShowClicks");
 }
 
 void CRecStartupFrameWnd::Notify(TNotifyUI& msg) {
@@ -178,6 +180,7 @@ StartChoices CRecStartupFrameWnd::ReadStartChoices() const {
     choices.audioMix = IsOptionSelected(m_optionAudioMix);
     choices.audioSpeaker = IsOptionSelected(m_optionAudioSpeaker);
     choices.qualityNormal = IsOptionSelected(m_optionVideoQualityNormal);
+    choices.showClicks = IsOptionSelected(m_checkShowClicks);
     return choices;
 }
 
@@ -216,13 +219,13 @@ void CRecStartupFrameWnd::OnStart() {
         const wchar_t* text = sound.mixSelected
                                   ? L"这台电脑录不到电脑播放的声音，录像里只会有麦克风的声音。仍然开始录像吗？"
                                   : L"这台电脑录不到电脑播放的声音，这次录像将没有声音。仍然开始录像吗？";
-        if (MessageBoxW(nullptr, text, L"提示", MB_YESNO | MB_ICONWARNING) != IDYES) return;
+        if (ShowMessageBox(BoxCaption::Tip, text, MB_YESNO | MB_ICONWARNING) != IDYES) return;
     }
 
     // A lesson that cannot be written and then joined is not started at all.
     if (!EnoughSpaceToStart(RecordingFreeBytes())) {
         TAVRIX_LOG(LevelDebug) << "too little free disk space to start a recording";
-        MessageBoxW(nullptr, kTooLittleSpaceToStartText, L"提示", MB_OK | MB_ICONWARNING);
+        ShowMessageBox(BoxCaption::Tip, kTooLittleSpaceToStartText, MB_OK | MB_ICONWARNING);
         return;
     }
 

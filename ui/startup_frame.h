@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "app/record_options.h"
+#include "recording/record_options.h"
 #include "ui/region_selector.h"
 #include "ui/skinned_frame.h"
 
@@ -63,4 +63,5 @@ private:
     COptionUI* m_optionAudioMicro = nullptr;
     COptionUI* m_optionVideoQualityNormal = nullptr;
     COptionUI* m_optionVideoQualityGood = nullptr;
+    COptionUI* m_checkShowClicks = nullptr;
 };

@@ -2,18 +2,20 @@
 
 #include <new>
 
-#include "app/record_options.h"
-#include "app/window_state.h"
-#include "hook/hook_dll.h"
 #include "recording/disk_space_win.h"
 #include "recording/encoder_process_win.h"
-#include "recording/leftover_recording_win.h"
-#include "recording/save_recording_win.h"
+#include "recording/record_options.h"
 #include "support/log.h"
 #include "support/text_win.h"
 #include "ui/frame_table.h"
+#include "ui/ink_session_win.h"
+#include "ui/leftover_offer_win.h"
+#include "ui/message_box_win.h"
+#include "ui/pause_key_win.h"
 #include "ui/process_frame.h"
+#include "ui/save_recording_win.h"
 #include "ui/screens_win.h"
+#include "ui/window_state.h"
 
 namespace {
 
@@ -32,7 +34,9 @@ const wchar_t kNoPauseWindowText[] = L"暂停窗口打不开，录制已经结�
 RecStatusFrame::~RecStatusFrame() {
     if (StatusHwnd != nullptr && StatusHwnd == m_hWnd) {
         ShowElapsedText = nullptr;
-        setCaptureKeyWindow(nullptr);
+        InkSession::Instance().ShowPenButton = nullptr;
+        InkSession::Instance().PenButtonOnScreen = nullptr;
+        SetPauseKeyWindow(nullptr);
     }
 }
 
@@ -46,6 +50,14 @@ void RecStatusFrame::OnSkinReady() {
     m_timeText->SetText(ElapsedText);
     CControlUI* timeText = m_timeText;
     ShowElapsedText = [timeText](const std::wstring& text) { timeText->SetText(text); };
+    CControlUI* pen = m_pm.FindControl(L"btnPen");
+    m_penClicks.Add(pen);
+    InkSession::Instance().ShowPenButton = PenButtonLook(pen);
+    InkSession::Instance().PenButtonOnScreen = [this, pen] {
+        RECT r = pen->GetPos();
+        MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
 
     // The after-recording window: made now, hidden, owned by the corner
     // markers when they exist.
@@ -62,7 +74,7 @@ void RecStatusFrame::OnSkinReady() {
         }
     }
 
-    setCaptureKeyWindow(StatusHwnd);
+    SetPauseKeyWindow(StatusHwnd);
     SetTimer(StatusHwnd, kElapsedTimerId, kElapsedTimerPeriodMs, nullptr);
 }
 
@@ -70,13 +82,24 @@ CRecProcessFrameWnd* RecStatusFrame::AfterRecordingWindow() const {
     return m_process != nullptr && ProcessHwnd != nullptr && IsWindow(ProcessHwnd) ? m_process : nullptr;
 }
 
-LRESULT RecStatusFrame::HandleOwnMessage(UINT uMsg, WPARAM wParam, LPARAM, bool& handled) {
+LRESULT RecStatusFrame::HandleOwnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& handled) {
+    LRESULT result = 0;
+    CControlUI* clicked = nullptr;
+    handled = m_penClicks.Handle(m_hWnd, uMsg, lParam, result, clicked);
+    if (clicked != nullptr) InkSession::Instance().PenButton();
+    if (handled) return result;
     handled = true;
     switch (uMsg) {
     case WM_TIMER:  return OnTick();
-    case WM_HOTKEY: return OnHotKey();
+    case WM_HOTKEY: return InkSession::Instance().HotKey(wParam) ? 0 : OnHotKey();
     case WM_SHOWWINDOW:
         if (wParam != FALSE) PostMessage(kPlaceBarMessage);
+        // Up for a new recording or after a pause: the drawing follows.
+        if (wParam != FALSE) InkSession::Instance().BarShown(m_hWnd);
+        handled = false;
+        return 0;
+    case WM_MOVE:
+        InkSession::Instance().BarMoved();
         handled = false;
         return 0;
     case WM_DISPLAYCHANGE:
@@ -127,10 +150,11 @@ LRESULT RecStatusFrame::OnEncoderLost(DWORD exitCode) {
     m_handlingLoss = true;
     StopElapsedClock();
     EncoderProcess::Forget();
+    InkSession::Instance().Ended();
     TAVRIX_LOG(LevelDebug) << "the encoder ended by itself with exit code " << exitCode << "; the recording is kept";
     ::ShowWindow(StatusHwnd, SW_HIDE);
     if (ProcessHwnd != nullptr) ::ShowWindow(ProcessHwnd, SW_HIDE);
-    MessageBoxW(nullptr, kEncoderLostText, L"提示", MB_OK | MB_ICONERROR);
+    ShowMessageBox(BoxCaption::Tip, kEncoderLostText, MB_OK | MB_ICONERROR);
     // What was recorded stays where it is, and the next recording goes
     // elsewhere; what can be joined is offered now.
     MoveToNewRecordingFolder();
@@ -145,7 +169,7 @@ void RecStatusFrame::CheckFreeSpace() {
     if (!IsWindowVisible(StatusHwnd) || EnoughSpaceToGoOn(RecordingFreeBytes())) return;
     TAVRIX_LOG(LevelDebug) << "too little free disk space; the recording is paused";
     PauseIfShown();
-    MessageBoxW(nullptr, kTooLittleSpacePausedText, L"提示", MB_OK | MB_ICONWARNING);
+    ShowMessageBox(BoxCaption::Tip, kTooLittleSpacePausedText, MB_OK | MB_ICONWARNING);
 }
 
 LRESULT RecStatusFrame::OnHotKey() {
@@ -165,12 +189,14 @@ void RecStatusFrame::PauseRecording() {
     StopElapsedClock();
     if (UpdateElapsedTime()) m_timeText->SetText(ElapsedText);
     ::ShowWindow(StatusHwnd, SW_HIDE);
+    InkSession::Instance().Paused();
     if (RecordOptions::Instance()->customArea == 1 && CornerHwnd != nullptr) ::ShowWindow(CornerHwnd, SW_SHOW);
     if (AfterRecordingWindow() == nullptr) {
         // Nothing on screen could resume or end a paused recording: it is
         // finished and offered for saving instead.
         TAVRIX_LOG(LevelDebug) << "no after-recording window; the recording is finished and saved";
-        MessageBoxW(nullptr, kNoPauseWindowText, L"提示", MB_OK | MB_ICONWARNING);
+        InkSession::Instance().Ended();
+        ShowMessageBox(BoxCaption::Tip, kNoPauseWindowText, MB_OK | MB_ICONWARNING);
         SaveRecording();
         return;
     }

@@ -2,11 +2,13 @@
 // stop, close and minimise buttons; stop, close, the system's close (Alt+F4,
 // the task bar) and the pause key (F10, through hookDLL.dll) pause the
 // recording. Its timer also watches the encoder and the free disk space.
+// Its pen button and F9 switch drawing on the lesson (ui/ink_session_win.h).
 #pragma once
 
 #include <windows.h>
 
 #include "ui/elapsed_time.h"
+#include "ui/pen_palette.h"
 #include "ui/skinned_frame.h"
 
 class CRecProcessFrameWnd;
@@ -42,6 +44,8 @@ private:
     void PauseIfShown();
 
     CControlUI* m_timeText = nullptr;
+    // The pen button's presses leave the keyboard with the presented program.
+    ClicksWithoutFocus m_penClicks;
     int m_ticksSinceSpaceCheck = 0;
     bool m_handlingLoss = false;
     // Made with the bar's window; it deletes itself when its window goes.

@@ -2,11 +2,11 @@
 
 #include <new>
 
-#include "app/record_options.h"
-#include "app/window_state.h"
+#include "recording/record_options.h"
 #include "ui/frame_table.h"
 #include "ui/ready_frame.h"
 #include "ui/screens_win.h"
+#include "ui/window_state.h"
 
 RecTSFrame::~RecTSFrame() {
     delete m_ready;

@@ -9,7 +9,11 @@
 #include <vector>
 
 #include "support/unique_win.h"
+#include "uilib/ui_button.h"
+#include "uilib/ui_container.h"
+#include "uilib/ui_label.h"
 #include "uilib/ui_manager.h"
+#include "uilib/ui_option.h"
 
 namespace {
 

@@ -10,6 +10,8 @@
 #include "support/text_win.h"
 #include "support/unique_win.h"
 #include "uilib/ui_dpi.h"
+#include "uilib/ui_fonts.h"
+#include "uilib/ui_option.h"
 #include "uilib/ui_render.h"
 #include "uilib/ui_values.h"
 
@@ -17,52 +19,6 @@ namespace {
 
 HINSTANCE g_instance = nullptr;
 std::wstring g_resourcePath;
-
-// Faces tried in order when a skin names none that is installed; the last
-// ones are what Wine and older systems have for Chinese text.
-const wchar_t kFallbackFaces[] = L"Microsoft YaHei;微软雅黑;WenQuanYi Micro Hei;SimSun;Tahoma";
-
-int CALLBACK NoteFaceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM param) {
-    *reinterpret_cast<bool*>(param) = true;
-    return 0;
-}
-
-bool FaceInstalled(const std::wstring& face) {
-    if (face.empty() || face.size() >= LF_FACESIZE) return false;
-    // Asking the font system is slow; the answer does not change during a run.
-    static std::map<std::wstring, bool> known;
-    auto it = known.find(face);
-    if (it != known.end()) return it->second;
-    const ScopedWindowDC screen(nullptr);
-    LOGFONTW lf{};
-    lf.lfCharSet = DEFAULT_CHARSET;
-    wcsncpy(lf.lfFaceName, face.c_str(), LF_FACESIZE - 1);
-    bool found = false;
-    ::EnumFontFamiliesExW(screen.get(), &lf, NoteFaceFound, reinterpret_cast<LPARAM>(&found), 0);
-    known[face] = found;
-    return found;
-}
-
-std::wstring ChooseFace(const std::wstring& candidates) {
-    std::wstring all = candidates + L";" + kFallbackFaces;
-    std::wstring first;
-    size_t start = 0;
-    while (start <= all.size()) {
-        size_t end = all.find(L';', start);
-        if (end == std::wstring::npos) end = all.size();
-        std::wstring face = all.substr(start, end - start);
-        if (first.empty()) first = face;
-        if (FaceInstalled(face)) return face;
-        start = end + 1;
-    }
-    return first;
-}
-
-HFONT MakeFont(const std::wstring& face, int size, bool bold, bool underline, bool italic) {
-    return ::CreateFontW(-size, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, italic, underline, FALSE,
-                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                         DEFAULT_PITCH | FF_DONTCARE, face.c_str());
-}
 
 bool IsAbsolutePath(const std::wstring& path) {
     return (path.size() > 1 && path[1] == L':') || (!path.empty() && (path[0] == L'\\' || path[0] == L'/'));
@@ -386,53 +342,16 @@ void CPaintManagerUI::Paint() {
 }
 
 bool CPaintManagerUI::HandleMouse(UINT uMsg, WPARAM, LPARAM lParam) {
-    POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    std::weak_ptr<bool> alive = m_alive;
+    const POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     switch (uMsg) {
-    case WM_MOUSEMOVE: {
-        if (!m_mouseTracking) {
-            TRACKMOUSEEVENT tme{};
-            tme.cbSize = sizeof(tme);
-            tme.dwFlags = TME_LEAVE;
-            tme.hwndTrack = m_hWndPaint;
-            m_mouseTracking = ::TrackMouseEvent(&tme) != FALSE;
-        }
-        CControlUI* under = FindControl(pt);
-        // While a control is pressed only it can be hot.
-        if (m_pressed != nullptr && under != m_pressed) under = nullptr;
-        SetHot(under);
-        return true;
-    }
+    case WM_MOUSEMOVE: OnMouseMove(pt); return true;
     case WM_MOUSELEAVE:
         m_mouseTracking = false;
         if (m_pressed == nullptr) SetHot(nullptr);
         return true;
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: {
-        m_focusVisible = false;
-        CControlUI* under = FindControl(pt);
-        if (under == nullptr || !under->IsTabStop() || !under->IsEnabled()) return true;
-        under->SetFocus();
-        if (alive.expired()) return true;
-        // The focus notification may have hidden or removed the control.
-        under = FindControl(pt);
-        if (under == nullptr || !under->IsTabStop() || !under->IsEnabled()) return true;
-        m_pressed = under;
-        ::SetCapture(m_hWndPaint);
-        SetHot(under);
-        SendEvent(under, UiEvent::ButtonDown, pt, 0);
-        return true;
-    }
-    case WM_LBUTTONUP: {
-        CControlUI* pressed = m_pressed;
-        m_pressed = nullptr;
-        if (::GetCapture() == m_hWndPaint) ::ReleaseCapture();
-        if (pressed == nullptr) return true;
-        SendEvent(pressed, UiEvent::ButtonUp, pt, 0);
-        if (alive.expired()) return true;
-        SetHot(FindControl(pt));
-        return true;
-    }
+    case WM_LBUTTONDBLCLK: OnButtonDown(pt); return true;
+    case WM_LBUTTONUP: OnButtonUp(pt); return true;
     case WM_CAPTURECHANGED:
         // Capture taken away mid-press (a message box, another window): the
         // press is abandoned without a click.
@@ -445,6 +364,47 @@ bool CPaintManagerUI::HandleMouse(UINT uMsg, WPARAM, LPARAM lParam) {
     default:
         return false;
     }
+}
+
+void CPaintManagerUI::OnMouseMove(POINT pt) {
+    if (!m_mouseTracking) {
+        TRACKMOUSEEVENT tme{};
+        tme.cbSize = sizeof(tme);
+        tme.dwFlags = TME_LEAVE;
+        tme.hwndTrack = m_hWndPaint;
+        m_mouseTracking = ::TrackMouseEvent(&tme) != FALSE;
+    }
+    CControlUI* under = FindControl(pt);
+    // While a control is pressed only it can be hot.
+    if (m_pressed != nullptr && under != m_pressed) under = nullptr;
+    SetHot(under);
+}
+
+void CPaintManagerUI::OnButtonDown(POINT pt) {
+    std::weak_ptr<bool> alive = m_alive;
+    m_focusVisible = false;
+    CControlUI* under = FindControl(pt);
+    if (under == nullptr || !under->IsTabStop() || !under->IsEnabled()) return;
+    under->SetFocus();
+    if (alive.expired()) return;
+    // The focus notification may have hidden or removed the control.
+    under = FindControl(pt);
+    if (under == nullptr || !under->IsTabStop() || !under->IsEnabled()) return;
+    m_pressed = under;
+    ::SetCapture(m_hWndPaint);
+    SetHot(under);
+    SendEvent(under, UiEvent::ButtonDown, pt, 0);
+}
+
+void CPaintManagerUI::OnButtonUp(POINT pt) {
+    std::weak_ptr<bool> alive = m_alive;
+    CControlUI* pressed = m_pressed;
+    m_pressed = nullptr;
+    if (::GetCapture() == m_hWndPaint) ::ReleaseCapture();
+    if (pressed == nullptr) return;
+    SendEvent(pressed, UiEvent::ButtonUp, pt, 0);
+    if (alive.expired()) return;
+    SetHot(FindControl(pt));
 }
 
 bool CPaintManagerUI::HandleKey(UINT uMsg, WPARAM wParam, LPARAM lParam) {

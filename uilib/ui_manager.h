@@ -130,6 +130,9 @@ public:
 
 private:
     bool HandleMouse(UINT uMsg, WPARAM wParam, LPARAM lParam);
+    void OnMouseMove(POINT pt);
+    void OnButtonDown(POINT pt);
+    void OnButtonUp(POINT pt);
     bool HandleKey(UINT uMsg, WPARAM wParam, LPARAM lParam);
     void Paint();
     void SetHot(CControlUI* control);

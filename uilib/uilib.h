@@ -3,5 +3,9 @@
 
 #include "uilib/ui_base.h"
 #include "uilib/ui_builder.h"
+#include "uilib/ui_button.h"
+#include "uilib/ui_container.h"
 #include "uilib/ui_control.h"
+#include "uilib/ui_label.h"
 #include "uilib/ui_manager.h"
+#include "uilib/ui_option.h"

@@ -24,6 +24,7 @@
 #   prefix_template ARCH       a booted prefix (win64 or win32), made once and
 #                              kept under $TAVRIX_TEMPLATES; prints its folder
 #   prefix_copy TEMPLATE DIR   a copy of a template (about a second)
+#   prefix_at_dpi DIR DPI      a prefix of the script's own at that scaling
 #   display_start [WxH]        an Xvfb display (DISPLAY), stopped on exit
 #   sound_use                  exports what Wine and the Pulse tools need to
 #                              reach the session's sound server: only the tests
@@ -207,6 +208,22 @@ prefix_serve() {
   ) </dev/null >/dev/null 2>&1
 }
 prefix_stop() { WINEPREFIX=$1 "$wineserver" -k 2>/dev/null; true; }
+
+# prefix_at_dpi DIR DPI: a prefix of the script's own, copied from the 64-bit
+# template, in which Wine reports DPI (LogPixels; Wine reads it when its
+# server starts), served on the current display (a prefix keeps the monitors
+# of the display its server started on) and stopped when the script ends.
+prefix_at_dpi() {
+  prefix_copy "$(prefix_template win64)" "$1" || return 1
+  prefix_use "$1"
+  on_exit "prefix_stop $(printf %q "$1")"
+  if [ "$2" != 96 ]; then
+    "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$2" /f </dev/null >/dev/null 2>&1
+    "$wineserver" -k
+    "$wineserver" -w
+  fi
+  prefix_serve "$1"
+}
 
 # wine_loader EXE: the loader for that program (a 64-bit one in a 64-bit
 # prefix also runs under the 32-bit loader, which hands it on).

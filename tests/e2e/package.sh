@@ -80,7 +80,7 @@ step "the zip's contents"
 unzip -q "$zip" -d "$work/zip" || fail "unzip"
 portable=$work/zip/Tavrix
 expected="LICENSE.txt THIRD-PARTY.txt Tavrix.exe ffmpeg-core-x64.exe ffmpeg-core.exe ffmpeg.exe hookDLL.dll
-skin/TSSkin.xml skin/crose_nor.png skin/process.xml skin/ready.xml skin/startup.xml skin/status.xml
+skin/TSSkin.xml skin/crose_nor.png skin/pen.xml skin/process.xml skin/ready.xml skin/startup.xml skin/status.xml
 skin/tick_nor.png 使用说明.txt"
 for f in $expected; do [ -s "$portable/$f" ] || fail "the zip lacks Tavrix/$f"; done
 for f in Tavrix.exe hookDLL.dll ffmpeg.exe ffmpeg-core.exe; do

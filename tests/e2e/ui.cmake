@@ -34,3 +34,17 @@ foreach(case second_monitor_region second_monitor_full dpi_144)
 endforeach()
 # One Xorg server at a time.
 set_tests_properties(e2e.ui.second_monitor_region e2e.ui.second_monitor_full PROPERTIES RESOURCE_LOCK xorg)
+
+# Drawing on the lesson with the real program and encoder, at 96 and at 144
+# dpi: a window that stands in for the presented program and notes what it
+# receives, and a reader of the saved lesson's frames. The benchmark drives
+# the drawing with ink_probe (real mouse input, the screen read back).
+add_executable(click_target tools/click_target.cpp)
+target_link_options(click_target PRIVATE -municode)
+add_executable(ink_frames tools/ink_frames.cpp)
+add_executable(ink_probe tools/ink_probe.cpp)
+set_target_properties(click_target ink_frames ink_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TAVRIX_TEST_BIN_DIR})
+foreach(dpi 96 144)
+  tavrix_add_e2e(e2e.ui.ink_${dpi} SCRIPT ui_ink.sh ARGS ${dpi} TIMEOUT 300 COST 60)
+endforeach()
+tavrix_add_e2e(bench.ui.ink SCRIPT ui_ink_bench.sh ARGS 30 TIMEOUT 900 BENCHMARK)

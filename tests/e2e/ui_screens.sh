@@ -88,14 +88,7 @@ EOF
 # The test's own prefix at the given display scaling, copied from the
 # template (its wineserver starts on this display, whose monitors it keeps).
 use_screens_prefix() {
-  local dpi=$1
-  prefix_copy "$(prefix_template win64)" "$work_root/prefix" || fail "no prefix of the test's own"
-  prefix_use "$work_root/prefix"
-  on_exit 'prefix_stop "$work_root/prefix"'
-  "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
-  "$wineserver" -k
-  "$wineserver" -w
-  prefix_serve "$work_root/prefix"
+  prefix_at_dpi "$work_root/prefix" "$1" || fail "no prefix of the test's own"
 }
 
 step() { note "${SECONDS}s: $*"; }

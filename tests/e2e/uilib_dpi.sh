@@ -12,13 +12,7 @@ set -uo pipefail
 source "$(dirname "$0")/uilib_lib.sh"
 
 # A prefix of its own, copied from the template, so the session's keeps 96 dpi.
-prefix_copy "$(prefix_template win64)" "$out/prefix-144" || fail "no prefix of the test's own"
-prefix_use "$out/prefix-144"
-on_exit 'prefix_stop "$out/prefix-144"'
-"$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
-"$wineserver" -k
-"$wineserver" -w
-prefix_serve "$out/prefix-144"
+prefix_at_dpi "$out/prefix-144" 144 || fail "no prefix of the test's own"
 
 near() { local d=$(($1 - $2)); [ "${d#-}" -le 2 ]; }
 

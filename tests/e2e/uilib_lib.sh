@@ -25,7 +25,8 @@ viewer_show() {
   (cd "$tests" && exec "$wine" skin_view.exe "$skin" --seconds 30 "$@") >/dev/null 2>&1 &
   viewer_pid=$!
   viewer_window=
-  for _ in $(seq 200); do
+  # A loaded machine can take a while to start the viewer: up to a minute.
+  for _ in $(seq 600); do
     viewer_window=$(xdotool search --onlyvisible --name "^${skin//./\\.}\$" 2>/dev/null | head -1)
     [ -n "$viewer_window" ] && break
     sleep 0.1

@@ -15,10 +15,10 @@
 #include <string>
 
 #include "recording/encoder_process_win.h"
-#include "recording/save_recording_win.h"
 #include "support/log.h"
 #include "support/text_win.h"
-#include "tests/win/engine_support.h"
+#include "tests/win/win_test_support.h"
+#include "ui/save_recording_win.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ int StartWithoutEncoder(const wchar_t* resultPath, const wchar_t* logPath) {
     if (result == nullptr) return 2;
     std::fprintf(result, "started=%d handles_before=%lu handles_after=%lu\n", started, before, after);
     std::fclose(result);
-    if (started == 1) EncoderProcess::Stop();
+    if (started == 1) FinishEncoder();
     return 0;
 }
 
@@ -46,7 +46,7 @@ int Record(const wchar_t* output, DWORD recordMs, DWORD pauseMs) {
     EncoderProcess::Resume();
     Sleep(recordMs);
     EncoderProcess::Pause();
-    EncoderProcess::Stop();
+    FinishEncoder();
     return 0;
 }
 

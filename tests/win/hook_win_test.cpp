@@ -1,5 +1,6 @@
-// The pause key through the real hook DLL: keyboard input made with SendInput
-// passes the low-level hook, which posts WM_HOTKEY to the capture window.
+// The pause key and the drawing keys through the real hook DLL: keyboard
+// input made with SendInput passes the low-level hook, which posts WM_HOTKEY
+// to the capture window.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "hook/hook_dll.h"
+#include "tests/win/win_test_support.h"
 
 namespace {
 
@@ -22,18 +24,6 @@ LRESULT CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) g_received.keyDowns.push_back(wParam);
     if (message == WM_SYSKEYDOWN || message == WM_SYSKEYUP || message == WM_SYSCHAR) return 0;  // no menu mode
     return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-void Pump(DWORD ms) {
-    const DWORD end = GetTickCount() + ms;
-    while (static_cast<LONG>(end - GetTickCount()) > 0) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(5);
-    }
 }
 
 void Key(WORD vk, bool up) {
@@ -69,6 +59,7 @@ protected:
         g_received = Received();
     }
     void TearDown() override {
+        setDrawKeys(kDrawKeysNone);
         setCaptureKeyWindow(nullptr);
         uninstallHook();
         DestroyWindow(m_window);
@@ -127,6 +118,78 @@ TEST_F(HookTest, NoWindowOrNoHookMeansNoHotKey) {
     Press(VK_F10);
     Pump(300);
     EXPECT_EQ(g_received.hotKeys.size(), 1u);
+}
+
+size_t CountOf(const std::vector<WPARAM>& v, WPARAM value) {
+    return static_cast<size_t>(std::count(v.begin(), v.end(), value));
+}
+
+void PressWithControl(WORD vk) {
+    Key(VK_CONTROL, false);
+    Press(vk);
+    Key(VK_CONTROL, true);
+}
+
+TEST_F(HookTest, F9AndCtrlZAreTavrixsOnlyWhileARecordingAsksForThem) {
+    // No recording: both belong to the presented program.
+    Press(VK_F9);
+    PressWithControl('Z');
+    Pump(300);
+    EXPECT_TRUE(g_received.hotKeys.empty());
+    EXPECT_EQ(CountOf(g_received.keyDowns, VK_F9), 1u);
+    EXPECT_EQ(CountOf(g_received.keyDowns, 'Z'), 1u);
+
+    // Recording, drawing off: F9 switches drawing and is kept from the
+    // program (held: once); Ctrl+Z still goes to the program.
+    g_received = Received();
+    setDrawKeys(kDrawKeysF9);
+    Key(VK_F9, false);
+    Key(VK_F9, false);
+    Key(VK_F9, true);
+    PressWithControl('Z');
+    Pump(300);
+    ASSERT_EQ(g_received.hotKeys.size(), 1u);
+    EXPECT_EQ(g_received.hotKeys[0], kDrawHotKeyId);
+    EXPECT_EQ(CountOf(g_received.keyDowns, VK_F9), 0u);
+    EXPECT_EQ(CountOf(g_received.keyDowns, 'Z'), 1u);
+
+    // Drawing on: Ctrl+Z undoes, each press and repeat once, and is kept;
+    // Z alone, Ctrl+Shift+Z and Ctrl+F9 are the program's.
+    g_received = Received();
+    setDrawKeys(kDrawKeysF9AndUndo);
+    PressWithControl('Z');
+    Key(VK_CONTROL, false);
+    Key('Z', false);
+    Key('Z', false);
+    Key('Z', true);
+    Key(VK_CONTROL, true);
+    Press('Z');
+    Key(VK_SHIFT, false);
+    PressWithControl('Z');
+    Key(VK_SHIFT, true);
+    PressWithControl(VK_F9);
+    Pump(300);
+    EXPECT_EQ(CountOf(g_received.hotKeys, kUndoHotKeyId), 3u);
+    EXPECT_EQ(CountOf(g_received.hotKeys, kDrawHotKeyId), 0u);
+    EXPECT_EQ(CountOf(g_received.keyDowns, 'Z'), 2u);
+    EXPECT_EQ(CountOf(g_received.keyDowns, VK_F9), 1u);
+
+    // A release the hook never saw (its thread was busy): the next press,
+    // well after the keyboard's repeat would have come, still counts.
+    g_received = Received();
+    setDrawKeys(kDrawKeysF9);
+    Key(VK_F9, false);
+    Pump(1500);
+    Key(VK_F9, false);
+    Key(VK_F9, true);
+    Pump(300);
+    EXPECT_EQ(CountOf(g_received.hotKeys, kDrawHotKeyId), 2u);
+
+    // F10 pauses as before, whatever the drawing keys.
+    g_received = Received();
+    Press(VK_F10);
+    Pump(300);
+    EXPECT_EQ(CountOf(g_received.hotKeys, kPauseHotKeyId), 1u);
 }
 
 }  // namespace

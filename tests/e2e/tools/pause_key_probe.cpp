@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "app/window_state.h"
+#include "ui/window_state.h"
 #include "hook/hook_dll.h"
 #include "support/unique_win.h"
-#include "tests/win/flow_harness.h"
+#include "tests/win/ui_test_support.h"
 #include "ui/process_frame.h"
 #include "ui/ready_frame.h"
 #include "ui/status_frame.h"

@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "app/record_options.h"
-#include "app/window_state.h"
+#include "recording/record_options.h"
+#include "ui/window_state.h"
 #include "ui/corner_window.h"
 #include "ui/region_selector.h"
 

@@ -1,4 +1,0 @@
-# The startup window's Windows-free decisions.
-tavrix_add_test(tavrix_startup_unit_tests
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/startup_choices_test.cpp
-  LIBS tavrix_core)
