@@ -264,6 +264,31 @@ press_message_button() {
 }
 press_message_ok() { press_message_button "$1" 确定; }
 
+# save_in_dialog <folder> <name> [command]: once the Save dialog shows (it
+# may take a while on a loaded machine), the lesson typed in as
+# <folder>\<name> (the dialog adds .avi) and saved; the command, if given,
+# runs while the dialog shows (a screenshot). Back at the startup window, the
+# file must be there.
+save_in_dialog() {
+    local folder=$1 name=$2 dialog=""
+    for _ in $(seq 150); do
+        dialog=$(xdotool search --onlyvisible --name '^Save Record File$' 2>/dev/null | head -1)
+        [ -n "$dialog" ] && break
+        sleep 0.2
+    done
+    [ -n "$dialog" ] || fail "the Save dialog did not show"
+    sleep 0.5
+    [ -n "${3:-}" ] && eval "$3"
+    xdotool windowfocus --sync "$dialog" 2>/dev/null
+    sleep 0.3
+    xdotool key ctrl+a
+    xdotool type --delay 10 "$(winpath "$folder")\\$name"
+    xdotool key Return
+    wait_window RecStartupFrameWndClass Tavrix 60000
+    for _ in $(seq 50); do [ -s "$folder/$name.avi" ] && break; sleep 0.2; done
+    [ -s "$folder/$name.avi" ] || fail "$name.avi was not saved"
+}
+
 # A drag with the left button in small steps, so every step is a mouse move.
 drag() {
     local x1=$1 y1=$2 x2=$3 y2=$4 steps=8 i

@@ -136,7 +136,7 @@ select_region() {
 # in the test's folder through the Save dialog. `bar`: "x y width height" of
 # the status bar while recording.
 record_and_save() {
-  local name=$1 dialog=""
+  local name=$1
   click_control RecStartupFrameWndClass startup.xml startBtn
   wait_window RecTSFrameWndClass
   sleep 0.3
@@ -152,21 +152,7 @@ record_and_save() {
   wait_window RecProcessWndClass
   after=$(window_geometry RecProcessWndClass)
   click_control RecProcessWndClass process.xml doneBtn
-  for _ in $(seq 150); do
-    dialog=$(xdotool search --onlyvisible --name '^Save Record File$' 2>/dev/null | head -1)
-    [ -n "$dialog" ] && break
-    sleep 0.2
-  done
-  [ -n "$dialog" ] || fail "the Save dialog did not show"
-  sleep 0.5
-  xdotool windowfocus --sync "$dialog" 2>/dev/null
-  sleep 0.3
-  xdotool key ctrl+a
-  xdotool type --delay 10 "Z:${run//\//\\}\\$name"
-  xdotool key Return
-  wait_window RecStartupFrameWndClass Tavrix 60000
-  for _ in $(seq 50); do [ -s "$run/$name.avi" ] && break; sleep 0.2; done
-  [ -s "$run/$name.avi" ] || fail "$name.avi was not saved"
+  save_in_dialog "$run" "$name"
   step "saved $name.avi"
 }
 
