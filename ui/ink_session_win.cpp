@@ -1,15 +1,12 @@
 // The drawing of one recording, from the status bar's first show to the end.
-#include "ui/ink_session_win.h"
-
-#include <new>
-
-#include "recording/record_options.h"
-#include "ui/window_state.h"
 #include "hook/hook_dll.h"
-#include "ui/pause_key_win.h"
+#include "recording/record_options.h"
 #include "support/log.h"
 #include "ui/ink_overlay_win.h"
+#include "ui/ink_session_win.h"
+#include "ui/pause_key_win.h"
 #include "ui/pen_palette.h"
+#include "ui/window_state.h"
 #include "uilib/ui_dpi.h"
 
 InkSession& InkSession::Instance() {

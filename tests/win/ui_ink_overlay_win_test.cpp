@@ -9,11 +9,13 @@
 
 #include <algorithm>
 
+#include "tests/win/ui_test_support.h"
 #include "tests/win/win_test_support.h"
 #include "ui/ink_overlay_win.h"
 #include "uilib/uilib.h"
 
 namespace {
+
 
 const wchar_t kBelowClass[] = L"InkTestPresented";
 int g_clicksBelow = 0;
@@ -49,7 +51,7 @@ bool PumpUntil(Condition condition, DWORD timeoutMs) {
 }
 
 // Real mouse input at a screen point: the cursor goes there, then the buttons.
-void Mouse(int x, int y, DWORD buttons = 0) { ::MouseAt(x, y, buttons); }
+void Mouse(int x, int y, DWORD buttons = 0) { MouseAt(x, y, buttons); }
 
 void Drag(int x1, int y1, int x2, int y2) {
     Mouse(x1, y1);

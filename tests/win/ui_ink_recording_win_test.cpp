@@ -7,9 +7,8 @@
 
 #include <windows.h>
 
-#include "recording/record_options.h"
-#include "ui/window_state.h"
 #include "hook/hook_dll.h"
+#include "recording/record_options.h"
 #include "tests/win/ui_test_support.h"
 #include "tests/win/win_test_support.h"
 #include "ui/ink_overlay_win.h"
@@ -17,6 +16,7 @@
 #include "ui/pen_palette.h"
 #include "ui/process_frame.h"
 #include "ui/status_frame.h"
+#include "ui/window_state.h"
 
 namespace {
 
@@ -30,8 +30,8 @@ bool PaletteShown() {
 
 // A real click at a screen point.
 void MouseClickAt(int x, int y) {
-    ::MouseAt(x, y, MOUSEEVENTF_LEFTDOWN);
-    ::MouseAt(x, y, MOUSEEVENTF_LEFTUP);
+    MouseAt(x, y, MOUSEEVENTF_LEFTDOWN);
+    MouseAt(x, y, MOUSEEVENTF_LEFTUP);
 }
 
 class FlowInkTest : public FlowTest {
