@@ -6,8 +6,10 @@
 
 #include "encoder/audio_endpoints_win.h"
 #include "encoder/audio_timeline.h"
+#include "encoder/private_pipe_win.h"
 #include "protocol/environment.h"
 #include "support/log.h"
+#include "support/text_win.h"
 #include "support/unique_win.h"
 #include "support/utf8.h"
 
@@ -44,8 +46,9 @@ std::vector<std::wstring> NamesOf(const std::vector<AudioEndpointInfo>& endpoint
 std::optional<AudioSourceSetup> SpeakerSetup(const std::vector<AudioEndpointInfo>& endpoints,
                                              std::vector<std::wstring>& notes) {
     AudioSourceSetup setup;
-    setup.label = L"speakers";
+    setup.source = SoundSource::Speakers;
     setup.loopback = true;
+    setup.deliversSilence = false;
     wchar_t chosen[256];
     const DWORD length = GetEnvironmentVariableW(kSpeakerEndpointVariable, chosen, 256);
     if (length == 0 || length >= 256) return setup;
@@ -55,8 +58,13 @@ std::optional<AudioSourceSetup> SpeakerSetup(const std::vector<AudioEndpointInfo
         notes.push_back(L"no capture endpoint is named \"" + std::wstring(chosen) + L"\"");
         return std::nullopt;
     }
+    // A stand-in named by the environment keeps to that endpoint: a new
+    // default microphone is no playback device.
     setup.endpointId = endpoints[static_cast<size_t>(index)].id;
+    setup.endpointName = names[static_cast<size_t>(index)];
     setup.loopback = false;
+    setup.followsDefault = false;
+    setup.movesWithDefault = false;
     notes.push_back(L"the speakers' sound is taken from the capture endpoint \"" + names[static_cast<size_t>(index)] + L"\"");
     return setup;
 }
@@ -64,12 +72,18 @@ std::optional<AudioSourceSetup> SpeakerSetup(const std::vector<AudioEndpointInfo
 // The microphone: the capture endpoint its name means, else the default one.
 AudioSourceSetup MicrophoneSetup(const std::wstring& microphone, const std::vector<AudioEndpointInfo>& endpoints,
                                  std::vector<std::wstring>& notes) {
+    // The microphone named keeps to its endpoint while that one works and
+    // goes back to it when it returns; a new default microphone (a USB
+    // headset plugged in) becomes its endpoint. Without a name to match,
+    // the default is recorded, whichever that is.
     AudioSourceSetup setup;
-    setup.label = L"microphone";
+    setup.source = SoundSource::Microphone;
     const std::vector<std::wstring> names = NamesOf(endpoints);
     const int index = MatchEndpointName(microphone, names);
     if (index >= 0) {
         setup.endpointId = endpoints[static_cast<size_t>(index)].id;
+        setup.endpointName = names[static_cast<size_t>(index)];
+        setup.followsDefault = false;
         notes.push_back(L"the microphone \"" + microphone + L"\" is the capture endpoint \"" +
                         names[static_cast<size_t>(index)] + L"\"");
     } else {
@@ -81,36 +95,54 @@ AudioSourceSetup MicrophoneSetup(const std::wstring& microphone, const std::vect
 
 }  // namespace
 
-const PipedAudio* AudioCapture::OpenSource(const AudioSourceSetup& setup, const std::wstring& pipe,
-                                           std::vector<std::wstring>& notes) {
+AudioCapture::AudioCapture() : m_status(GetStdHandle(STD_OUTPUT_HANDLE)) {}
+
+const PipedAudio* AudioCapture::OpenSource(const AudioSourceSetup& setup, std::vector<std::wstring>& notes) {
     auto source = std::make_unique<AudioSource>();
+    const std::wstring label = WidenText(SoundSourceName(setup.source), CP_UTF8);
     std::wstring error;
-    if (!source->Open(setup, pipe, error)) {
-        notes.push_back(setup.label + L": cannot be captured: " + error);
+    // The name differs for every recording: the core is told it on its command line.
+    if (!source->Open(setup, UnguessablePipeName((L"audio-" + label).c_str()), &m_status, error)) {
+        notes.push_back(label + L": cannot be captured: " + error);
         return nullptr;
     }
     const PipedAudio& input = source->Input();
-    notes.push_back(setup.label + L": captured by the adapter: " + input.sampleFormat + L", " +
+    notes.push_back(label + L": captured by the adapter: " + input.sampleFormat + L", " +
                     std::to_wstring(input.rate) + L" Hz, " + std::to_wstring(input.channels) + L" channels");
     m_sources.push_back(std::move(source));
     return &m_sources.back()->Input();
 }
 
+void AudioCapture::Report(SoundSource source, bool opened, const std::wstring& reason) {
+    m_status.Send(opened ? SourceEvent(StatusEvent::Opened, source)
+                         : SourceEvent(StatusEvent::Failed, source, Utf8FromWide(reason)));
+}
+
 void AudioCapture::Open(const EncoderRequest& request, CaptureDevices& devices, std::vector<std::wstring>& notes) {
     const std::vector<AudioEndpointInfo> endpoints = FindEndpoints(request, devices.audioSessions);
-    if (!devices.audioSessions) return;
-
-    const std::wstring pipeStem = L"\\\\.\\pipe\\tavrix-audio-" + std::to_wstring(GetCurrentProcessId()) + L"-";
-    if (request.speaker && !devices.speakerFilter) {
-        const std::optional<AudioSourceSetup> setup = SpeakerSetup(endpoints, notes);
-        const PipedAudio* input = setup ? OpenSource(*setup, pipeStem + L"speakers", notes) : nullptr;
-        if (input) devices.speakerCapture = *input;
+    if (request.speaker) {
+        // The speaker filter is the core's to open; the adapter sees none of its sound.
+        if (devices.speakerFilter) {
+            Report(SoundSource::Speakers, true);
+        } else if (!devices.audioSessions) {
+            Report(SoundSource::Speakers, false, L"no speaker filter and no audio sessions");
+        } else {
+            const size_t before = notes.size();
+            const std::optional<AudioSourceSetup> setup = SpeakerSetup(endpoints, notes);
+            const PipedAudio* input = setup ? OpenSource(*setup, notes) : nullptr;
+            if (input) devices.speakerCapture = *input;
+            else if (!setup) Report(SoundSource::Speakers, false, notes.size() > before ? notes.back() : std::wstring());
+        }
     }
     if (!request.microphone.empty()) {
-        const AudioSourceSetup setup = MicrophoneSetup(request.microphone, endpoints, notes);
-        if (const PipedAudio* input = OpenSource(setup, pipeStem + L"microphone", notes))
-            devices.microphoneCapture = *input;
+        if (!devices.audioSessions) {
+            Report(SoundSource::Microphone, true);  // through DirectShow, by the core
+        } else {
+            const AudioSourceSetup setup = MicrophoneSetup(request.microphone, endpoints, notes);
+            if (const PipedAudio* input = OpenSource(setup, notes)) devices.microphoneCapture = *input;
+        }
     }
+    if (request.speaker || !request.microphone.empty()) m_status.Send(ReadyLine());
 }
 
 void AudioCapture::OpenPipes() {

@@ -1,7 +1,12 @@
 // One sound source the adapter captures itself through the system's audio
 // sessions: a capture endpoint, or the playback device in loopback mode.
-// It captures for the whole recording on a thread of its own and hands each
-// segment's core its samples, on the recording's clock, through a named pipe.
+// It captures for the whole recording on a thread of its own, hands each
+// segment's core its samples, on the recording's clock, through a private
+// named pipe, and reports on the status channel: opened or failed, its
+// level, and a device that went away and came back. A lost device is
+// opened again by itself (the same one when it returns, else the new
+// default of its role); meanwhile the core gets silence by the clock, so
+// the sound after the gap stays in step with the picture.
 #pragma once
 
 #include <windows.h>
@@ -11,12 +16,27 @@
 #include <string>
 
 #include "encoder/encoder_args.h"
+#include "protocol/status.h"
+
+class StatusChannel;
 
 // Where a source's samples come from.
 struct AudioSourceSetup {
-    std::wstring endpointId;  // a capture endpoint; empty: the default playback endpoint
-    bool loopback = false;    // record what the endpoint plays
-    std::wstring label;       // "speakers" or "microphone", for the log
+    SoundSource source = SoundSource::Microphone;
+    std::wstring endpointId;  // a capture endpoint; empty: the default device of the role
+    bool loopback = false;    // record what the playback endpoint plays
+    // The source records the default device of its role, whichever that is;
+    // otherwise it keeps to its endpoint (found again by its id, else by
+    // `endpointName`), takes the default only while that one is gone, and
+    // goes back to it when it returns.
+    bool followsDefault = true;
+    std::wstring endpointName;
+    // A new default device of its role becomes its own.
+    bool movesWithDefault = true;
+    // The endpoint delivers packets all the time, silent ones too (a
+    // microphone); a playback device in loopback, and a monitor standing in
+    // for it, deliver nothing while nothing plays.
+    bool deliversSilence = true;
 };
 
 class AudioSource {
@@ -27,10 +47,13 @@ public:
     AudioSource& operator=(const AudioSource&) = delete;
 
     // Opens the endpoint and starts capturing, with the pipe `pipePath` for
-    // the cores. False, with the reason in `error`, when the endpoint cannot
-    // be captured (a loopback the system refuses, among others).
-    bool Open(const AudioSourceSetup& setup, const std::wstring& pipePath, std::wstring& error);
-    // The input as the core reads it; valid after a successful Open.
+    // the cores; says "opened" or "failed" on `status` (may be null), and
+    // from then on the level and any loss. False, with the reason in
+    // `error`, when the endpoint cannot be captured (a loopback the system
+    // refuses, among others).
+    bool Open(const AudioSourceSetup& setup, const std::wstring& pipePath, StatusChannel* status, std::wstring& error);
+    // The input as the core reads it; valid after a successful Open. It
+    // stays the same when the device is opened again.
     const PipedAudio& Input() const;
 
     // A segment: the pipe is made before the core can look for it, the

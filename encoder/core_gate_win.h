@@ -17,9 +17,8 @@ public:
     CoreGate(const CoreGate&) = delete;
     CoreGate& operator=(const CoreGate&) = delete;
     ~CoreGate() { StopListening(); }
-    // A pipe of a random name, as its first instance, open to the current
-    // user only; `number` (the segment's) only serves if no random bytes come.
-    bool Create(unsigned number);
+    // A private pipe of a name nobody can guess (private_pipe_win.h).
+    bool Create();
     const std::wstring& Path() const { return m_path; }
     // Starts waiting for the core to open the pipe, so that whoever needs to
     // know when it got there can wait on ConnectedEvent. False on failure.

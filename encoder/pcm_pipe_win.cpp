@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "encoder/audio_clock_win.h"
+#include "encoder/private_pipe_win.h"
 
 namespace {
 
@@ -13,8 +14,7 @@ constexpr size_t kWriteChunk = 65536;
 bool PcmPipe::Create(const std::wstring& path) {
     Close();
     m_event.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    m_pipe.reset(CreateNamedPipeW(path.c_str(), PIPE_ACCESS_OUTBOUND | FILE_FLAG_OVERLAPPED, PIPE_TYPE_BYTE | PIPE_WAIT,
-                                  1, 1 << 20, 0, 0, nullptr));
+    m_pipe = CreatePrivatePipe(path, PIPE_ACCESS_OUTBOUND, 1 << 20, 0);
     if (!m_event || !m_pipe) return false;
     m_overlapped = OVERLAPPED();
     m_overlapped.hEvent = m_event.get();

@@ -13,7 +13,8 @@
 
 class PcmPipe {
 public:
-    // Makes the pipe at `path` and starts waiting for the core to open it.
+    // Makes the private pipe at `path` (private_pipe_win.h: this user only,
+    // the first instance) and starts waiting for the core to open it.
     bool Create(const std::wstring& path);
 
     // Moves what it can of `timeline`'s bytes on; true while nothing is left to write.

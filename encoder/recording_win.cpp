@@ -35,7 +35,7 @@ void Recording::FeedAudio(AudioCapture* audio, int64_t frame, bool grabber) {
 
 bool Recording::PrepareSegment() {
     const std::wstring& path = m_segments.Next();
-    if (!m_gate.Create(static_cast<unsigned>(m_segments.Paths().size()))) {
+    if (!m_gate.Create()) {
         TAVRIX_LOG(LevelError) << "cannot make the gate pipe: " << SystemMessage(GetLastError());
         m_segments.DropLast();
         return false;

@@ -1,6 +1,6 @@
 // Environment variables Tavrix, its encoder and the test encoder read: the
 // stand-in for the speakers on a sound system that refuses loopback, and the
-// test encoder's faults on request. Nothing here touches Windows.
+// test encoder's faults and sound on request. Nothing here touches Windows.
 #pragma once
 
 // Names a capture endpoint the encoder records in place of the playback
@@ -19,3 +19,10 @@ inline constexpr wchar_t kFakeEncoderCrashAfterVariable[] = L"TAVRIX_FAKE_ENCODE
 inline constexpr wchar_t kFakeEncoderHangOnQuitVariable[] = L"TAVRIX_FAKE_ENCODER_HANG_ON_QUIT";
 inline constexpr wchar_t kFakeEncoderFinishVariable[] = L"TAVRIX_FAKE_ENCODER_FINISH_MS";
 inline constexpr wchar_t kFakeEncoderQuitExitVariable[] = L"TAVRIX_FAKE_ENCODER_QUIT_EXIT";
+// Its status channel (protocol/status.h): how each chosen source behaves,
+// "<source>=fail|silent|<peak dB>" separated by commas (unnamed sources open
+// at -20 dBFS); 1: says nothing at all, as an older encoder; and a file whose
+// lines, appended by a test, are passed on to the channel as they come.
+inline constexpr wchar_t kFakeEncoderSoundVariable[] = L"TAVRIX_FAKE_ENCODER_SOUND";
+inline constexpr wchar_t kFakeEncoderMuteVariable[] = L"TAVRIX_FAKE_ENCODER_MUTE";
+inline constexpr wchar_t kFakeEncoderStatusFromVariable[] = L"TAVRIX_FAKE_ENCODER_STATUS_FROM";

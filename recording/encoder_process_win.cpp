@@ -5,10 +5,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "protocol/commands.h"
 #include "protocol/files.h"
 #include "recording/capture_command_win.h"
+#include "recording/encoder_status_win.h"
 #include "recording/record_options.h"
 #include "support/child_process_win.h"
 #include "support/files_win.h"
@@ -35,6 +37,7 @@ const char kTempFolderPrefix[] = "RecClass";
 struct EncoderState {
     UniqueHandle commandWrite;
     ProcessRecord child;
+    std::unique_ptr<EncoderStatusReader> status;  // its standard output
     bool held = false;  // started by Prepare and not yet told to go
 };
 EncoderState g_encoder;
@@ -98,7 +101,7 @@ bool Launch(bool held) {
     const Rect captureRect = options.captureRect;
     const CaptureFlags flags = ComposeCaptureFlags(options);
     std::wstring commandLine;
-    BuildCaptureCommandLine(captureRect, commandLine, WidenText(RecordingPath, CP_ACP), flags);
+    const int32_t chosen = BuildCaptureCommandLine(captureRect, commandLine, WidenText(RecordingPath, CP_ACP), flags);
     TAVRIX_LOG(LevelDebug) << NarrowText(commandLine, CP_ACP);
     // Without the capture settings the command line is empty; an encoder
     // started without its options must not run.
@@ -106,21 +109,28 @@ bool Launch(bool held) {
 
     // The program runs elevated: the encoder is started by its full path in
     // the program's folder, never looked up in the current folder or PATH.
-    // Its output is read by nobody: it gets no output handles.
+    // Its standard output (and error) is the status channel.
     ChildStart start;
     start.program = ProgramFolder(nullptr) + kEncoderFileName;
     start.commandLine = commandLine;
     start.inputPipe = true;
     if (held) start.firstInput = kHoldCommand;
+    UniqueHandle statusRead, statusWrite;
+    if (CreatePipe(statusRead.put(), statusWrite.put(), nullptr, 0)) start.output = statusWrite.get();
     Child child;
     DWORD error = 0;
     if (!StartChild(start, child, error)) {
         TAVRIX_LOG(LevelDebug) << "the encoder could not be started, error " << error;
         return false;
     }
+    statusWrite.reset();  // the child has its own: the channel ends when it does
     g_encoder.child = std::move(child.process);
     g_encoder.commandWrite = std::move(child.input);
     g_encoder.held = held;
+    BeginRecordingSound(chosen >= 0 && (chosen & kCaptureSpeaker) != 0, chosen >= 0 && (chosen & kCaptureMicrophone) != 0,
+                        !held);
+    g_encoder.status = std::make_unique<EncoderStatusReader>();
+    if (statusRead) g_encoder.status->Start(std::move(statusRead), TellSoundNews);
     return true;
 }
 
@@ -136,6 +146,7 @@ int Start() {
         }
         if (waiting && Send(kGoCommand)) {
             g_encoder.held = false;
+            RecordingSound().SetRecording(true, SoundClockMs());
             return 1;
         }
         TAVRIX_LOG(LevelDebug) << "the prepared encoder ended while it waited, exit code " << code
@@ -158,9 +169,15 @@ void DiscardPrepared(const ProcessWait& wait) {
     if (g_encoder.held) Discard(wait);
 }
 
-void Pause() { Send(kPauseCommand); }
+void Pause() {
+    Send(kPauseCommand);
+    RecordingSound().SetRecording(false, SoundClockMs());
+}
 
-void Resume() { Send(kResumeCommand); }
+void Resume() {
+    Send(kResumeCommand);
+    RecordingSound().SetRecording(true, SoundClockMs());
+}
 
 StopResult Stop(const ProcessWait& wait, DWORD waitLimitMs) {
     // Every handle of this recording is closed on the way out, whatever happens.
@@ -227,6 +244,10 @@ void Forget() {
         TAVRIX_LOG(LevelDebug) << "the encoder ended by itself, exit code " << code;
     }
     g_encoder = EncoderState();
+}
+
+std::vector<StatusLine> TakeStatusLines() {
+    return g_encoder.status ? g_encoder.status->Take() : std::vector<StatusLine>();
 }
 
 }  // namespace EncoderProcess

@@ -6,8 +6,10 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "protocol/exit_codes.h"
+#include "protocol/status.h"
 
 // The temporary recording file of this run, 8-bit text in the ANSI code page;
 // empty until the entry point stores MakeTempRecordingPath's result.
@@ -87,6 +89,11 @@ bool HasEnded(DWORD& exitCode);
 // Forgets the encoder of a recording that has ended on its own (its handles
 // are closed); its exit code is logged.
 void Forget();
+
+// What the encoder said on its status channel (its standard output, read on
+// a thread of its own) since the last call; encoder_status_win.h turns it
+// into the recording's sound.
+std::vector<StatusLine> TakeStatusLines();
 
 }  // namespace EncoderProcess
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "recording/encoder_process_win.h"
+#include "recording/encoder_status_win.h"
 #include "support/log.h"
 #include "support/text_win.h"
 #include "ui/finish_wait_win.h"
@@ -18,6 +19,11 @@ namespace {
 
 // Style of the status bar: a system menu and a minimise box, no caption.
 constexpr DWORD kStatusBarStyle = WS_SYSMENU | WS_MINIMIZEBOX;
+// At zero, how long a waiting encoder may still take to say anything at all
+// (one that says nothing is an older one, and starts as before), and to say
+// how every chosen source opened.
+constexpr int64_t kFirstSoundWaitMs = 1000;
+constexpr int64_t kSoundSettleWaitMs = 3000;
 
 }  // namespace
 
@@ -27,6 +33,7 @@ CReadyFrameWnd::~CReadyFrameWnd() {
     if (m_hWnd != nullptr) KillTimer(m_hWnd, kCountdownTimerId);
     EncoderProcess::DiscardPrepared(PumpingWait());
     if (m_ownerSlot != nullptr && *m_ownerSlot == this) *m_ownerSlot = nullptr;
+    if (m_hWnd != nullptr && SoundWindow() == m_hWnd) SetSoundWindow(nullptr);
 }
 
 const FrameDescription& CReadyFrameWnd::Description() const { return kReadyFrame; }
@@ -43,7 +50,10 @@ void CReadyFrameWnd::OnSkinReady() {
     // The encoder gets ready during the count, held, so the lesson's first
     // second is recorded: started only at zero, it took 0.6 to 1.2 s to take
     // its first picture. One that cannot be prepared is started at zero as before.
+    m_sound.Attach(m_pm);
+    SetSoundWindow(m_hWnd);
     EncoderProcess::Prepare();
+    ShowSound();
 }
 
 LRESULT CReadyFrameWnd::HandleOwnMessage(UINT uMsg, WPARAM wParam, LPARAM, bool& handled) {
@@ -51,6 +61,11 @@ LRESULT CReadyFrameWnd::HandleOwnMessage(UINT uMsg, WPARAM wParam, LPARAM, bool&
     if (uMsg == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE) {
         KillTimer(m_hWnd, kCountdownTimerId);  // no zero may start it again while it goes
         EncoderProcess::DiscardPrepared(PumpingWait());
+    }
+    if (uMsg == kSoundNewsMessage) {
+        handled = true;
+        ShowSound();
+        return 0;
     }
     handled = uMsg == WM_TIMER && wParam == kCountdownTimerId;
     return handled ? OnTick() : 0;
@@ -65,6 +80,7 @@ void CReadyFrameWnd::OnFinalMessage(HWND hWnd) {
     EncoderProcess::DiscardPrepared(PumpingWait());
     if (m_ownerSlot != nullptr && *m_ownerSlot == this) *m_ownerSlot = nullptr;
     m_ownerSlot = nullptr;
+    if (SoundWindow() == hWnd) SetSoundWindow(nullptr);
     SkinnedFrame::OnFinalMessage(hWnd);
 }
 
@@ -82,6 +98,10 @@ LRESULT CReadyFrameWnd::OnTick() {
     }
     ResetCount();
     ::ShowWindow(m_hWnd, SW_HIDE);
+    if (!SoundCanStart()) {
+        BackToStartup();
+        return 0;
+    }
     if (EncoderProcess::Start() == 0) {
         TAVRIX_LOG(LevelDebug) << "the encoder could not be started";
         ShowMessageBox(BoxCaption::StartError, L"Tavrix程序启动异常");
@@ -133,4 +153,34 @@ void CReadyFrameWnd::BackToStartup() {
     ::ShowWindow(m_hWnd, SW_HIDE);
     EncoderProcess::DiscardPrepared(PumpingWait());
     ::ShowWindow(StartupHwnd, SW_RESTORE);
+}
+
+void CReadyFrameWnd::ShowSound() {
+    TakeRecordingSound();
+    m_sound.Show(RecordingSound());
+}
+
+bool CReadyFrameWnd::SoundCanStart() {
+    if (!EncoderProcess::IsPrepared()) return true;
+    // The waiting encoder has opened its sound during the count; a slow one
+    // is given a little longer, one that says nothing is not waited for.
+    const int64_t started = SoundClockMs();
+    for (;;) {
+        TakeRecordingSound();
+        const SoundWatch& sound = RecordingSound();
+        const int64_t waited = SoundClockMs() - started;
+        DWORD code = 0;
+        if (sound.Settled() || EncoderProcess::HasEnded(code)) break;
+        if (waited >= kSoundSettleWaitMs || (!sound.Heard() && waited >= kFirstSoundWaitMs)) {
+            TAVRIX_LOG(LevelDebug) << "the encoder has not said how its sound opened; the recording starts";
+            break;
+        }
+        Sleep(20);
+    }
+    const std::wstring question = MissingSoundQuestion(RecordingSound());
+    if (question.empty()) return true;
+    TAVRIX_LOG(LevelDebug) << "a chosen sound source cannot be opened; the teacher is asked";
+    const bool goOn = ShowMessageBox(BoxCaption::Tip, question, MB_YESNO | MB_ICONWARNING) == IDYES;
+    TAVRIX_LOG(LevelDebug) << (goOn ? "the teacher starts without it" : "the teacher does not start without it");
+    return goOn;
 }

@@ -1,6 +1,8 @@
 // The countdown window: "3", "2", "1" a second apart while the encoder gets
 // ready, held; then it starts recording and the status bar comes up; its
-// back button abandons the start and discards the waiting encoder.
+// back button abandons the start and discards the waiting encoder. It shows
+// the microphone's level meanwhile, and asks before the picture starts when
+// a chosen sound source could not be opened.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +10,7 @@
 #include <cstdint>
 
 #include "ui/skinned_frame.h"
+#include "ui/sound_view.h"
 
 class RecStatusFrame;
 
@@ -53,9 +56,15 @@ private:
     bool BringUpStatusBar();
     // The encoder runs but no status bar can stop it: end the recording.
     void AbandonRecording();
+    // What the waiting encoder said of its sound, on the microphone's meter.
+    void ShowSound();
+    // At zero: false when a chosen sound source could not be opened and the
+    // teacher would rather not start without it.
+    bool SoundCanStart();
 
     CControlUI* m_numText = nullptr;
     CControlUI* m_backBtn = nullptr;
+    SoundView m_sound;
     // Made once, never deleted: it lives for the rest of the run.
     RecStatusFrame* m_status = nullptr;
     CReadyFrameWnd** m_ownerSlot = nullptr;

@@ -5,6 +5,7 @@
 #include "protocol/exit_codes.h"
 #include "recording/encoder_process_win.h"
 #include "recording/leftover_recording.h"
+#include "recording/saved_recording.h"
 #include "support/files_win.h"
 #include "support/log.h"
 #include "support/text_win.h"
@@ -131,7 +132,11 @@ SaveOutcome OfferSaveDialog(const std::wstring& temporary, const SaveDialog& ask
             ShowMessageBox(BoxCaption::None, kSaveFailedText);
         }
         HideWindow(CornerHwnd);
-        if (moved) return SaveOutcome::Saved;
+        if (moved) {
+            // The startup window names where the lesson went.
+            SetLastSavedRecording(chosen);
+            return SaveOutcome::Saved;
+        }
         // A failed move leaves the recording at the temporary path, where the
         // next recording would overwrite it: offer the dialog again.
         if (!IsExistingFile(temporary)) return SaveOutcome::Kept;

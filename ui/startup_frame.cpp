@@ -1,6 +1,7 @@
 #include "ui/startup_frame.h"
 
 #include <shellapi.h>
+#include <shlwapi.h>
 
 #include <new>
 #include <string>
@@ -10,6 +11,8 @@
 #include "devices/speaker_sound_win.h"
 #include "recording/disk_space_win.h"
 #include "recording/encoder_process_win.h"
+#include "recording/saved_recording.h"
+#include "support/files_win.h"
 #include "support/log.h"
 #include "support/unique_win.h"
 #include "ui/corner_window.h"
@@ -33,6 +36,36 @@ void TellUser(const wchar_t* text) {
     ShowMessageBox(BoxCaption::Tip, text);
 }
 
+// The saved lesson's line under the choices, in skin units (startup.xml's savedPanel and its margin).
+constexpr int kSavedPanelHeight = 64;
+const wchar_t kSavedRecordingGoneText[] = L"找不到这个录像了，它可能已被移动或删除。";
+
+// ShellExecuteExW, loaded at the first use; false when it cannot be had or fails.
+bool OpenWithShell(const wchar_t* file, const std::wstring& parameters) {
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_NOASYNC;
+    info.lpFile = file;
+    info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    const auto execute = SystemFunction<decltype(&ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
+    return execute != nullptr && execute(&info);
+}
+
+// `text` cut in its middle with an ellipsis to fit `width` pixels in `font`.
+std::wstring FittedPath(const std::wstring& text, HFONT font, int width) {
+    if (width <= 0 || text.size() >= MAX_PATH) return text;
+    wchar_t buffer[MAX_PATH] = {};
+    text.copy(buffer, MAX_PATH - 1);
+    const HDC dc = ::GetDC(nullptr);
+    const HGDIOBJ old = ::SelectObject(dc, font);
+    const auto compact = SystemFunction<decltype(&PathCompactPathW)>(L"shlwapi.dll", "PathCompactPathW");
+    if (compact != nullptr) compact(dc, buffer, static_cast<UINT>(width));
+    ::SelectObject(dc, old);
+    ::ReleaseDC(nullptr, dc);
+    return buffer;
+}
+
 }  // namespace
 
 CRecStartupFrameWnd::CRecStartupFrameWnd() = default;
@@ -52,7 +85,9 @@ void CRecStartupFrameWnd::CreateSelector() {
     }
 }
 
-LRESULT CRecStartupFrameWnd::HandleOwnMessage(UINT uMsg, WPARAM, LPARAM, bool& handled) {
+LRESULT CRecStartupFrameWnd::HandleOwnMessage(UINT uMsg, WPARAM wParam, LPARAM, bool& handled) {
+    // Back after a recording: the saved lesson's line, when there is one.
+    if (uMsg == WM_SHOWWINDOW && wParam != FALSE) ShowSavedRecording();
     handled = uMsg == kCreateSelectorMessage;
     if (handled) CreateSelector();
     return 0;
@@ -97,6 +132,9 @@ void CRecStartupFrameWnd::OnSkinReady() {
     m_optionVideoQualityNormal = option(L"optionVideoQualityNormal");
     m_optionVideoQualityGood = option(L"optionVideoQualityGood");
     m_checkShowClicks = option(L"checkShowClicks");
+    m_savedPanel = m_pm.FindControl(L"savedPanel");
+    m_savedFileText = m_pm.FindControl(L"savedFileText");
+    m_savedFolderText = m_pm.FindControl(L"savedFolderText");
 }
 
 void CRecStartupFrameWnd::Notify(TNotifyUI& msg) {
@@ -113,6 +151,8 @@ void CRecStartupFrameWnd::Notify(TNotifyUI& msg) {
     if (name == L"optionAudioMicro" || name == L"optionAudioMix") return OnAudioSourceNeedingMicrophone();
     if (name == L"btnSoundXP") return OnSoundXp();
     if (name == L"startBtn") return OnStart();
+    if (name == L"btnOpenFolder") return OnOpenSavedFolder();
+    if (name == L"btnPlayFile") return OnPlaySavedRecording();
 }
 
 void CRecStartupFrameWnd::OnClose() {
@@ -230,6 +270,9 @@ void CRecStartupFrameWnd::OnStart() {
     }
 
     CollectRecordOptions();
+    // The last lesson's line goes with the next recording.
+    SetLastSavedRecording(std::wstring());
+    ShowSavedRecording();
     ::ShowWindow(m_hWnd, SW_HIDE);
     DiscardTipWindow();
 
@@ -278,4 +321,65 @@ void CRecStartupFrameWnd::DiscardTipWindow() {
 void CRecStartupFrameWnd::OnFinalMessage(HWND hWnd) {
     m_selector.Destroy();
     SkinnedFrame::OnFinalMessage(hWnd);
+}
+
+void CRecStartupFrameWnd::ShowSavedRecording() {
+    if (m_savedPanel == nullptr || m_savedFileText == nullptr || m_savedFolderText == nullptr) return;
+    const std::wstring& path = LastSavedRecording();
+    const bool show = !path.empty();
+    if (show) {
+        const SavedRecordingLine line = DescribeSavedRecording(path);
+        m_savedFileText->SetText(L"已保存：" + line.fileName);
+        m_savedFolderText->SetText(line.folder);
+    }
+    if (m_savedPanel->IsVisible() != show) {
+        m_savedPanel->SetVisible(show);
+        const SIZE size = m_pm.GetInitSize();
+        const int height = size.cy + (show ? m_pm.Scale(kSavedPanelHeight) : 0);
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, size.cx, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (!show) return;
+    // A long folder is shortened in its middle, so its start and its own name both show.
+    m_pm.UpdateLayout();
+    const RECT& place = m_savedFolderText->GetPos();
+    auto* label = static_cast<CLabelUI*>(m_savedFolderText->GetInterface(L"Label"));
+    if (label != nullptr)
+        m_savedFolderText->SetText(FittedPath(DescribeSavedRecording(path).folder, m_pm.GetFont(label->GetFont()),
+                                              place.right - place.left));
+}
+
+namespace {
+
+// The lesson saved last, when it is still where it was saved; a plain
+// message when it was moved or deleted meanwhile.
+const std::wstring* SavedRecordingStillThere(const char* notDone) {
+    const std::wstring& path = LastSavedRecording();
+    if (path.empty()) return nullptr;
+    if (IsExistingFile(path)) return &path;
+    TAVRIX_LOG(LevelDebug) << "the saved lesson is gone; " << notDone;
+    TellUser(kSavedRecordingGoneText);
+    return nullptr;
+}
+
+}  // namespace
+
+void CRecStartupFrameWnd::OnOpenSavedFolder() {
+    const std::wstring* path = SavedRecordingStillThere("its folder is not opened");
+    if (path == nullptr) return;
+    // The folder with the lesson selected, by the system's file manager from
+    // the Windows folder (by its full path: the program runs elevated).
+    wchar_t windows[MAX_PATH] = {};
+    const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
+    const bool opened = length > 0 && length < MAX_PATH &&
+                        OpenWithShell((std::wstring(windows) + L"\\explorer.exe").c_str(), L"/select,\"" + *path + L"\"");
+    TAVRIX_LOG(LevelDebug) << (opened ? "the saved lesson's folder is shown" : "the saved lesson's folder could not be shown");
+    if (!opened) TellUser(L"文件夹打不开。");
+}
+
+void CRecStartupFrameWnd::OnPlaySavedRecording() {
+    const std::wstring* path = SavedRecordingStillThere("it is not played");
+    if (path == nullptr) return;
+    const bool played = OpenWithShell(path->c_str(), std::wstring());
+    TAVRIX_LOG(LevelDebug) << (played ? "the saved lesson is played" : "the saved lesson could not be played");
+    if (!played) TellUser(L"录像打不开：这台电脑上可能没有能播放它的程序。");
 }

@@ -1,5 +1,7 @@
 // The startup window: where the user chooses the area, the sound and the
 // quality of the next recording and starts it. Closing it ends the program.
+// After a save it names the saved lesson, with its folder and a way to play
+// it, until the next recording starts.
 #pragma once
 
 #include <windows.h>
@@ -45,6 +47,11 @@ private:
     void SwitchToSpeaker();
     void DiscardTipWindow();
     bool IsOptionSelected(COptionUI* option) const;
+    // The saved lesson's line: shown (the window grows to hold it) while
+    // there is one to name.
+    void ShowSavedRecording();
+    void OnOpenSavedFolder();
+    void OnPlaySavedRecording();
 
     RegionSelector m_selector;
     RecTSFrame* m_tip = nullptr;
@@ -64,4 +71,7 @@ private:
     COptionUI* m_optionVideoQualityNormal = nullptr;
     COptionUI* m_optionVideoQualityGood = nullptr;
     COptionUI* m_checkShowClicks = nullptr;
+    CControlUI* m_savedPanel = nullptr;
+    CControlUI* m_savedFileText = nullptr;
+    CControlUI* m_savedFolderText = nullptr;
 };

@@ -4,6 +4,7 @@
 
 #include "recording/disk_space_win.h"
 #include "recording/encoder_process_win.h"
+#include "recording/encoder_status_win.h"
 #include "recording/record_options.h"
 #include "support/log.h"
 #include "support/text_win.h"
@@ -25,6 +26,11 @@ constexpr DWORD kProcessWindowStyle = WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr UINT kPlaceBarMessage = WM_APP + 14;
 // The free disk space is looked at every this many ticks (two seconds).
 constexpr int kTicksPerSpaceCheck = 8;
+// The meters move at most this often: each repaint of the bar costs the
+// lesson's computer a little, and the eye needs no more.
+constexpr int64_t kSoundShowIntervalMs = 100;
+// The warning's row under the bar, in skin units (status.xml's soundWarning).
+constexpr int kSoundWarningHeight = 30;
 
 const wchar_t kEncoderLostText[] = L"录像程序意外停止了，录制已经结束。已经录下的内容都保留着。";
 const wchar_t kNoPauseWindowText[] = L"暂停窗口打不开，录制已经结束。请选择保存录像的位置。";
@@ -58,6 +64,7 @@ void RecStatusFrame::OnSkinReady() {
         MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(&r), 2);
         return r;
     };
+    m_sound.Attach(m_pm);
 
     // The after-recording window: made now, hidden, owned by the corner
     // markers when they exist.
@@ -93,14 +100,24 @@ LRESULT RecStatusFrame::HandleOwnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam
     case WM_TIMER:  return OnTick();
     case WM_HOTKEY: return InkSession::Instance().HotKey(wParam) ? 0 : OnHotKey();
     case WM_SHOWWINDOW:
-        if (wParam != FALSE) PostMessage(kPlaceBarMessage);
-        // Up for a new recording or after a pause: the drawing follows.
-        if (wParam != FALSE) InkSession::Instance().BarShown(m_hWnd);
+        if (wParam != FALSE) {
+            PostMessage(kPlaceBarMessage);
+            // Above a full-screen slide show, and the one to hear the encoder's sound news.
+            ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            SetSoundWindow(m_hWnd);
+            m_soundShownMs = 0;
+            ShowSound();
+            // Up for a new recording or after a pause: the drawing follows.
+            InkSession::Instance().BarShown(m_hWnd);
+        }
         handled = false;
         return 0;
     case WM_MOVE:
         InkSession::Instance().BarMoved();
         handled = false;
+        return 0;
+    case kSoundNewsMessage:
+        ShowSound();
         return 0;
     case WM_DISPLAYCHANGE:
         // A screen unplugged mid-recording: the bar comes onto one that remains.
@@ -135,6 +152,7 @@ LRESULT RecStatusFrame::OnTick() {
     DWORD exitCode = 0;
     if (EncoderProcess::HasEnded(exitCode)) return OnEncoderLost(exitCode);
     if (UpdateElapsedTime()) m_timeText->SetText(ElapsedText);
+    ShowSound();
     if (++m_ticksSinceSpaceCheck >= kTicksPerSpaceCheck) {
         m_ticksSinceSpaceCheck = 0;
         CheckFreeSpace();
@@ -202,4 +220,25 @@ void RecStatusFrame::PauseRecording() {
     }
     ::ShowWindow(ProcessHwnd, SW_SHOW);
     SetWindowPos(ProcessHwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+}
+
+void RecStatusFrame::ShowSound() {
+    TakeRecordingSound();
+    // After a change on screen the next waits a moment (the news that come
+    // meanwhile are shown with it); a change after a quiet spell shows at once.
+    const int64_t now = SoundClockMs();
+    const bool warningChanged = SoundWarningText(RecordingSound()).empty() == m_sound.WarningShown();
+    if (!warningChanged && now - m_soundShownMs < kSoundShowIntervalMs) return;
+    if (m_sound.Show(RecordingSound())) m_soundShownMs = now;
+    FitSoundWarning();
+}
+
+void RecStatusFrame::FitSoundWarning() {
+    // Checked at every showing: a change of display scaling gives the bar the skin's size again.
+    const SIZE bar = m_pm.GetInitSize();
+    const int height = bar.cy + (m_sound.WarningShown() ? m_pm.Scale(kSoundWarningHeight) : 0);
+    RECT now = {};
+    ::GetWindowRect(m_hWnd, &now);
+    if (now.bottom - now.top == height && now.right - now.left == bar.cx) return;
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, bar.cx, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

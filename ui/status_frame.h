@@ -3,6 +3,8 @@
 // the task bar) and the pause key (F10, through hookDLL.dll) pause the
 // recording. Its timer also watches the encoder and the free disk space.
 // Its pen button and F9 switch drawing on the lesson (ui/ink_session_win.h).
+// Beside the time, a level meter for each chosen sound source; under the
+// bar, a warning while a source is missing, lost or (the microphone) silent.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +12,7 @@
 #include "ui/elapsed_time.h"
 #include "ui/pen_palette.h"
 #include "ui/skinned_frame.h"
+#include "ui/sound_view.h"
 
 class CRecProcessFrameWnd;
 
@@ -43,9 +46,17 @@ private:
     // press while the after-recording window is shown does nothing.
     void PauseIfShown();
 
+    // The recording's sound: what the encoder said, shown at most every
+    // kSoundShowIntervalMs (a rise at once, after a quiet spell).
+    void ShowSound();
+    // The warning's row came or went: the bar grows or shrinks to show it.
+    void FitSoundWarning();
+
     CControlUI* m_timeText = nullptr;
     // The pen button's presses leave the keyboard with the presented program.
     ClicksWithoutFocus m_penClicks;
+    SoundView m_sound;
+    int64_t m_soundShownMs = 0;
     int m_ticksSinceSpaceCheck = 0;
     bool m_handlingLoss = false;
     // Made with the bar's window; it deletes itself when its window goes.

@@ -56,6 +56,8 @@ const NamedAttribute kAttributes[] = {
     {L"selectedimage", UiAttribute::SelectedImage},
     {L"selectedhotimage", UiAttribute::SelectedHotImage},
     {L"selecteddisabledimage", UiAttribute::SelectedDisabledImage},
+    {L"forecolor", UiAttribute::ForeColor},
+    {L"warncolor", UiAttribute::WarnColor},
 };
 
 template <size_t N>

@@ -43,6 +43,8 @@ enum class UiAttribute {
     // options and check boxes
     Group, Selected, SelectedBkColor, SelectedTextColor, SelectedBorderColor,
     SelectedImage, SelectedHotImage, SelectedDisabledImage,
+    // level meters
+    ForeColor, WarnColor,
 };
 
 // The attribute of that name as the skin writes it (lower case, exact), or Unknown.

@@ -13,6 +13,7 @@
 #include "uilib/ui_container.h"
 #include "uilib/ui_label.h"
 #include "uilib/ui_manager.h"
+#include "uilib/ui_meter.h"
 #include "uilib/ui_option.h"
 
 namespace {
@@ -54,6 +55,7 @@ CControlUI* MakeControl(const std::wstring& tag) {
     if (tag == L"Button") return new CButtonUI;
     if (tag == L"Option") return new COptionUI;
     if (tag == L"CheckBox") return new CCheckBoxUI;
+    if (tag == L"Meter") return new CMeterUI;
     return nullptr;
 }
 

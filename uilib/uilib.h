@@ -8,4 +8,5 @@
 #include "uilib/ui_control.h"
 #include "uilib/ui_label.h"
 #include "uilib/ui_manager.h"
+#include "uilib/ui_meter.h"
 #include "uilib/ui_option.h"

@@ -7,3 +7,10 @@ tavrix_add_e2e(e2e.recording.recovery SCRIPT recording_recovery.sh TIMEOUT 300 C
 
 # How soon after the status bar appears the first segment really starts.
 tavrix_add_e2e(bench.recording.start_latency SCRIPT recording_start_latency_bench.sh ARGS 3 TIMEOUT 600 BENCHMARK)
+
+# The sound a teacher can see, with the real encoder and sound server: a
+# silent microphone warned, a tone never warned, a removed microphone warned
+# and back in step.
+foreach(case silent tone removed)
+  tavrix_add_e2e(e2e.recording.sound_warning_${case} SCRIPT recording_sound_warnings.sh ARGS ${case} TIMEOUT 240 COST 40)
+endforeach()

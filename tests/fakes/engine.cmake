@@ -5,6 +5,7 @@
 # and variables as protocol/ does.
 add_executable(tavrix_fake_encoder
   ${CMAKE_CURRENT_LIST_DIR}/fake_encoder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/fake_sound.cpp
   ${CMAKE_CURRENT_LIST_DIR}/avi_layout.cpp)
 target_include_directories(tavrix_fake_encoder PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(tavrix_fake_encoder PRIVATE tavrix_protocol tavrix_support_win shell32)

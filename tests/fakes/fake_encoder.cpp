@@ -25,6 +25,10 @@
 //                                            instead of finishing: the output
 //                                            and the segments stay as they are
 //
+// On standard output it speaks the status channel as the encoder does
+// (fake_sound.h): each chosen source opened, then its level, as the
+// environment asks.
+//
 // Exit codes (protocol/exit_codes.h): kExitDone finished, kExitBadArguments command
 // line rejected, kExitNoCore output not writable, kExitJoinFailed nothing to
 // join, kExitDiscarded discarded.
@@ -50,6 +54,7 @@
 #include "support/path.h"
 #include "support/utf8.h"
 #include "tests/fakes/avi_layout.h"
+#include "tests/fakes/fake_sound.h"
 
 namespace {
 
@@ -256,6 +261,7 @@ int main() {
     bool held = PeekNamedPipe(GetStdHandle(STD_INPUT_HANDLE), first, 2, &peeked, nullptr, nullptr) && peeked == 2 &&
                 first[0] == kHoldCommand[0] && first[1] == '\n' && ReadFile(GetStdHandle(STD_INPUT_HANDLE), first, 2, &peeked, nullptr);
     if (held) Note("command 68 0a");
+    StartFakeSound(request);
     HANDLE reader = CreateThread(nullptr, 0, ReadCommands, nullptr, 0, nullptr);
     if (reader == nullptr) return kExitNoCore;
     CloseHandle(reader);

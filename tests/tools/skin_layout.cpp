@@ -1,10 +1,12 @@
 // Lays a skin out at its declared size and prints the rectangle of every
 // named control, so that end-to-end tests find controls by name.
 //
-//   skin_layout <skin file> [--hide name,name...] [--dpi n]
+//   skin_layout <skin file> [--hide name,name...] [--show name,name...] [--grow n] [--dpi n]
 //
 // With --dpi the layout is the one a window on a monitor of that density
-// shows (default 96: the skin's own sizes).
+// shows (default 96: the skin's own sizes). --show shows controls the skin
+// hides until the window shows them, and --grow makes the window n skin
+// units taller, as a window that grows to hold them does.
 // The file is a name under the folder given by --skin-dir (default: the
 // "skin" folder beside this tool) or a full path. Output, one line each:
 //   window <width> <height>
@@ -29,11 +31,17 @@ int main() {
     std::wstring file;
     std::wstring skinDir = CPaintManagerUI::GetInstancePath() + L"skin";
     std::vector<std::wstring> hidden;
+    std::vector<std::wstring> shown;
+    int grow = 0;
     int dpi = 96;
     for (int i = 1; i < argc; ++i) {
         std::wstring arg = argv[i];
         if (arg == L"--hide" && i + 1 < argc) {
             for (const std::wstring& name : SplitNames(argv[++i])) hidden.push_back(name);
+        } else if (arg == L"--show" && i + 1 < argc) {
+            for (const std::wstring& name : SplitNames(argv[++i])) shown.push_back(name);
+        } else if (arg == L"--grow" && i + 1 < argc) {
+            grow = _wtoi(argv[++i]);
         } else if (arg == L"--dpi" && i + 1 < argc) {
             dpi = _wtoi(argv[++i]);
         } else if (arg == L"--skin-dir" && i + 1 < argc) {
@@ -43,7 +51,8 @@ int main() {
         }
     }
     if (file.empty()) {
-        std::fprintf(stderr, "usage: skin_layout <skin file> [--skin-dir dir] [--hide name,name] [--dpi n]\n");
+        std::fprintf(stderr, "usage: skin_layout <skin file> [--skin-dir dir] [--hide name,name] [--show name,name] "
+                             "[--grow n] [--dpi n]\n");
         return 1;
     }
     CPaintManagerUI::SetResourcePath(skinDir.c_str());
@@ -61,6 +70,13 @@ int main() {
     pm.AttachDialog(root);
     for (const std::wstring& name : hidden) {
         if (CControlUI* c = pm.FindControl(name.c_str())) c->SetVisible(false);
+    }
+    for (const std::wstring& name : shown) {
+        if (CControlUI* c = pm.FindControl(name.c_str())) c->SetVisible(true);
+    }
+    if (grow != 0) {
+        const SIZE skin = pm.GetInitSize();
+        pm.SetInitSize(MulDiv(skin.cx, 96, dpi), MulDiv(skin.cy, 96, dpi) + grow);
     }
     pm.UpdateLayout();
 

@@ -4,7 +4,7 @@
 # encoder wrote, with where the join cuts them.
 tavrix_add_test(encoder_unit_tests
   SOURCES encoder_args_test.cpp encoder_join_check_test.cpp encoder_session_test.cpp encoder_run_plan_test.cpp
-          support_matroska_scan_test.cpp audio_timeline_test.cpp core_log_test.cpp
+          support_matroska_scan_test.cpp audio_timeline_test.cpp encoder_audio_source_test.cpp core_log_test.cpp
   LIBS tavrix_encoder_logic)
 if(CMAKE_CROSSCOMPILING)
   # Under wine64 the build tree is reached through drive Z:.

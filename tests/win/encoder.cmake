@@ -4,5 +4,5 @@ add_executable(encoder_colour_screen encoder_colour_screen.cpp)
 set_target_properties(encoder_colour_screen PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TAVRIX_TEST_BIN_DIR})
 
 tavrix_add_test(encoder_process_tests
-  SOURCES encoder_adapter_process_test.cpp encoder_join_test.cpp encoder_core_dpi_test.cpp
+  SOURCES encoder_adapter_process_test.cpp encoder_join_test.cpp encoder_core_dpi_test.cpp encoder_status_win_test.cpp
   LIBS tavrix_encoder_win tavrix_recording tavrix_engine_test_support)

@@ -18,6 +18,7 @@
 #include "protocol/command_line.h"
 #include "protocol/exit_codes.h"
 #include "protocol/files.h"
+#include "protocol/status.h"
 #include "recording/capture_command.h"
 #include "support/matroska_scan.h"
 #include "support/media_file_win.h"
@@ -82,24 +83,28 @@ std::string ReadWhole(const std::wstring& path) {
 }
 
 // The adapter started as the program starts it: a pipe on standard input,
-// no console; standard error is read for the messages.
+// no console; standard error is read for the messages, standard output for
+// the status channel.
 // With `held`, "h\n" is in the pipe before the adapter starts, as the
 // program prepares it during the countdown.
 class Adapter {
 public:
     bool Start(const std::wstring& exe, const std::wstring& arguments, bool held = false) {
         SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-        UniqueHandle inputRead, errorWrite;
+        UniqueHandle inputRead, errorWrite, outputWrite;
         if (!CreatePipe(inputRead.put(), m_input.put(), &inherit, 0)) return false;
         SetHandleInformation(m_input.get(), HANDLE_FLAG_INHERIT, 0);
         if (held) Send("h\n");
         if (!CreatePipe(m_error.put(), errorWrite.put(), &inherit, 0)) return false;
         SetHandleInformation(m_error.get(), HANDLE_FLAG_INHERIT, 0);
+        if (!CreatePipe(m_output.put(), outputWrite.put(), &inherit, 0)) return false;
+        SetHandleInformation(m_output.get(), HANDLE_FLAG_INHERIT, 0);
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdInput = inputRead.get();
         startup.hStdError = errorWrite.get();
+        startup.hStdOutput = outputWrite.get();
         std::wstring line = QuoteArgument(exe) + L" " + arguments;
         PROCESS_INFORMATION info = {};
         if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
@@ -122,15 +127,9 @@ public:
         GetExitCodeProcess(m_process.process.get(), &code);
         return static_cast<int>(code);
     }
-    std::string ErrorText() {
-        std::string text;
-        char buffer[1024];
-        DWORD available = 0, read = 0;
-        while (PeekNamedPipe(m_error.get(), nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
-               ReadFile(m_error.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0)
-            text.append(buffer, read);
-        return text;
-    }
+    std::string ErrorText() { return Available(m_error.get()); }
+    // What came on the status channel since the last call.
+    std::string StatusText() { return Available(m_output.get()); }
     HANDLE Process() const { return m_process.process.get(); }
     ~Adapter() {
         if (m_process.process && WaitForSingleObject(m_process.process.get(), 0) != WAIT_OBJECT_0)
@@ -138,9 +137,20 @@ public:
     }
 
 private:
+    static std::string Available(HANDLE pipe) {
+        std::string text;
+        char buffer[1024];
+        DWORD available = 0, read = 0;
+        while (PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
+               ReadFile(pipe, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+            text.append(buffer, read);
+        return text;
+    }
+
     ProcessRecord m_process;
     UniqueHandle m_input;
     UniqueHandle m_error;
+    UniqueHandle m_output;
 };
 
 // What the program puts on the adapter's command line (after the word ffmpeg).
@@ -504,4 +514,34 @@ TEST_F(EncoderRecording, HeldAdapterLeavesNothingWhenThrownAwayOrItsInputCloses)
         EXPECT_TRUE(WaitFor([] { return CoreProcesses().empty(); }, 5000));
         EXPECT_EQ(leftovers(), "");
     }
+}
+
+TEST_F(EncoderRecording, ChosenSoundThatCannotBeHadIsSaidBeforeTheLessonStartsAndTheRecordingGoesOn) {
+    // No sound server here: neither the microphone nor the endpoint standing
+    // in for the speakers can be opened.
+    std::wstring line;
+    AssembleCaptureCommandLine(true, kCaptureSpeaker | kCaptureMicrophone | 1, [] { return std::wstring(L"In: default"); },
+                               m_output, line);
+    Adapter adapter;
+    ASSERT_TRUE(adapter.Start(BinFolder() + L"ffmpeg.exe", line.substr(std::wstring(L"ffmpeg ").size()), true));
+    StatusReader reader;
+    std::vector<StatusLine> said;
+    ASSERT_TRUE(WaitFor([&] {
+        const std::string text = adapter.StatusText();
+        for (StatusLine& read : reader.Feed(text.data(), text.size())) said.push_back(read);
+        return !said.empty() && said.back().event == StatusEvent::Ready;
+    }, 30000)) << Log();
+    ASSERT_EQ(said.size(), 3u);
+    EXPECT_EQ(said[0].event, StatusEvent::Failed);
+    EXPECT_EQ(said[0].source, SoundSource::Speakers);
+    EXPECT_EQ(said[1].event, StatusEvent::Failed);
+    EXPECT_EQ(said[1].source, SoundSource::Microphone);
+    EXPECT_FALSE(said[1].reason.empty());
+    EXPECT_EQ(reader.UnreadableLines(), 0u);
+    // Told to go on without them, it records the picture.
+    adapter.Send("g\n");
+    ASSERT_TRUE(WaitForSegment(1)) << Log();
+    adapter.Send("q\n");
+    EXPECT_EQ(adapter.Wait(60000), kExitDone) << Log();
+    EXPECT_TRUE(Exists(m_output));
 }

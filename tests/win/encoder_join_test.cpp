@@ -70,7 +70,7 @@ TEST(EncoderJoin, KeepsAllThePictureWhenASegmentsSoundStopsEarly) {
         plan.audioInputs = {{L"-f", L"lavfi", L"-i", L"sine=frequency=440:sample_rate=44100:duration=" + std::to_wstring(lengths[i][1])}};
         const std::wstring segment = SegmentPath(folder + kRecordingFileNameWide, i + 1);
         CoreGate gate;
-        ASSERT_TRUE(gate.Create(static_cast<unsigned>(i + 1)));
+        ASSERT_TRUE(gate.Create());
         CoreProcess process;
         DWORD error = 0;
         ASSERT_TRUE(process.Start(ComposeCommandLine(core, SegmentArguments(plan, segment, gate.Path())), nullptr,
@@ -115,8 +115,8 @@ TEST(EncoderJoin, KeepsAllThePictureWhenASegmentsSoundStopsEarly) {
 
 TEST(EncoderGate, HasAnUnguessableNameAndLetsInTheCurrentUserOnly) {
     CoreGate first, second;
-    ASSERT_TRUE(first.Create(1));
-    ASSERT_TRUE(second.Create(1));
+    ASSERT_TRUE(first.Create());
+    ASSERT_TRUE(second.Create());
     EXPECT_NE(first.Path(), second.Path());
     EXPECT_EQ(first.Path().find(std::to_wstring(GetCurrentProcessId())), std::wstring::npos);
     EXPECT_GE(first.Path().size(), std::wstring(L"\\\\.\\pipe\\").size() + 32);

@@ -1,7 +1,8 @@
 # ui/ under wine64 with real messages, timers, input and the test encoder:
 # the shared frame behaviour, the countdown, status bar, after-recording and
 # tip windows, finishing and saving (the real Save dialog once), recordings
-# left behind, the region selector and the corner markers.
+# left behind, the region selector and the corner markers, and the
+# recording's sound on the countdown and the bar.
 tavrix_add_test(tavrix_ui_win_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_skinned_frame_win_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/ui_countdown_win_test.cpp
@@ -13,6 +14,7 @@ tavrix_add_test(tavrix_ui_win_tests
           ${CMAKE_CURRENT_LIST_DIR}/ui_save_recording_win_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/ui_region_selector_win_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/ui_corner_window_win_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/ui_sound_win_test.cpp
   LIBS tavrix_win_test_support tavrix_win)
 add_dependencies(tavrix_ui_win_tests tavrix_fake_encoder tavrix_idle_process hookDLL)
 target_compile_definitions(tavrix_ui_win_tests PRIVATE TAVRIX_TEST_DATA="Z:${CMAKE_SOURCE_DIR}/tests/unit/data")
