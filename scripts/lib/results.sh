@@ -7,8 +7,9 @@
 #       (with why it did not run, or that it ran out of time, which only
 #       ctest's log says) and the lines of its output that say what failed.
 #
-# A test skipped by its SKIP_RETURN_CODE is skipped; one that ctest could
-# not run at all (its program missing) has failed.
+# A test skipped by its SKIP_RETURN_CODE, or disabled (ctest's DISABLED, a
+# GoogleTest DISABLED_ case), is skipped; one that ctest could not run at all
+# (its program missing) has failed.
 junit_results() {
   awk -v why="$3" -v ctestlog="$2" '
     BEGIN {
@@ -33,6 +34,7 @@ junit_results() {
     /<\/testcase>/ {
       if (status == "run") { print "passed", name; next }
       if (status == "notrun" && skip ~ /^SKIP_/) { print "skipped", name; next }
+      if (status == "disabled") { print "skipped", name; next }  # DISABLED, as a benchmark kept in a test program
       print "failed", name
       print "-- " name (skip != "" ? " (" skip ")" : "") (name in timedout ? " (timed out)" : "") >>why
       shown = 0

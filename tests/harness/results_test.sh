@@ -2,8 +2,8 @@
 # The test harness's own check: what scripts/test counts must be what ctest
 # ran, or a broken run could end green. A small ctest project of its own
 # with a test that passes, one that fails (its message with characters the
-# JUnit file escapes), one skipped by its return code, one whose program is
-# missing and one that runs out of time; its JUnit file read as scripts/test
+# JUnit file escapes), one skipped by its return code, one disabled, one whose
+# program is missing and one that runs out of time; its JUnit file read as scripts/test
 # reads it. And scripts/test refuses an argument it does not know.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -26,6 +26,8 @@ set_tests_properties(skipped PROPERTIES SKIP_RETURN_CODE 77)
 add_test(NAME missing COMMAND /nonexistent/program)
 add_test(NAME hangs COMMAND sh -c "echo waiting; sleep 30")
 set_tests_properties(hangs PROPERTIES TIMEOUT 1)
+add_test(NAME disabled COMMAND sh -c "exit 1")
+set_tests_properties(disabled PROPERTIES DISABLED TRUE)
 CMAKE
 cmake -S "$work" -B "$work/build" >/dev/null 2>&1 || { echo "FAIL: the small project does not configure"; exit 1; }
 ctest --test-dir "$work/build" --output-junit "$work/results.xml" >"$work/ctest.log" 2>&1
@@ -33,7 +35,7 @@ ctest --test-dir "$work/build" --output-junit "$work/results.xml" >"$work/ctest.
 results=$(junit_results "$work/results.xml" "$work/ctest.log" "$work/why.txt")
 expect "passed" "$(sed -n 's/^passed //p' <<<"$results" | xargs)" "passes"
 expect "failed" "$(sed -n 's/^failed //p' <<<"$results" | sort | xargs)" "fails hangs missing"
-expect "skipped" "$(sed -n 's/^skipped //p' <<<"$results" | xargs)" "skipped"
+expect "skipped" "$(sed -n 's/^skipped //p' <<<"$results" | sort | xargs)" "disabled skipped"
 why=$(cat "$work/why.txt")
 expect "the failure's own line, unescaped" "$(grep -c 'FAIL \[case\]: a <window> & "its" text' <<<"$why")" 1
 expect "the noise left out" "$(grep -c noise <<<"$why")" 0
