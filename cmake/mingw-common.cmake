@@ -13,8 +13,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Static runtime: the program ships as one exe and one hook DLL, nothing else.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-# Only the x86_64 build can run here; test programs run through this wrapper,
-# which starts them under wine64 with the test prefix and locale.
-if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run)
-endif()
+# Both builds run here: test programs run through this wrapper, which starts
+# them under Wine (the 32-bit or the 64-bit loader, by the program) in the
+# test session's prefix and locale.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run)

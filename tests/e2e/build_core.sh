@@ -18,8 +18,7 @@ build=$2
 work=$build/build-core-test
 rm -rf "$work"
 mkdir -p "$work"
-fail() { echo "FAIL: $*"; exit 1; }
-step() { echo "== $* ($SECONDS s)"; }
+source "$src/scripts/lib/session.sh"  # fail, step
 real_cache=${TAVRIX_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tavrix}
 
 # Runs build-core with a fresh cache of its own; its messages go to $work/$1.log.

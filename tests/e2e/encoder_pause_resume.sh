@@ -4,45 +4,14 @@
 # 3 s more, then quit. The joined file must be H.264 in AVI, yuv420p, 10 fps,
 # the capture rectangle's size, about 6 s long, and show the colours of the
 # recorded seconds but none of the paused ones.
-#   encoder_pause_resume.sh BUILD_DIR
+#   encoder_pause_resume.sh
 set -uo pipefail
-build=$1
-bin=$build/bin
-wine=/usr/lib/wine/wine64
-if [ ! -f "$bin/ffmpeg-core.exe" ]; then
-  echo "FAILED: $bin/ffmpeg-core.exe is missing (scripts/build-core builds it)"
-  exit 1
-fi
-work=$(mktemp -d "$build/encoder-e2e.XXXXXX")
+source "$(dirname "$0")/encoder_lib.sh"
 screen_pid=
-adapter_pid=
-cleanup() {
-  exec 3>&- 2>/dev/null
-  [ -n "$adapter_pid" ] && kill "$adapter_pid" 2>/dev/null
-  [ -n "$screen_pid" ] && kill "$screen_pid" 2>/dev/null
-  wait 2>/dev/null
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; [ -f "$work/out.avi.encoder.log" ] && grep -v '^ALSA' "$work/out.avi.encoder.log"; exit 1; }
-now() { date +%s.%N; }
-# Waits up to 30 s for the adapter's log to say that segment $1 records.
-wait_for_segment() {
-  for _ in $(seq 300); do grep -q "INFO: segment $1: " "$work/out.avi.encoder.log" 2>/dev/null && return 0; sleep 0.05; done
-  fail "segment $1 never started"
-}
+on_exit '[ -n "$screen_pid" ] && kill "$screen_pid" 2>/dev/null'
 
 # The capture rectangle, as the program hands it to the screen filter.
-cat >"$work/area.reg" <<'REG'
-REGEDIT4
-
-[HKEY_CURRENT_USER\SOFTWARE\screen-capture-recorder]
-"start_x"=dword:00000064
-"start_y"=dword:00000050
-"capture_width"=dword:00000140
-"capture_height"=dword:000000f0
-"default_max_fps"=dword:0000000a
-REG
-"$wine" reg import "Z:${work//\//\\}\\area.reg" /reg:32 >/dev/null 2>&1 || fail "reg import"
+set_capture_area 100 80 320 240
 
 # The colour screen: each line it prints is stamped with the host clock.
 "$wine" "$bin/tests/encoder_colour_screen.exe" 40 2>/dev/null \
@@ -50,33 +19,26 @@ REG
 screen_pid=$!
 for _ in $(seq 100); do [ -s "$work/colours.txt" ] && break; sleep 0.1; done
 
-mkfifo "$work/commands"
-out="Z:${work//\//\\}\\out.avi"
-"$wine" "$bin/ffmpeg.exe" -y -pause_support -f dshow -i 'video=screen-capture-recorder' \
-  -pix_fmt yuv420p -c:v libx264 -r 10 -crf 28 -maxrate 350k -profile main -preset veryfast "$out" \
-  <"$work/commands" >"$work/adapter.out" 2>&1 &
-adapter_pid=$!
-exec 3>"$work/commands"
+adapter_start out.avi "${quality_normal[@]}"
+t1=$(now)
+expect_core
 
 # The pause is timed against the colour screen: it starts 0.65 s after a
 # colour change (between 2.6 and 3.6 s into the recording), so one colour is
 # shown wholly inside the 2 s pause, one wholly before it and one wholly after
 # the resume, whatever the phase of the screen. The second part is cut so the
 # two parts make 6 s together.
-wait_for_segment 1; t1=$(now)
 sleep 2.6
 for _ in $(seq 100); do
   awk -v now="$(now)" 'END { d = now - $1; exit !(d >= 0.6 && d < 0.7) }' "$work/colours.txt" && break
   sleep 0.01
 done
-printf 'p\n' >&3; tp=$(now)
-sleep 2; printf 'r\n' >&3; tr=$(now)
-sleep "$(awk -v a="$t1" -v b="$tp" 'BEGIN { printf "%.2f", 6 - (b - a) }')"; printf 'q\n' >&3; tq=$(now)
-wait "$adapter_pid"; rc=$?; adapter_pid=
-te=$(now)
-exec 3>&-
-awk -v c="$tq" -v d="$te" 'BEGIN { printf "finish (q to exit): %.2f s\n", d - c }'
-[ "$rc" -eq 0 ] || fail "the adapter exited with $rc"
+adapter_send p; tp=$(now)
+sleep 2; adapter_send r; tr=$(now)
+sleep "$(awk -v a="$t1" -v b="$tp" 'BEGIN { printf "%.2f", 6 - (b - a) }')"; tq=$(now)
+adapter_finish
+echo "finish (q to exit): $finish_s s"
+[ "$adapter_rc" -eq 0 ] || fail "the adapter exited with $adapter_rc"
 [ -s "$work/out.avi" ] || fail "no output file"
 ls "$work"/out.avi.part* 2>/dev/null && fail "segments were not removed after the join"
 
@@ -121,13 +83,11 @@ if [ "$present" = - ] || [ "$absent" = - ]; then
   # from such a run, so the recording is made once more.
   if [ -z "${TAVRIX_E2E_RETRIED:-}" ]; then
     echo "the colour screen lagged behind the clock; recording once more"
-    cleanup
-    trap - EXIT
+    tavrix_run_exit_actions
     TAVRIX_E2E_RETRIED=1 exec bash "$0" "$@"
   fi
   fail "the colour screen did not change as expected"
 fi
 for c in ${present//,/ }; do [[ " $seen " == *" $c "* ]] || fail "colour $c was recorded but is missing"; done
 for c in ${absent//,/ }; do [[ " $seen " == *" $c "* ]] && fail "colour $c was shown while paused but is in the file"; done
-echo "PASS"
-rm -rf "$work"
+pass

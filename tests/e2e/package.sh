@@ -25,6 +25,7 @@
 set -uo pipefail
 src=$1
 build=$2
+source "$src/scripts/lib/session.sh" && session_enter || exit 1  # the session ctest gives the test
 wine32=/usr/lib/wine/wine
 wine64=/usr/lib/wine/wine64
 work=$build/package-test
@@ -42,10 +43,8 @@ cleanup() {
   [ -d "$prefix32" ] && WINEPREFIX=$prefix32 /usr/lib/wine/wineserver64 -k 2>/dev/null
   wait 2>/dev/null
 }
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; import -window root "$work/failure.png" 2>/dev/null; exit 1; }
-step() { echo "== $* ($SECONDS s)"; }
-winpath() { echo "Z:${1//\//\\}"; }
+on_exit cleanup
+on_fail 'import -window root "$work/failure.png" 2>/dev/null'
 squeeze() { tr -s '\r\n\t ' ' ' <"$1"; }
 
 version=$(sed -n 's/^project(Tavrix VERSION \([0-9.]*\).*/\1/p' "$src/CMakeLists.txt")
@@ -266,13 +265,11 @@ kind=win64-prefix
 WINEPREFIX=$prefix64 install_suite 'C:\Program Files (x86)' ffmpeg-core-x64.exe
 
 step "a 32-bit prefix, as on 32-bit Windows 7"
-export WINEPREFIX=$prefix32
-WINEARCH=win32 "$wine32" wineboot -i >"$work/prefix32.log" 2>&1
-/usr/lib/wine/wineserver64 -w
+prefix_copy "$(prefix_template win32 2>"$work/prefix32.log")" "$prefix32" 2>>"$work/prefix32.log"
 [ -f "$prefix32/system.reg" ] && grep -q '^#arch=win32' "$prefix32/system.reg" ||
   fail "no 32-bit prefix was made: $(tail -3 "$work/prefix32.log")"
-/usr/lib/wine/wineserver64 -p
-"$wine32" wineboot >/dev/null 2>&1
+prefix_use "$prefix32"
+prefix_serve "$prefix32"  # its server and services hold none of this test's descriptors
 "$wine32" "$portable/ffmpeg-core.exe" -hide_banner -version 2>&1 | grep -q '^ffmpeg version 5.1.9' ||
   fail "the 32-bit core does not run in the 32-bit prefix"
 kind=win32-prefix

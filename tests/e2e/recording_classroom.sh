@@ -20,25 +20,12 @@
 set -uo pipefail
 case_name=${1:?which case}
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/startup_lib.sh"
+source "$here/program_lib.sh"
 
 encoder_files=("$bin/ffmpeg.exe" "$bin/ffmpeg-core.exe")
 [ -f "$bin/ffmpeg-core.exe" ] || fail "ffmpeg-core.exe is missing beside the encoder"
 user_temp() { echo "$WINEPREFIX/drive_c/users/$(id -un)/Temp"; }
 work_key='HKLM\Software\Tavrix'
-
-# press_message_button <caption> <button text>: a click on that button of a
-# box; clicked again when the first click only brought the box forward.
-press_message_button() {
-    local box x y w h
-    box=$(probe child "#32770" "$1" "$2" 15000 | tr -d '\r') || fail "no button $2 on the box '$1'"
-    read -r x y w h <<<"$box"
-    for _ in 1 2 3; do
-        xdotool mousemove $((x + w / 2)) $((y + h / 2)) sleep 0.1 click 1
-        probe gone "#32770" "$1" 1500 && return 0
-    done
-    fail "the button $2 of the box '$1' does not answer"
-}
 
 # The question that offers a kept lesson; its text goes to the log of the test.
 await_question() {
@@ -73,18 +60,7 @@ stop_recording() {
 }
 
 # save_as <name>: the Save dialog answered with <run>/<name>.avi.
-save_as() {
-    for _ in $(seq 300); do
-        xdotool search --onlyvisible --name '^Save Record File$' >/dev/null 2>&1 && break
-        sleep 0.2
-    done
-    focus_title "Save Record File"
-    xdotool key --clearmodifiers ctrl+a
-    xdotool type --delay 20 "Z:${run//\//\\}\\$1"
-    xdotool key Return
-    for _ in $(seq 150); do [ -f "$run/$1.avi" ] && break; sleep 0.2; done
-    [ -f "$run/$1.avi" ] || fail "the lesson was not saved as $1.avi"
-}
+save_as() { save_in_dialog "$run" "$1"; }
 
 # expect_whole <file> <seconds at least>: decodes without an error and lasts that long.
 expect_whole() {
@@ -203,7 +179,7 @@ case_session_end() {
         "$wine" reg delete "$work_key" /f /reg:32 >/dev/null 2>&1
         rm -rf "$work"
     }
-    trap restore EXIT
+    on_exit restore
     prepare_folder
     start_program_retrying
     wait_window RecStartupFrameWndClass Tavrix 20000

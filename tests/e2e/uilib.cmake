@@ -1,12 +1,5 @@
-# Screenshots of every skin as the library draws it, under Xvfb + wine64.
-if(CMAKE_CROSSCOMPILING_EMULATOR)
-  add_test(NAME uilib_skin_screenshots
-           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/skin_screenshots.sh ${TAVRIX_TEST_BIN_DIR}
-                   ${CMAKE_BINARY_DIR}/screenshots)
-  set_tests_properties(uilib_skin_screenshots PROPERTIES TIMEOUT 300)
-  # The same skins at 150 % display scaling, in a prefix of its own.
-  add_test(NAME uilib_dpi_150
-           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/uilib_dpi.sh ${TAVRIX_TEST_BIN_DIR}
-                   ${CMAKE_BINARY_DIR}/screenshots-144)
-  set_tests_properties(uilib_dpi_150 PROPERTIES TIMEOUT 300)
-endif()
+# Every skin as the library draws it, under Xvfb and Wine: screenshots, the
+# windows' sizes, real input on controls found by name; and the same at 150 %
+# display scaling, in a prefix of its own.
+tavrix_add_e2e(e2e.uilib.skin_screenshots SCRIPT uilib_skin_screenshots.sh TIMEOUT 300)
+tavrix_add_e2e(e2e.uilib.dpi_150 SCRIPT uilib_dpi.sh TIMEOUT 300)

@@ -18,6 +18,9 @@ set_target_properties(tavrix_idle_process PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${
 add_library(tavrix_fake_filter SHARED ${CMAKE_CURRENT_LIST_DIR}/fake_filter.cpp)
 set_target_properties(tavrix_fake_filter PROPERTIES
   PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${TAVRIX_TEST_BIN_DIR} LIBRARY_OUTPUT_DIRECTORY ${TAVRIX_TEST_BIN_DIR})
+# regsvr32 looks the entry points up by their plain names: the 32-bit build
+# would export the stdcall names decorated (DllRegisterServer@0).
+target_link_options(tavrix_fake_filter PRIVATE -Wl,--kill-at)
 
 # The stock core, run by a stand-in that makes its screen grabber lose the
 # screen once (as the lock screen does on Windows).

@@ -64,6 +64,15 @@ std::vector<DWORD> ProcessesNamed(const wchar_t* name) {
     return ids;
 }
 
+// Every core process, whichever of the two the adapter took: on 64-bit
+// Windows the 64-bit one, when it lies beside the adapter as it does in the
+// product's folder.
+std::vector<DWORD> CoreProcesses() {
+    std::vector<DWORD> ids = ProcessesNamed(L"ffmpeg-core.exe");
+    for (DWORD id : ProcessesNamed(L"ffmpeg-core-x64.exe")) ids.push_back(id);
+    return ids;
+}
+
 std::string ReadWhole(const std::wstring& path) {
     UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                 0, nullptr));
@@ -174,7 +183,7 @@ protected:
     // A core left running by a failed test would record on and hold the
     // test run's pipes open: end every one.
     void TearDown() override {
-        for (DWORD id : ProcessesNamed(L"ffmpeg-core.exe")) {
+        for (DWORD id : CoreProcesses()) {
             UniqueHandle core(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
             if (core && TerminateProcess(core.get(), 1)) WaitForSingleObject(core.get(), 5000);
         }
@@ -260,10 +269,10 @@ TEST_F(EncoderRecording, KilledAdapterLeavesNoCoreAndKeepsItsSegment) {
     Adapter adapter;
     ASSERT_TRUE(adapter.Start(BinFolder() + L"ffmpeg.exe", ProgramArguments(m_output)));
     ASSERT_TRUE(WaitForSegment(1)) << Log();
-    ASSERT_FALSE(ProcessesNamed(L"ffmpeg-core.exe").empty());
+    ASSERT_FALSE(CoreProcesses().empty());
     ASSERT_TRUE(TerminateProcess(adapter.Process(), 9));
     EXPECT_EQ(adapter.Wait(10000), 9);
-    EXPECT_TRUE(WaitFor([] { return ProcessesNamed(L"ffmpeg-core.exe").empty(); }, 10000))
+    EXPECT_TRUE(WaitFor([] { return CoreProcesses().empty(); }, 10000))
         << "a core outlived its adapter";
     // The segment written until the kill is on disk and readable.
     EXPECT_TRUE(HasVideo(ScanMatroskaFile(Segment(1))));
@@ -286,7 +295,7 @@ TEST_F(EncoderRecording, IgnoresCommandsOutOfPlaceAndKeepsTheSegmentsWhenItsInpu
     EXPECT_NE(log.find("resume ignored"), std::string::npos) << log;
     EXPECT_NE(log.find("pause ignored"), std::string::npos) << log;
     EXPECT_NE(log.find("standard input closed"), std::string::npos) << log;
-    EXPECT_TRUE(ProcessesNamed(L"ffmpeg-core.exe").empty());
+    EXPECT_TRUE(CoreProcesses().empty());
     EXPECT_FALSE(Exists(m_output));
     EXPECT_TRUE(HasVideo(ScanMatroskaFile(Segment(1))));
     EXPECT_FALSE(Exists(Segment(2)));
@@ -296,7 +305,7 @@ TEST_F(EncoderRecording, LostCoreKeepsEverySegmentAndJoinsNothing) {
     Adapter adapter;
     ASSERT_TRUE(adapter.Start(BinFolder() + L"ffmpeg.exe", ProgramArguments(m_output)));
     ASSERT_TRUE(WaitForSegment(1)) << Log();
-    for (DWORD id : ProcessesNamed(L"ffmpeg-core.exe")) {
+    for (DWORD id : CoreProcesses()) {
         UniqueHandle core(OpenProcess(PROCESS_TERMINATE, FALSE, id));
         if (core) TerminateProcess(core.get(), 7);
     }
@@ -321,7 +330,7 @@ TEST_F(EncoderRecording, DiscardEndsEverythingAndLeavesNothingWithinASecond) {
     adapter.Send("d\n");  // while the second segment records
     EXPECT_EQ(adapter.Wait(10000), kExitDiscarded);
     EXPECT_LT(GetTickCount() - sent, 1000u);
-    EXPECT_TRUE(ProcessesNamed(L"ffmpeg-core.exe").empty());
+    EXPECT_TRUE(CoreProcesses().empty());
     // Segments, join list, log: nothing of the recording is left, and no output made.
     WIN32_FIND_DATAW found;
     const HANDLE search = FindFirstFileW((m_folder + L"*").c_str(), &found);
@@ -498,10 +507,10 @@ TEST_F(EncoderRecording, HeldAdapterLeavesNothingWhenThrownAwayOrItsInputCloses)
         ASSERT_TRUE(adapter.Start(BinFolder() + L"ffmpeg.exe", ProgramArguments(m_output), true));
         ASSERT_TRUE(WaitFor([&] { return Log().find("ready: the first segment waits") != std::string::npos; }, 30000))
             << Log();
-        EXPECT_EQ(ProcessesNamed(L"ffmpeg-core.exe").size(), 1u);
+        EXPECT_EQ(CoreProcesses().size(), 1u);
         adapter.CloseInput();
         EXPECT_EQ(adapter.Wait(10000), kExitDiscarded);
-        EXPECT_TRUE(WaitFor([] { return ProcessesNamed(L"ffmpeg-core.exe").empty(); }, 5000));
+        EXPECT_TRUE(WaitFor([] { return CoreProcesses().empty(); }, 5000));
         EXPECT_EQ(leftovers(), "");
     }
     {
@@ -510,7 +519,7 @@ TEST_F(EncoderRecording, HeldAdapterLeavesNothingWhenThrownAwayOrItsInputCloses)
         ASSERT_TRUE(adapter.Start(BinFolder() + L"ffmpeg.exe", ProgramArguments(m_output), true));
         adapter.Send("d\n");
         EXPECT_EQ(adapter.Wait(10000), kExitDiscarded) << Log();
-        EXPECT_TRUE(WaitFor([] { return ProcessesNamed(L"ffmpeg-core.exe").empty(); }, 5000));
+        EXPECT_TRUE(WaitFor([] { return CoreProcesses().empty(); }, 5000));
         EXPECT_EQ(leftovers(), "");
     }
 }

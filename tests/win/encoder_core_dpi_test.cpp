@@ -31,9 +31,11 @@ std::vector<std::wstring> CoresBesideTheAdapter() {
     return cores;
 }
 
-// The manifest a program carries, as its text.
+// The manifest a program carries, as its text. Loaded as a plain data file:
+// a 32-bit Windows cannot map the 64-bit core as an image, even for its
+// resources, but reads them so.
 std::string ManifestText(const std::wstring& program) {
-    HMODULE module = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    HMODULE module = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (!module) return "";
     std::string text;
     if (HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24))) {
