@@ -10,18 +10,19 @@ case_name=${1:?which case}
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/program_lib.sh"
 
-# start_stray_encoder: a process named ffmpeg.exe from a folder inside the
-# program's, as a previous run's encoder is left; $stray is its process.
+# start_stray_encoder: the program's own ffmpeg.exe left running, as a
+# previous run's encoder is left (a program that waits stands in for it;
+# these cases record nothing); $stray is its process. One of another folder
+# must survive: e2e.recording.classroom_stray.
 start_stray_encoder() {
-    mkdir -p "$run/stray"
-    cp "$tests_bin/e2e_window.exe" "$run/stray/ffmpeg.exe"
-    (cd "$run/stray" && exec "$wine" ffmpeg.exe sleep 600000) &
+    cp "$tests_bin/e2e_window.exe" "$run/ffmpeg.exe"
+    (cd "$run" && exec "$wine" "$run/ffmpeg.exe" sleep 600000) &
     stray=$!
     sleep 1
     kill -0 "$stray" 2>/dev/null || fail "the stray encoder did not start"
 }
 
-# A process named ffmpeg.exe left running is ended before the window shows.
+# The program's own encoder left running is ended before the window shows.
 case_stray_encoder() {
     prepare_folder
     start_stray_encoder
@@ -49,8 +50,8 @@ case_second_instance() {
     close_program
 }
 
-# Closing the startup window (its close button, or Alt+F4) ends every
-# process named ffmpeg.exe and the program with exit code 0.
+# Closing the startup window (its close button, or Alt+F4) ends the
+# program's own encoder left running and the program with exit code 0.
 case_close() {
     local how
     for how in button alt-f4; do
