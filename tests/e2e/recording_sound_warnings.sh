@@ -150,21 +150,7 @@ save_recording() {
     click_control RecStatusFrameWndClass status.xml btnStop
     wait_window RecProcessWndClass
     click_control RecProcessWndClass process.xml doneBtn
-    local dialog=""
-    for _ in $(seq 150); do
-        dialog=$(xdotool search --onlyvisible --name '^Save Record File$' 2>/dev/null | head -1)
-        [ -n "$dialog" ] && break
-        sleep 0.2
-    done
-    [ -n "$dialog" ] || fail "the Save dialog did not show"
-    sleep 0.5
-    xdotool windowfocus --sync "$dialog"; sleep 0.3
-    xdotool key ctrl+a
-    xdotool type --delay 20 "Z:${work//\//\\}\\lesson"
-    xdotool key Return
-    wait_window RecStartupFrameWndClass Tavrix 60000
-    for _ in $(seq 50); do [ -f "$work/lesson.avi" ] && break; sleep 0.2; done
-    [ -f "$work/lesson.avi" ] || fail "the lesson was not saved"
+    save_in_dialog "$work" lesson
     local errors
     errors=$(ffmpeg -v error -i "$work/lesson.avi" -f null - 2>&1)
     [ -z "$errors" ] || fail "the lesson does not decode cleanly: $errors"
