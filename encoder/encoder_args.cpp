@@ -93,9 +93,12 @@ std::wstring FitPictureFilter(int32_t fromWidth, int32_t fromHeight, int32_t toW
     if ((fromWidth == toWidth && fromHeight == toHeight) || fromWidth <= 0 || fromHeight <= 0 || toWidth <= 0 ||
         toHeight <= 0)
         return std::wstring();
-    // Our own cores carry "scale" but not "pad": the picture fills the first
-    // segment's size (SegmentArguments keeps its pixels square).
-    return L"scale=" + std::to_wstring(toWidth) + L":" + std::to_wstring(toHeight);
+    // Scaled to fit within the first segment's size, its proportions kept
+    // (even sides, as 4:2:0 needs), then centred on black bars to fill it;
+    // square pixels, so the join copies one picture format from start to end.
+    const std::wstring size = std::to_wstring(toWidth) + L":" + std::to_wstring(toHeight);
+    return L"scale=" + size + L":force_original_aspect_ratio=decrease:force_divisible_by=2,pad=" + size +
+           L":(ow-iw)/2:(oh-ih)/2,setsar=1";
 }
 
 std::vector<std::wstring> PipedAudioInput(const PipedAudio& audio) {

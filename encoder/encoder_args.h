@@ -76,7 +76,8 @@ std::vector<std::wstring> GrabberInput(const CaptureArea& area);
 CaptureArea AreaOnScreens(const CaptureArea& area, const std::vector<Rect>& screens);
 
 // The filter that makes a picture of one size the size of another: scaled
-// to fill it. Empty when the sizes are the same. Every segment of a
+// to fit with its proportions kept and centred on black bars. Empty when the
+// sizes are the same. Every segment of a
 // recording is made at its first segment's size, so the joined lesson plays
 // at one size when the display changed between two segments.
 std::wstring FitPictureFilter(int32_t fromWidth, int32_t fromHeight, int32_t toWidth, int32_t toHeight);

@@ -189,10 +189,13 @@ TEST(AreaOnScreens, KeepsTheAreaOnTheScreensItIsOnOrMovesItToThePrimaryOne) {
     }
 }
 
-TEST(FitPictureFilter, FillsTheFirstSegmentsSizeWithSquarePixels) {
+TEST(FitPictureFilter, LetterboxesIntoTheFirstSegmentsSizeWithSquarePixels) {
+    const std::wstring into1280x800 =
+        L"scale=1280:800:force_original_aspect_ratio=decrease:force_divisible_by=2,pad=1280:800:(ow-iw)/2:(oh-ih)/2,"
+        L"setsar=1";
     EXPECT_EQ(FitPictureFilter(1280, 800, 1280, 800), L"");
-    EXPECT_EQ(FitPictureFilter(1024, 768, 1280, 800), L"scale=1280:800");
-    EXPECT_EQ(FitPictureFilter(1920, 1080, 1280, 800), L"scale=1280:800");
+    EXPECT_EQ(FitPictureFilter(1024, 768, 1280, 800), into1280x800);
+    EXPECT_EQ(FitPictureFilter(1920, 1080, 1280, 800), into1280x800);
     EXPECT_EQ(FitPictureFilter(0, 300, 640, 480), L"");
 
     CorePlan plan;
